@@ -1,0 +1,58 @@
+# Entry points: make run (the viewer on the demo catalogue), make test (everything CI checks).
+BUILD      ?= build
+SAN_BUILD  ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+export CCACHE_BASEDIR  := $(CURDIR)
+export CCACHE_NOHASHDIR := true
+CMAKE_FLAGS ?= -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+
+PACKAGES := cmake make g++ clang libclang-rt-14-dev ccache python3 \
+  qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev zlib1g-dev \
+  libgtest-dev libbenchmark-dev libcups2-dev \
+  fonts-liberation fonts-liberation2 fonts-dejavu-core \
+  xvfb xauth xdotool imagemagick poppler-utils zip unzip p7zip-full \
+  cups printer-driver-cups-pdf
+
+.PHONY: deps configure build test sanitize-test fuzz bench clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
+	done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing: $$missing"; \
+	  export DEBIAN_FRONTEND=noninteractive; \
+	  $(SUDO) apt-get update -qq >/dev/null && \
+	  $(SUDO) apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 $$missing >/dev/null; \
+	fi
+
+configure:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+test: deps build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+# The Qt-free core once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize-test: deps
+	cmake -S . -B $(SAN_BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_CORE_ONLY=ON \
+	  -DTRICKFOLIO_SANITIZE=ON -DTRICKFOLIO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build $(SAN_BUILD) -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j$(JOBS)
+
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DTRICKFOLIO_CORE_ONLY=ON -DTRICKFOLIO_FUZZ=ON \
+	  -DTRICKFOLIO_BENCH=OFF >/dev/null
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+
+bench: deps build
+	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
