@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "MemoryStream.h"
+#include "StringList.h"
+
+class TUnZip;
+class TDecompMemoryStream;
+
+// The catalogue archive as the viewer reads it: the archive reader, the two streams that
+// every extraction goes through and the three index lists. One object per main window,
+// made by its create handler and freed by its destroy handler.
+class TCatalogue {
+ public:
+  static constexpr const char* FileName = "trickfolio.dat";
+  static constexpr const char* Password = "Vextramole v4.83q";
+  static constexpr const char* VersionText = "Trickfolio v1.29";
+
+  explicit TCatalogue(std::string exeDir);
+  ~TCatalogue();
+
+  std::string ArchivePath() const { return ExeDir + FileName; }
+  bool ArchiveExists() const;
+
+  // Names the archive and its one password to the reader.
+  void PrepareArchive();
+  // One named member into `target` as lines. False when the reader failed or did not
+  // open exactly one member; `target` then keeps what it held.
+  bool ExtractMember(const std::string& name, TStringList& target);
+
+  // The four index members, each tried whatever became of the ones before, then the
+  // version line. `games` receives "games.txt". Also refuses a catalogue whose lists
+  // could not serve every game: no game at all, or fewer file names or display flags
+  // than games.
+  bool LoadIndex(TStringList& games);
+
+  // The code member of game `index` into `lines`.
+  bool ExtractCodes(int index, TStringList& lines);
+  // The display flag "1" asks for the fixed-pitch, unwrapped presentation.
+  bool FixedPitch(int index) const;
+
+  std::string ExeDir;
+  std::unique_ptr<TUnZip> UnZip1;
+  std::unique_ptr<TDecompMemoryStream> ExtractStream;
+  std::unique_ptr<TMemoryStream> ScratchStream;
+  std::unique_ptr<TStringList> FileNames;
+  std::unique_ptr<TStringList> Pitches;
+  std::unique_ptr<TStringList> VersionLines;
+};

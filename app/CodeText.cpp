@@ -1,0 +1,27 @@
+#include "CodeText.h"
+
+namespace CodeText {
+
+std::string ExpandTabs(std::string line) {
+  static const std::string spaces(TabWidth, ' ');
+  // Positions are counted from 1 as the catalogue format describes them.
+  size_t p = 1;
+  while (p < line.size()) {
+    if (line[p - 1] == '\t') {
+      const size_t n = (p % TabWidth == 0) ? 1 : (p / TabWidth + 1) * TabWidth - p + 1;
+      line.replace(p - 1, 1, spaces, 0, n);
+      p += n;
+    } else {
+      ++p;
+    }
+  }
+  return line;
+}
+
+bool OnlineOnlyId(const TStringList& lines, std::string& id) {
+  if (lines.Count() != 1 || !lines[0].starts_with(OnlineMarker)) return false;
+  id = lines[0].substr(OnlineMarker.size());
+  return true;
+}
+
+}  // namespace CodeText

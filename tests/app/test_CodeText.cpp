@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "CodeText.h"
+
+using CodeText::ExpandTabs;
+
+TEST(ExpandTabs, FillsToTheNextStopOfEightColumns) {
+  EXPECT_EQ(ExpandTabs("a\tb"), "a       b");
+  EXPECT_EQ(ExpandTabs("ab\tc"), "ab      c");
+  EXPECT_EQ(ExpandTabs("\tx"), "        x");
+  EXPECT_EQ(ExpandTabs("1234567\tx"), "1234567 x");            // tab in position 8: one space
+  EXPECT_EQ(ExpandTabs("123456789\tx"), "123456789       x");  // position 10: seven
+  EXPECT_EQ(ExpandTabs("\t\tx"), std::string(16, ' ') + "x");
+}
+
+TEST(ExpandTabs, NeverLooksAtTheLastCharacter) {
+  EXPECT_EQ(ExpandTabs("\t"), "\t");
+  EXPECT_EQ(ExpandTabs("ab\t"), "ab\t");
+  // The first tab grows the line, the scan still stops before the final one.
+  EXPECT_EQ(ExpandTabs("\t\t"), "        \t");
+  EXPECT_EQ(ExpandTabs(""), "");
+  EXPECT_EQ(ExpandTabs("plain"), "plain");
+}
+
+TEST(ExpandTabs, LeavesCyrillicBytesAlone) {
+  const std::string word = "\xCA\xEE\xE4";  // "Код"
+  EXPECT_EQ(ExpandTabs(word + "\t1"), word + "     1");
+}
+
+TEST(OnlineOnlyId, OneLineStartingWithTheMarker) {
+  std::string id;
+  EXPECT_TRUE(CodeText::OnlineOnlyId(TStringList{CodeText::OnlineMarker + "12345"}, id));
+  EXPECT_EQ(id, "12345");
+  EXPECT_TRUE(CodeText::OnlineOnlyId(TStringList{CodeText::OnlineMarker}, id));
+  EXPECT_EQ(id, "");
+}
+
+TEST(OnlineOnlyId, AnythingElseIsOrdinaryCodes) {
+  std::string id = "kept";
+  EXPECT_FALSE(CodeText::OnlineOnlyId(TStringList{CodeText::OnlineMarker + "1", "more"}, id));
+  EXPECT_FALSE(CodeText::OnlineOnlyId(TStringList{"x" + CodeText::OnlineMarker + "1"}, id));
+  EXPECT_FALSE(CodeText::OnlineOnlyId(TStringList{"***\xED\xEE\xEC\xE5\xF0:1"}, id));  // "номер"
+  EXPECT_FALSE(CodeText::OnlineOnlyId(TStringList{}, id));
+  EXPECT_EQ(id, "kept");
+}
