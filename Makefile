@@ -12,7 +12,7 @@ CMAKE_FLAGS ?= -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 PACKAGES := cmake make g++ clang libclang-rt-14-dev ccache python3 \
   qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev zlib1g-dev \
   libgtest-dev libbenchmark-dev libcups2-dev \
-  fonts-liberation fonts-liberation2 fonts-dejavu-core \
+  fonts-liberation fonts-liberation2 fonts-dejavu-core python3-pil \
   xvfb xauth xdotool imagemagick poppler-utils zip unzip p7zip-full \
   cups printer-driver-cups-pdf
 

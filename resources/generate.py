@@ -1,0 +1,677 @@
+#!/usr/bin/python3
+"""Draws Trickfolio's skin: the two image stores, the header picture and the splash picture.
+
+Run it from anywhere:  /usr/bin/python3 resources/generate.py [--preview DIR]
+It rewrites resources/images1/*.bmp, resources/images2/*.bmp and resources/pictures/*.jpg.
+With --preview it also writes a contact sheet and a mock-up of both windows into DIR, so
+that seams between the pieces can be checked by eye.
+
+The buttons have no transparent colours, so every button image carries the strip behind it:
+it is cut from the same gradient at the row where the window places the button. Buttons that
+shift by one pixel while held get their pressed image cut one row lower.
+"""
+
+import argparse
+import math
+import os
+
+from PIL import Image, ImageDraw, ImageFilter, ImageFont
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SS = 4  # supersampling factor for anti-aliased shapes
+
+FONT_DIRS = ["/usr/share/fonts/truetype/liberation2", "/usr/share/fonts/truetype/liberation",
+             "/usr/share/fonts/truetype/dejavu"]
+
+
+def font(name, size):
+    for d in FONT_DIRS:
+        path = os.path.join(d, name)
+        if os.path.exists(path):
+            return ImageFont.truetype(path, size)
+    raise SystemExit("font not found: " + name)
+
+
+def sans_bold(size):
+    return font("LiberationSans-Bold.ttf", size)
+
+
+def sans_bold_italic(size):
+    return font("LiberationSans-BoldItalic.ttf", size)
+
+
+def sans(size):
+    return font("LiberationSans-Regular.ttf", size)
+
+
+# ---------------------------------------------------------------- colours and gradients
+
+def hexrgb(s):
+    s = s.lstrip("#")
+    return tuple(int(s[i:i + 2], 16) for i in (0, 2, 4))
+
+
+def mix(a, b, t):
+    return tuple(round(a[i] + (b[i] - a[i]) * t) for i in range(3))
+
+
+def ramp(stops, n):
+    """n colours along a piecewise-linear gradient; stops are (position 0..1, colour)."""
+    out = []
+    for i in range(n):
+        t = i / (n - 1) if n > 1 else 0
+        for (p0, c0), (p1, c1) in zip(stops, stops[1:]):
+            if p0 <= t <= p1:
+                out.append(mix(hexrgb(c0), hexrgb(c1), (t - p0) / (p1 - p0) if p1 > p0 else 0))
+                break
+    return out
+
+
+def column(colours):
+    """A 1-pixel-wide bitmap from a list of colours, top to bottom."""
+    img = Image.new("RGB", (1, len(colours)))
+    img.putdata(colours)
+    return img
+
+
+def row(colours):
+    img = Image.new("RGB", (len(colours), 1))
+    img.putdata(colours)
+    return img
+
+
+def widen(strip, width):
+    return strip.resize((width, strip.height), Image.NEAREST)
+
+
+# Window frame: dark steel blue, lit from the top left.
+OUTER = hexrgb("#101a26")
+FRAME_HI = hexrgb("#6f90b4")
+FRAME = ramp([(0, "#3d5d80"), (1, "#2c4766")], 3)
+FRAME_LO = hexrgb("#223950")
+INNER = hexrgb("#182736")
+
+# Outer ring first, inner ring last.
+LEFT_PROFILE = [OUTER, FRAME_HI] + FRAME + [INNER]
+RIGHT_PROFILE = [OUTER, FRAME_LO] + FRAME + [INNER]
+BOTTOM_PROFILE = [OUTER, FRAME_LO] + FRAME + [INNER]
+
+TITLE = [OUTER, hexrgb("#e6eef7")] + ramp(
+    [(0, "#d2e0ee"), (0.45, "#b3c8df"), (0.5, "#a3bbd6"), (1, "#7e9dc0")], 23) + [
+        hexrgb("#5f7fa3"), INNER]
+
+HEADER = ramp([(0, "#34557c"), (0.55, "#203a5a"), (1, "#152a44")], 77) + [
+    hexrgb("#0c1828"), hexrgb("#6f94bd")]
+
+HEADING = [hexrgb("#ffffff")] + ramp([(0, "#f4f7fb"), (1, "#d2deeb")], 24) + [hexrgb("#a7bad0")]
+SEARCH = [hexrgb("#c3d1e1")] + ramp([(0, "#f6f9fc"), (1, "#dce5f0")], 31)
+BOTTOM_BAR = [hexrgb("#a7bad0"), hexrgb("#ffffff")] + ramp(
+    [(0, "#f3f6fa"), (0.6, "#e2eaf3"), (1, "#cbd8e6")], 50)
+
+GLYPH = (255, 255, 255)
+GLYPH_SHADOW = (16, 32, 52)
+
+BUTTON_FACES = {
+    # top, bottom, border, top highlight
+    "normal": ("#6e93be", "#35587f", "#203a58", "#a9c3e0"),
+    "hover": ("#8fb4dc", "#47709e", "#26466a", "#d0e2f4"),
+    "pressed": ("#2f4f75", "#446a96", "#172c44", "#3b5d86"),
+}
+CLOSE_HOVER = ("#e0786a", "#a8352a", "#5e1a14", "#f3b3a9")
+
+
+# ---------------------------------------------------------------- supersampled drawing
+
+class Canvas:
+    """A background at SS times the size, drawn on with SS-scaled coordinates and shrunk
+    back with a box filter, so edges are anti-aliased and untouched pixels stay exact."""
+
+    def __init__(self, background):
+        self.size = background.size
+        self.img = background.convert("RGB").resize(
+            (background.width * SS, background.height * SS), Image.NEAREST)
+
+    def layer(self):
+        return Image.new("RGBA", self.img.size, (0, 0, 0, 0))
+
+    def put(self, layer):
+        self.img.paste(layer, (0, 0), layer)
+
+    def result(self):
+        return self.img.resize(self.size, Image.BOX)
+
+
+def s(v):
+    return [round(x * SS) for x in v] if isinstance(v, (list, tuple)) else round(v * SS)
+
+
+def gradient_fill(size, top, bottom):
+    g = column(ramp([(0, top), (1, bottom)], max(size[1], 2))).resize(size, Image.NEAREST)
+    return g.convert("RGBA")
+
+
+def rounded_face(cv, box, radius, face, glow=False):
+    """A button face: border, vertical gradient, one-pixel highlight under the top edge."""
+    top, bottom, border, hilite = face
+    x0, y0, x1, y1 = box
+    outer = cv.layer()
+    ImageDraw.Draw(outer).rounded_rectangle(s(box), s(radius), fill=hexrgb(border) + (255,))
+    cv.put(outer)
+    inner_box = (x0 + 1, y0 + 1, x1 - 1, y1 - 1)
+    w, h = s(inner_box[2] - inner_box[0]), s(inner_box[3] - inner_box[1])
+    fill = gradient_fill((w, h), top, bottom)
+    mask = Image.new("L", (w, h), 0)
+    ImageDraw.Draw(mask).rounded_rectangle((0, 0, w - 1, h - 1), s(radius - 1), fill=255)
+    hl = Image.new("L", (w, h), 0)
+    ImageDraw.Draw(hl).rounded_rectangle((s(0.6), s(0.4), w - 1 - s(0.6), s(1.3)), s(1),
+                                         fill=150)
+    fill.paste(Image.new("RGBA", (w, h), hexrgb(hilite) + (255,)), (0, 0), hl)
+    lay = cv.layer()
+    lay.paste(fill, (s(inner_box[0]), s(inner_box[1])), mask)
+    cv.put(lay)
+    if glow:
+        g = cv.layer()
+        ImageDraw.Draw(g).rounded_rectangle(s((x0 + 1, y0 + 1, x1 - 1, y0 + (y1 - y0) * 0.5)),
+                                            s(radius - 1), fill=(255, 255, 255, 38))
+        cv.put(g)
+
+
+def glyph(cv, draw_fn, offset=(0, 0), shadow=True):
+    """Draws a white glyph with a soft one-pixel drop shadow; draw_fn(draw, dx, dy, colour)."""
+    if shadow:
+        sh = cv.layer()
+        draw_fn(ImageDraw.Draw(sh), offset[0] + 0.6, offset[1] + 0.8, GLYPH_SHADOW + (150,))
+        cv.put(sh.filter(ImageFilter.GaussianBlur(SS * 0.6)))
+    lay = cv.layer()
+    draw_fn(ImageDraw.Draw(lay), offset[0], offset[1], GLYPH + (255,))
+    cv.put(lay)
+
+
+def caption_text(img, text, fnt, shift=(0, 0)):
+    """Centred white caption with a dark shadow, drawn at 1x so that it stays crisp."""
+    d = ImageDraw.Draw(img)
+    l, t, r, b = d.textbbox((0, 0), text, font=fnt)
+    x = (img.width - (r - l)) / 2 - l + shift[0]
+    y = (img.height - (b - t)) / 2 - t + shift[1]
+    d.text((x + 1, y + 1), text, font=fnt, fill=GLYPH_SHADOW)
+    d.text((x, y), text, font=fnt, fill=GLYPH)
+
+
+# ---------------------------------------------------------------- strips and frame
+
+def strip(colours, width=1):
+    return widen(column(colours), width)
+
+
+def cut(background, x, y, w, h):
+    return background.crop((x, y, x + w, y + h))
+
+
+def corner(horizontal_profile, vertical_profile, flip_x, flip_y):
+    """A 6 x 6 frame corner, mitred: each pixel takes the profile of the nearer edge."""
+    n = len(horizontal_profile)
+    img = Image.new("RGB", (n, n))
+    for y in range(n):
+        for x in range(n):
+            i = n - 1 - x if flip_x else x  # ring index from the vertical edge
+            j = n - 1 - y if flip_y else y  # ring index from the horizontal edge
+            img.putpixel((x, y), vertical_profile[i] if i < j else horizontal_profile[j])
+    return img
+
+
+def title_right(buttons_face=None):
+    """Right end of the title bar, with the frame's right edge on its last six columns."""
+    w, h = 102, 27
+    img = strip(TITLE, w)
+    px = img.load()
+    for y in range(1, h - 1):
+        for k in range(2):
+            px[w - 1 - k, y] = RIGHT_PROFILE[k]
+    return img
+
+
+def title_left():
+    img = strip(TITLE, 6)
+    px = img.load()
+    for y in range(1, 26):
+        px[0, y] = LEFT_PROFILE[0]
+        px[1, y] = mix(LEFT_PROFILE[1], TITLE[y], 0.35)
+    return img
+
+
+def right_edge_top():
+    """Where the right edge meets the title bar: the edge with a short shade under the bar."""
+    img = Image.new("RGB", (6, 8))
+    for y in range(8):
+        for x in range(6):
+            c = RIGHT_PROFILE[5 - x]
+            img.putpixel((x, y), mix(c, INNER, 0.45 * (1 - y / 7)) if 0 < x < 5 else c)
+    return img
+
+
+def images2():
+    return [
+        title_left(),                                   # 0 title bar, left end
+        strip(TITLE),                                   # 1 title bar, middle
+        title_right(),                                  # 2 title bar, right end
+        right_edge_top(),                               # 3 right edge, top
+        row(list(reversed(RIGHT_PROFILE))),             # 4 right edge
+        corner(BOTTOM_PROFILE, RIGHT_PROFILE, True, True),   # 5 bottom-right corner
+        column(list(reversed(BOTTOM_PROFILE))),         # 6 bottom edge
+        corner(BOTTOM_PROFILE, LEFT_PROFILE, False, True),   # 7 bottom-left corner
+        row(LEFT_PROFILE),                              # 8 left edge
+    ]
+
+
+def divider():
+    img = strip(BOTTOM_BAR, 7)
+    px = img.load()
+    for y in range(2, 52):
+        t = min(1.0, (y - 2) / 10, (51 - y) / 10)
+        px[2, y] = mix(BOTTOM_BAR[y], hexrgb("#8fa5bd"), t)
+        px[3, y] = mix(BOTTOM_BAR[y], hexrgb("#ffffff"), t)
+        px[4, y] = mix(BOTTOM_BAR[y], hexrgb("#bccbdb"), t * 0.5)
+    return img
+
+
+# ---------------------------------------------------------------- glyphs
+
+def arrow(direction):
+    def draw(d, dx, dy, colour):
+        cx, cy = 19 + dx, 19 + dy
+        k = -1 if direction == "back" else 1
+        head = [(cx + k * 8.5, cy), (cx + k * 0.5, cy - 8.5), (cx + k * 0.5, cy + 8.5)]
+        d.polygon([tuple(s(p)) for p in head], fill=colour)
+        d.rectangle(s((min(cx - k * 8, cx + k * 1), cy - 3.5, max(cx - k * 8, cx + k * 1),
+                       cy + 3.5)), fill=colour)
+    return draw
+
+
+def minimise_glyph(d, dx, dy, colour):
+    d.rectangle(s((6 + dx, 13 + dy, 15 + dx, 15.2 + dy)), fill=colour)
+
+
+def maximise_glyph(d, dx, dy, colour):
+    x0, y0, x1, y1 = 5.5 + dx, 5.5 + dy, 15.5 + dx, 15.5 + dy
+    d.rectangle(s((x0, y0, x1, y1)), fill=colour)
+    d.rectangle(s((x0 + 1.3, y0 + 3, x1 - 1.3, y1 - 1.3)), fill=(0, 0, 0, 0))
+
+
+def close_glyph(d, dx, dy, colour):
+    a, b = 6.3, 14.7
+    d.line(s((a + dx, a + dy, b + dx, b + dy)), fill=colour, width=s(2.3))
+    d.line(s((a + dx, b + dy, b + dx, a + dy)), fill=colour, width=s(2.3))
+
+
+def printer_glyph(d, dx, dy, colour):
+    hole = (0, 0, 0, 0)
+    d.rectangle(s((7 + dx, 4.5 + dy, 15 + dx, 9 + dy)), fill=colour)         # paper in
+    d.rounded_rectangle(s((4 + dx, 8.5 + dy, 18 + dx, 15 + dy)), s(1.5), fill=colour)
+    d.rectangle(s((6.5 + dx, 12.5 + dy, 15.5 + dx, 18 + dy)), fill=hole)   # slot
+    d.rectangle(s((7.5 + dx, 13 + dy, 14.5 + dx, 17.5 + dy)), fill=colour)  # paper out
+    d.rectangle(s((8.5 + dx, 14.5 + dy, 13.5 + dx, 15.2 + dy)), fill=hole)  # printed lines
+    d.ellipse(s((15 + dx, 10 + dy, 16.3 + dx, 11.3 + dy)), fill=hole)       # lamp
+
+
+def info_glyph(d, dx, dy, colour):
+    d.ellipse(s((9.6 + dx, 4.3 + dy, 12.4 + dx, 7.1 + dy)), fill=colour)
+    d.rounded_rectangle(s((9.7 + dx, 8.6 + dy, 12.3 + dx, 17 + dy)), s(0.6), fill=colour)
+    d.rectangle(s((8.4 + dx, 8.6 + dy, 12 + dx, 9.8 + dy)), fill=colour)
+    d.rectangle(s((8.4 + dx, 15.8 + dy, 13.6 + dx, 17 + dy)), fill=colour)
+
+
+# ---------------------------------------------------------------- buttons
+
+def round_button(background, state, direction):
+    """38 x 38 back or forward button: a lit disc with an arrow."""
+    cv = Canvas(background)
+    face = BUTTON_FACES[state]
+    halo = cv.layer()
+    ImageDraw.Draw(halo).ellipse(s((1.5, 2.5, 36.5, 37.5)), fill=(30, 50, 80, 70))
+    cv.put(halo.filter(ImageFilter.GaussianBlur(SS * 1.0)))
+    outer = cv.layer()
+    ImageDraw.Draw(outer).ellipse(s((1, 1, 37, 37)), fill=hexrgb(face[2]) + (255,))
+    cv.put(outer)
+    w = s(34)
+    fill = gradient_fill((w, w), face[0], face[1])
+    mask = Image.new("L", (w, w), 0)
+    ImageDraw.Draw(mask).ellipse((0, 0, w - 1, w - 1), fill=255)
+    lay = cv.layer()
+    lay.paste(fill, (s(2), s(2)), mask)
+    cv.put(lay)
+    shine = cv.layer()
+    alpha = 70 if state != "pressed" else 25
+    ImageDraw.Draw(shine).ellipse(s((6, 3.2, 32, 19)), fill=(255, 255, 255, alpha))
+    cv.put(shine.filter(ImageFilter.GaussianBlur(SS * 0.8)))
+    shift = (0.5, 0.5) if state == "pressed" else (0, 0)
+    glyph(cv, arrow(direction), shift)
+    return cv.result()
+
+
+def text_button(background, state, text):
+    cv = Canvas(background)
+    w, h = background.size
+    rounded_face(cv, (0, 0, w, h), 4, BUTTON_FACES[state])
+    img = cv.result()
+    caption_text(img, text, sans_bold(12), (0, 1) if state == "pressed" else (0, 0))
+    return img
+
+
+def icon_button(background, state, glyph_fn, size, face=None, radius=4):
+    cv = Canvas(background)
+    rounded_face(cv, (0, 0, size, size), radius, face or BUTTON_FACES[state])
+    glyph(cv, glyph_fn, (0.5, 0.5) if state == "pressed" else (0, 0))
+    return cv.result()
+
+
+STATES = ("normal", "hover", "pressed")
+
+
+def states(make, background_at):
+    """Normal, hover and pressed images; the pressed one sits one pixel lower and to the right
+    on the window, so its background is cut one row lower."""
+    return [make(background_at(1 if st == "pressed" else 0), st) for st in STATES]
+
+
+def images1():
+    bar = strip(BOTTOM_BAR, 200)
+    about_bar_top = 15   # the About window's close button
+    main_bar_top = 18    # the bottom bar's buttons
+    title = images2()[2]
+
+    def bar_at(top, w, h):
+        return lambda d: cut(bar, 0, top + d, w, h)
+
+    def title_at(left, d):
+        return cut(title, left + d, 3 + d, 21, 21)
+
+    back = [round_button(cut(bar, 0, 8, 38, 38), st, "back") for st in STATES]
+    fwd = [round_button(cut(bar, 0, 7, 38, 38), st, "forward") for st in STATES]
+    close = states(lambda b, st: text_button(b, st, "Закрыть"), bar_at(main_bar_top, 65, 22))
+    update = states(lambda b, st: text_button(b, st, "Обновить программу"),
+                    bar_at(main_bar_top, 160, 22))
+    about_close = states(lambda b, st: text_button(b, st, "Закрыть"),
+                         bar_at(about_bar_top, 74, 22))
+
+    def title_button(left, fn, hover_face=None):
+        return [icon_button(title_at(left, 1 if st == "pressed" else 0), st, fn, 21,
+                            hover_face if st == "hover" and hover_face else None, 3)
+                for st in STATES]
+
+    minimise = title_button(27, minimise_glyph)
+    maximise = title_button(51, maximise_glyph)
+    title_close = title_button(75, close_glyph, CLOSE_HOVER)
+    about = states(lambda b, st: icon_button(b, st, info_glyph, 22), bar_at(main_bar_top, 22, 22))
+    printer = states(lambda b, st: icon_button(b, st, printer_glyph, 22),
+                     bar_at(main_bar_top, 22, 22))
+
+    return ([strip(BOTTOM_BAR), back[0], back[1], fwd[0], fwd[1], strip(HEADING),
+             strip(SEARCH), back[2], fwd[2], strip(HEADER)]
+            + close + update + minimise + maximise + title_close
+            + [divider()] + about + printer + about_close)
+
+
+# ---------------------------------------------------------------- pictures
+
+def gamepad(size, colour, accent):
+    """A gamepad emblem drawn at SS times size; returns an RGBA image of the given size."""
+    w, h = size
+    W, H = w * SS, h * SS
+    img = Image.new("RGBA", (W, H), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    u = W / 100.0  # the emblem is designed on a 100-unit wide grid, 64 units high
+    body = colour + (255,)
+    d.rounded_rectangle((14 * u, 6 * u, 86 * u, 40 * u), 17 * u, fill=body)
+    d.ellipse((2 * u, 14 * u, 40 * u, 62 * u), fill=body)
+    d.ellipse((60 * u, 14 * u, 98 * u, 62 * u), fill=body)
+    hole = (0, 0, 0, 0)
+    # D-pad
+    d.rounded_rectangle((17 * u, 19.5 * u, 37 * u, 26.5 * u), 1.5 * u, fill=hole)
+    d.rounded_rectangle((23.5 * u, 13 * u, 30.5 * u, 33 * u), 1.5 * u, fill=hole)
+    # four buttons
+    for cx, cy in ((73, 14.5), (73, 31.5), (64.5, 23), (81.5, 23)):
+        r = 4.6
+        d.ellipse(((cx - r) * u, (cy - r) * u, (cx + r) * u, (cy + r) * u), fill=accent + (255,))
+    # select / start
+    d.rounded_rectangle((42 * u, 25 * u, 48 * u, 28 * u), 1.5 * u, fill=hole)
+    d.rounded_rectangle((52 * u, 25 * u, 58 * u, 28 * u), 1.5 * u, fill=hole)
+    return img.resize((w, h), Image.LANCZOS)
+
+
+TEXT_PAD = 16  # room round text layers for their glow and shadow
+
+
+def shine_text(text, fnt, top, bottom):
+    """Text filled with a vertical gradient, with TEXT_PAD pixels of room on every side;
+    returns (RGBA image, size of the ink box). The ink box starts at (TEXT_PAD, TEXT_PAD)."""
+    probe = ImageDraw.Draw(Image.new("L", (1, 1)))
+    l, t, r, b = probe.textbbox((0, 0), text, font=fnt)
+    size = (r - l + 2 * TEXT_PAD, b - t + 2 * TEXT_PAD)
+    mask = Image.new("L", size, 0)
+    ImageDraw.Draw(mask).text((TEXT_PAD - l, TEXT_PAD - t), text, font=fnt, fill=255)
+    fill = column(ramp([(0, top), (1, bottom)], b - t)).resize((size[0], b - t))
+    layer = Image.new("RGBA", size, hexrgb(bottom) + (255,))
+    layer.paste(hexrgb(top) + (255,), (0, 0, size[0], TEXT_PAD))
+    layer.paste(fill.convert("RGBA"), (0, TEXT_PAD))
+    out = Image.new("RGBA", size, (0, 0, 0, 0))
+    out.paste(layer, (0, 0), mask)
+    return out, (r - l, b - t)
+
+
+def paste_glow(base, layer, pos, colour, radius, strength):
+    a = layer.split()[3].filter(ImageFilter.GaussianBlur(radius))
+    a = a.point(lambda v: min(255, int(v * strength)))
+    glow = Image.new("RGBA", layer.size, colour + (0,))
+    glow.putalpha(a)
+    base.alpha_composite(glow, pos)
+
+
+def paste_shadow(base, layer, pos, offset, radius, opacity):
+    a = layer.split()[3].filter(ImageFilter.GaussianBlur(radius)).point(
+        lambda v: int(v * opacity))
+    sh = Image.new("RGBA", layer.size, (0, 0, 0, 0))
+    sh.putalpha(a)
+    base.alpha_composite(sh, (pos[0] + offset[0], pos[1] + offset[1]))
+
+
+def header_picture():
+    """300 x 79, on the header's own gradient so that it runs on into the strip seamlessly."""
+    img = strip(HEADER, 300).convert("RGBA")
+    # A soft light from behind the emblem.
+    light = Image.new("RGBA", img.size, (0, 0, 0, 0))
+    ImageDraw.Draw(light).ellipse((-40, -30, 150, 105), fill=(120, 170, 225, 60))
+    img.alpha_composite(light.filter(ImageFilter.GaussianBlur(22)))
+
+    pad = gamepad((58, 37), (232, 240, 250), (226, 92, 70))
+    paste_shadow(img, pad, (16, 21), (1, 2), 2, 0.6)
+    img.alpha_composite(pad, (16, 21))
+
+    name, (tw, th) = shine_text("Trickfolio", sans_bold_italic(36), "#ffffff", "#b9d2ee")
+    pos = (86 - TEXT_PAD, 14 - TEXT_PAD)
+    paste_shadow(img, name, pos, (1, 2), 2, 0.8)
+    paste_glow(img, name, pos, (120, 175, 235), 6, 0.5)
+    img.alpha_composite(name, pos)
+
+    d = ImageDraw.Draw(img)
+    tag = "КОДЫ  И  СЕКРЕТЫ  К  ИГРАМ"
+    tf = sans_bold(9)
+    d.line((88, 57, 88 + tw - 6, 57), fill=(111, 148, 189, 255), width=1)
+    l, t, r, b = d.textbbox((0, 0), tag, font=tf)
+    d.text((88 + (tw - 6 - (r - l)) / 2 - l, 61 - t), tag, font=tf, fill=(168, 196, 226, 255))
+    return img.convert("RGB")
+
+
+def splash_picture():
+    w, h = 320, 200
+    bg = column(ramp([(0, "#2f5a8a"), (0.5, "#1b3658"), (1, "#0d1b2e")], h)).resize((w, h))
+    img = bg.convert("RGBA")
+    # Light rays fanning out from behind the emblem.
+    rays = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    rd = ImageDraw.Draw(rays)
+    cx, cy = 160, 64
+
+    for k in range(18):
+        a0 = math.radians(k * 20)
+        a1 = a0 + math.radians(8)
+        rd.polygon([(cx, cy), (cx + 400 * math.cos(a0), cy + 400 * math.sin(a0)),
+                    (cx + 400 * math.cos(a1), cy + 400 * math.sin(a1))],
+                   fill=(150, 195, 245, 16))
+    img.alpha_composite(rays.filter(ImageFilter.GaussianBlur(2)))
+    glow = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    ImageDraw.Draw(glow).ellipse((cx - 90, cy - 60, cx + 90, cy + 60), fill=(130, 185, 245, 90))
+    img.alpha_composite(glow.filter(ImageFilter.GaussianBlur(28)))
+
+    pad = gamepad((100, 64), (236, 243, 251), (226, 92, 70))
+    paste_shadow(img, pad, (110, 30), (2, 3), 3, 0.6)
+    img.alpha_composite(pad, (110, 30))
+
+    name, (tw, th) = shine_text("Trickfolio", sans_bold_italic(44), "#ffffff", "#a9c8ec")
+    pos = ((w - tw) // 2 - TEXT_PAD, 102 - TEXT_PAD)
+    paste_shadow(img, name, pos, (2, 3), 3, 0.85)
+    paste_glow(img, name, pos, (110, 170, 240), 8, 0.55)
+    img.alpha_composite(name, pos)
+
+    d = ImageDraw.Draw(img)
+    ver = "v1.29"
+    vf = sans_bold(13)
+    l, t, r, b = d.textbbox((0, 0), ver, font=vf)
+    vx, vy = pos[0] + TEXT_PAD + tw - (r - l), 102 + th + 6
+    d.text((vx - l, vy - t), ver, font=vf, fill=(255, 214, 120, 255))
+
+    tag = "Коды к играм"
+    tf = sans_bold(17)
+    l, t, r, b = d.textbbox((0, 0), tag, font=tf)
+    ty = 172
+    tx = (w - (r - l)) / 2 - l
+    d.line((24, ty + 7, tx - 10, ty + 7), fill=(96, 136, 182, 255))
+    d.line((tx + (r - l) + 10, ty + 7, w - 25, ty + 7), fill=(96, 136, 182, 255))
+    d.text((tx + 1, ty - t + 1), tag, font=tf, fill=(5, 12, 22, 255))
+    d.text((tx, ty - t), tag, font=tf, fill=(214, 230, 248, 255))
+    # A hairline frame inside the splash window's own bevel.
+    d.rectangle((3, 3, w - 4, h - 4), outline=(120, 160, 205, 70))
+    return img.convert("RGB")
+
+
+# ---------------------------------------------------------------- output and previews
+
+def save_all(one, two, header, splash):
+    for folder, images in (("images1", one), ("images2", two)):
+        os.makedirs(os.path.join(HERE, folder), exist_ok=True)
+        for i, im in enumerate(images):
+            im.convert("RGB").save(os.path.join(HERE, folder, "%02d.bmp" % i))
+    os.makedirs(os.path.join(HERE, "pictures"), exist_ok=True)
+    header.save(os.path.join(HERE, "pictures", "header.jpg"), quality=93, subsampling=0)
+    splash.save(os.path.join(HERE, "pictures", "splash.jpg"), quality=93, subsampling=0)
+
+
+def tile(dst, src, box):
+    x0, y0, x1, y1 = box
+    for y in range(y0, y1, src.height):
+        for x in range(x0, x1, src.width):
+            dst.paste(src.crop((0, 0, min(src.width, x1 - x), min(src.height, y1 - y))), (x, y))
+
+
+def frame(one, two, w, h, caption=None):
+    win = Image.new("RGB", (w, h), (224, 224, 234))
+    tile(win, two[0], (0, 0, 6, 27))
+    tile(win, two[1], (6, 0, w - 102, 27))
+    tile(win, two[2], (w - 102, 0, w, 27))
+    tile(win, two[8], (0, 27, 6, h - 6))
+    tile(win, two[3], (w - 6, 27, w, 35))
+    tile(win, two[4], (w - 6, 35, w, h - 6))
+    tile(win, two[7], (0, h - 6, 6, h))
+    tile(win, two[6], (6, h - 6, w - 6, h))
+    tile(win, two[5], (w - 6, h - 6, w, h))
+    if caption:
+        ImageDraw.Draw(win).text((8, 8), caption, font=sans_bold(11), fill=(0, 0, 0))
+    return win
+
+
+def mockups(one, two, header, splash, hover):
+    """The main window (client 777 x 433) and the About window (332 x 317), roughly as laid
+    out; hover=True shows the hover images so the states can be compared side by side."""
+    pick = (lambda n, h_: one[h_] if hover else one[n])
+    w, h = 777, 433
+    win = frame(one, two, w, h)
+    win.paste(pick(16, 17), (w - 102 + 27, 3))
+    win.paste(pick(19, 20), (w - 102 + 51, 3))
+    win.paste(pick(22, 23), (w - 102 + 75, 3))
+    x0, x1 = 6, w - 6
+    tile(win, one[9], (x0, 27, x1, 106))
+    win.paste(header, (x0, 27))
+    banner = Image.new("RGB", (468, 60), (250, 250, 250))
+    ImageDraw.Draw(banner).text((180, 22), "banner 468 x 60", font=sans(12), fill=(120, 120, 120))
+    win.paste(banner, (x0 + 291, 37))
+    body_top, body_bottom = 106, h - 6 - 52
+    tile(win, one[5], (x0, body_top, x0 + 297, body_top + 26))
+    tile(win, one[6], (x0, body_top + 26, x0 + 297, body_top + 59))
+    d = ImageDraw.Draw(win)
+    d.text((x0 + 100, body_top + 6), "Список игр (1234)", font=sans_bold(13), fill=(0, 0, 0))
+    d.text((x0 + 2, body_top + 35), " Поиск:", font=sans_bold(13), fill=(0, 0, 0))
+    d.rectangle((x0 + 53, body_top + 30, x0 + 53 + 241, body_top + 53), fill=(224, 224, 234),
+                outline=(120, 140, 160))
+    d.rectangle((x0 + 297, body_top, x0 + 302, body_bottom - 1), fill=(224, 224, 234),
+                outline=(170, 170, 180))
+    tile(win, one[5], (x0 + 303, body_top, x1, body_top + 26))
+    d.text((x0 + 420, body_top + 6), "Doom II (PC)", font=sans_bold(13), fill=(0, 0, 0))
+    d.rectangle((x0 + 303, body_top + 26, x1 - 1, body_bottom - 1), fill=(255, 255, 255))
+    tile(win, one[0], (x0, body_bottom, x1, body_bottom + 52))
+    tile(win, one[25], (x0 + 297, body_bottom, x0 + 304, body_bottom + 52))
+    win.paste(pick(1, 2), (x0 + 88 + 9, body_bottom + 8))
+    win.paste(pick(3, 4), (x0 + 88 + 57, body_bottom + 7))
+    for idx, left in ((29, 469), (26, 498), (13, 527), (10, 693)):
+        win.paste(pick(idx, idx + 1), (x0 + left, body_bottom + 18))
+    main = win
+
+    aw, ah = 332, 317
+    about = frame(one, two, aw, ah, "О программе")
+    about.paste(pick(22, 23), (aw - 102 + 75, 3))
+    about.paste(splash, (6, 27))
+    ad = ImageDraw.Draw(about)
+    ad.rectangle((6, 227, aw - 7, 258), fill=(224, 224, 234))
+    ad.text((6 + 78, 227 + 9), "Заказать рекламу в программе", font=sans(11), fill=(0, 0, 0))
+    tile(about, one[0], (6, 259, aw - 6, 311))
+    about.paste(pick(32, 33), (6 + 132, 259 + 15))
+    return main, about
+
+
+def contact_sheet(one, two, header, splash, zoom=3):
+    cells = [("A%d" % i, im) for i, im in enumerate(one)] + [("B%d" % i, im) for i, im in
+                                                           enumerate(two)]
+    cw, ch = 175, 140
+    cols = 8
+    rows = (len(cells) + cols - 1) // cols
+    sheet = Image.new("RGB", (cols * cw, rows * ch + 220), (90, 90, 96))
+    d = ImageDraw.Draw(sheet)
+    for n, (label, im) in enumerate(cells):
+        x, y = (n % cols) * cw, (n // cols) * ch
+        big = im.resize((min(im.width * zoom, cw - 10), min(im.height * zoom, ch - 30)),
+                        Image.NEAREST) if im.width * zoom <= 500 else im
+        sheet.paste(big, (x + 5, y + 22))
+        d.text((x + 5, y + 4), "%s %dx%d" % (label, im.width, im.height), font=sans(12),
+               fill=(255, 255, 255))
+    sheet.paste(header, (5, rows * ch + 10))
+    sheet.paste(splash, (320, rows * ch + 10))
+    return sheet
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("--preview", metavar="DIR", help="also write previews into DIR")
+    args = ap.parse_args()
+    one, two = images1(), images2()
+    assert len(one) == 35 and len(two) == 9
+    header, splash = header_picture(), splash_picture()
+    save_all(one, two, header, splash)
+    if args.preview:
+        os.makedirs(args.preview, exist_ok=True)
+        contact_sheet(one, two, header, splash).save(os.path.join(args.preview, "sheet.png"))
+        for hover in (False, True):
+            m, a = mockups(one, two, header, splash, hover)
+            suffix = "-hover" if hover else ""
+            m.save(os.path.join(args.preview, "main%s.png" % suffix))
+            a.save(os.path.join(args.preview, "about%s.png" % suffix))
+
+
+if __name__ == "__main__":
+    main()
