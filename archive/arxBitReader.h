@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+
+#include "arxDecoder.h"
+
+// Bits of a member's compressed data, least significant bit of each byte first, for the
+// shrink, reduce and implode decoders.
+//
+// Format notes: these methods pack their codes into bytes starting at bit 0, a code's
+// low bits first, and a code may straddle bytes. The last byte of a member is padded
+// with unused high bits, so a decoder cannot tell the end of its data from the bits
+// alone: every method here stops at the member's declared size or at the end of input.
+//
+// End handling: a read that finds all of its bits returns them even when they were the
+// last bits of the member; a read that finds fewer returns kEnd, and from then on every
+// read returns kEnd (the leftover bits are never handed out). An empty member gives kEnd
+// at the first read.
+class TBitReader {
+ public:
+  static constexpr int kEnd = -1;
+  static constexpr int kMaxBits = 24;
+
+  explicit TBitReader(TDecoder& decoder) : FDecoder(decoder) {}
+
+  // The next n bits (0 <= n <= kMaxBits) as a value, or kEnd.
+  int ReadBits(int n) {
+    if (FBitCount < n) {
+      Refill();
+      if (FBitCount < n) return Fail();
+    }
+    const int value = static_cast<int>(FBits & ((uint64_t{1} << n) - 1));
+    FBits >>= n;
+    FBitCount -= n;
+    return value;
+  }
+
+  // True once a read has failed or every bit of the member has been handed out.
+  bool AtEnd() {
+    if (FBitCount == 0) Refill();
+    return FBitCount == 0;
+  }
+
+ private:
+  void Refill();
+  int Fail();
+
+  TDecoder& FDecoder;
+  uint64_t FBits = 0;
+  int FBitCount = 0;
+  bool FInputEnded = false;
+};
+
+// Reports code through the host's OnError and ends the member's decoding by an
+// exception (DecodeMember catches it). A cancelled run reports without raising, so the
+// exception is thrown here in that case too.
+[[noreturn]] void RaiseDecodeError(TDecoder& decoder, int code);
+
+// The output of reduce and implode: every byte goes to the member's output window and to
+// a circular dictionary of Size bytes (a power of two), which matches copy from. The
+// dictionary starts as zeros, so a match that reaches back before the first byte
+// copies zeros, as the old encoders assumed.
+class TSlidingOutput {
+ public:
+  // size is 4096 or 8192.
+  TSlidingOutput(TDecoder& decoder, uint8_t* dictionary, uint32_t size)
+      : FDecoder(decoder), FDict(dictionary), FMask(size - 1) {}
+
+  void Put(uint8_t b) {
+    FDict[FPos] = b;
+    FPos = (FPos + 1) & FMask;
+    ++FCount;
+    FDecoder.PutByte(b);
+  }
+  // Copies length bytes starting distance bytes back (1 = the byte just written); an
+  // overlapping copy repeats what it has just written.
+  void Copy(uint32_t distance, uint32_t length) {
+    uint32_t from = (FPos - distance) & FMask;
+    for (; length > 0; --length) {
+      Put(FDict[from]);
+      from = (from + 1) & FMask;
+    }
+  }
+  // Bytes produced for this member.
+  uint32_t Count() const { return FCount; }
+
+ private:
+  TDecoder& FDecoder;
+  uint8_t* FDict;
+  uint32_t FMask;
+  uint32_t FPos = 0;
+  uint32_t FCount = 0;
+};

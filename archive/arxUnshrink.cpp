@@ -1,0 +1,179 @@
+#include "arxUnshrink.h"
+
+#include <memory>
+#include <new>
+
+#include "Err_Msgs.h"
+#include "arxBitReader.h"
+
+// Format notes (shrink, method 1).
+//
+// LZW over a table of 8192 codes: 0..255 stand for the single bytes, 256 is a control
+// code, 257..8191 are strings, each one an earlier code (its prefix) followed by one byte
+// (its suffix). Codes are 9 bits wide at first. After each code the decoder defines the
+// next free code as the previous code's string plus the first byte of this code's
+// string; so a code may name the entry that this very step defines ("KwKwK"): its string
+// is the previous string plus that string's own first byte.
+//
+// Control code 256 is followed by one code of the current width: 1 widens codes by one
+// bit (13 at most), 2 is a partial clear: every string code that is no prefix of another
+// is freed, and new codes are taken from the free codes in increasing order. The
+// encoder's table keeps the prefix links of the codes that survive, so they may point at
+// freed codes that are later given new strings; the decoder follows the links as they
+// are at the time of use.
+//
+// Damaged data can link codes into a cycle; the decoding stack (8192 bytes, more than
+// the longest string a sound table can hold) bounds every walk.
+
+namespace {
+
+constexpr int kCodes = 8192;
+constexpr int kControl = 256;
+constexpr int kFirstFree = 257;
+constexpr int kFree = -1;
+constexpr int kStackSize = 8192;
+constexpr int kMaxCodeSize = 13;
+
+struct TShrinkTables {
+  int32_t Prefix[kCodes];  // kFree for a free code
+  uint8_t Suffix[kCodes];
+  uint16_t FreeList[kCodes];  // the free codes in the order they will be taken
+  uint8_t Stack[kStackSize];
+  bool HasChild[kCodes];
+};
+
+class TUnshrinker {
+ public:
+  TUnshrinker(TDecoder& decoder, TShrinkTables& tables)
+      : FDecoder(decoder), FBits(decoder), T(tables) {}
+  void Run();
+
+ private:
+  void Reset();
+  void Control();
+  void PartialClear();
+  void Decode(int code);
+  void Push(uint8_t b);
+  void AddCode(uint8_t first);
+  void Put(uint8_t b) {
+    FDecoder.PutByte(b);
+    ++FCount;
+  }
+
+  TDecoder& FDecoder;
+  TBitReader FBits;
+  TShrinkTables& T;
+  int FCodeSize = 9;
+  int FNextFree = kFirstFree;  // index into FreeList; kCodes when none is left
+  int FOld = 0;
+  uint8_t FLast = 0;  // first byte of the previous code's string
+  int FStackTop = 0;
+  uint32_t FCount = 0;
+};
+
+void TUnshrinker::Reset() {
+  for (int code = 0; code < kCodes; ++code) {
+    T.Prefix[code] = code < kControl ? code : kFree;  // a byte code is its own root
+    T.Suffix[code] = code < kControl ? static_cast<uint8_t>(code) : 0;
+    T.FreeList[code] = static_cast<uint16_t>(code);
+    T.HasChild[code] = false;
+  }
+}
+
+void TUnshrinker::Run() {
+  Reset();
+  const uint32_t limit = FDecoder.Header().UnpackedSize;
+  FOld = FBits.ReadBits(FCodeSize);
+  if (FOld == TBitReader::kEnd) {
+    if (limit == 0) return;  // an empty member has no codes at all
+    RaiseDecodeError(FDecoder, E_BADBLOCK);
+  }
+  if (FOld >= kControl) RaiseDecodeError(FDecoder, E_BADBLOCK);
+  FLast = static_cast<uint8_t>(FOld);
+  Put(FLast);
+  while (FCount < limit) {
+    const int code = FBits.ReadBits(FCodeSize);
+    if (code == TBitReader::kEnd) return;
+    if (code == kControl) {
+      Control();
+      continue;
+    }
+    Decode(code);
+    FOld = code;
+  }
+}
+
+void TUnshrinker::Control() {
+  const int value = FBits.ReadBits(FCodeSize);
+  if (value == TBitReader::kEnd) return;
+  if (value == 1 && FCodeSize < kMaxCodeSize) {
+    ++FCodeSize;
+  } else if (value == 2) {
+    PartialClear();
+  } else {
+    RaiseDecodeError(FDecoder, E_BADBLOCK);
+  }
+}
+
+// A code is a leaf when no code's prefix link points at it. Codes that are free already
+// stay free, also when the entry defined right after a clear took one as its prefix.
+void TUnshrinker::PartialClear() {
+  for (int code = kFirstFree; code < kCodes; ++code) T.HasChild[code] = false;
+  for (int code = kFirstFree; code < kCodes; ++code) {
+    const int32_t prefix = T.Prefix[code];
+    if (prefix >= kFirstFree) T.HasChild[prefix] = true;
+  }
+  FNextFree = kCodes;
+  for (int code = kCodes - 1; code >= kFirstFree; --code) {
+    if (T.HasChild[code] && T.Prefix[code] != kFree) continue;
+    T.Prefix[code] = kFree;
+    T.Suffix[code] = 0;
+    T.FreeList[--FNextFree] = static_cast<uint16_t>(code);
+  }
+}
+
+void TUnshrinker::Push(uint8_t b) {
+  if (FStackTop >= kStackSize) {
+    FDecoder.FlushWindow();
+    RaiseDecodeError(FDecoder, E_STACKOVERFLOW);
+  }
+  T.Stack[FStackTop++] = b;
+}
+
+void TUnshrinker::Decode(int code) {
+  if (code >= kCodes) RaiseDecodeError(FDecoder, E_BADBLOCK);
+  int current = code;
+  if (current > kControl && T.Prefix[current] == kFree) {
+    Push(FLast);
+    current = FOld;
+  }
+  while (current > kControl) {
+    const int32_t prefix = T.Prefix[current];
+    if (prefix == kFree) RaiseDecodeError(FDecoder, E_BADBLOCK);
+    Push(T.Suffix[current]);
+    current = prefix;
+  }
+  // Only a byte code ends a chain: 256 is never stored as a prefix, but the first test
+  // keeps the table index honest whatever the data.
+  if (current == kControl) RaiseDecodeError(FDecoder, E_BADBLOCK);
+  const uint8_t first = T.Suffix[current];
+  Put(first);
+  while (FStackTop > 0) Put(T.Stack[--FStackTop]);
+  AddCode(first);
+  FLast = first;
+}
+
+void TUnshrinker::AddCode(uint8_t first) {
+  if (FNextFree >= kCodes) return;
+  const int code = T.FreeList[FNextFree++];
+  T.Prefix[code] = FOld;
+  T.Suffix[code] = first;
+}
+
+}  // namespace
+
+void Unshrink(TDecoder& decoder) {
+  std::unique_ptr<TShrinkTables> tables(new (std::nothrow) TShrinkTables);
+  if (!tables) return;
+  TUnshrinker(decoder, *tables).Run();
+}
