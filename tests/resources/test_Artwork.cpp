@@ -18,28 +18,34 @@ struct Size {
 };
 
 constexpr std::array<Size, 35> kImages1 = {{
-    {1, 52},                                      // 0 bottom strips
-    {38, 38}, {38, 38}, {38, 38}, {38, 38},       // 1-4 back, forward: normal, hover
-    {1, 26},                                      // 5 headings
-    {1, 32},                                      // 6 search strip
-    {38, 38}, {38, 38},                           // 7-8 back, forward pressed
-    {1, 79},                                      // 9 header strip
-    {65, 22}, {65, 22}, {65, 22},                 // 10-12 close
-    {160, 22}, {160, 22}, {160, 22},              // 13-15 update
-    {21, 21}, {21, 21}, {21, 21},                 // 16-18 minimise
-    {21, 21}, {21, 21}, {21, 21},                 // 19-21 maximise
-    {21, 21}, {21, 21}, {21, 21},                 // 22-24 title-bar close
-    {7, 52},                                      // 25 bottom strip divider
-    {22, 22}, {22, 22}, {22, 22},                 // 26-28 About
-    {22, 22}, {22, 22}, {22, 22},                 // 29-31 print
-    {74, 22}, {74, 22}, {74, 22},                 // 32-34 About window's close
+    {1, 52},                                    // 0 bottom strips
+    {38, 38},  {38, 38},  {38, 38},  {38, 38},  // 1-4 back, forward: normal, hover
+    {1, 26},                                    // 5 headings
+    {1, 32},                                    // 6 search strip
+    {38, 38},  {38, 38},                        // 7-8 back, forward pressed
+    {1, 79},                                    // 9 header strip
+    {65, 22},  {65, 22},  {65, 22},             // 10-12 close
+    {160, 22}, {160, 22}, {160, 22},            // 13-15 update
+    {21, 21},  {21, 21},  {21, 21},             // 16-18 minimise
+    {21, 21},  {21, 21},  {21, 21},             // 19-21 maximise
+    {21, 21},  {21, 21},  {21, 21},             // 22-24 title-bar close
+    {7, 52},                                    // 25 bottom strip divider
+    {22, 22},  {22, 22},  {22, 22},             // 26-28 About
+    {22, 22},  {22, 22},  {22, 22},             // 29-31 print
+    {74, 22},  {74, 22},  {74, 22},             // 32-34 About window's close
 }};
 
+// The window frame.
 constexpr std::array<Size, 9> kImages2 = {{
-    {6, 27}, {1, 27}, {102, 27},  // title bar: left, middle, right
-    {6, 8}, {6, 1},               // right edge: top, rest
-    {6, 6}, {1, 6}, {6, 6},       // bottom: right corner, edge, left corner
-    {6, 1},                       // left edge
+    {6, 27},    // 0 title bar, left end
+    {1, 27},    // 1 title bar, middle
+    {102, 27},  // 2 title bar, right end
+    {6, 8},     // 3 right edge, top
+    {6, 1},     // 4 right edge
+    {6, 6},     // 5 bottom-right corner
+    {1, 6},     // 6 bottom edge
+    {6, 6},     // 7 bottom-left corner
+    {6, 1},     // 8 left edge
 }};
 
 QString Path(int store, int index) {
@@ -52,7 +58,9 @@ QImage Load(const QString& path) {
   return image;
 }
 
-QImage Skin(int store, int index) { return Load(Path(store, index)); }
+QImage Skin(int store, int index) {
+  return Load(Path(store, index));
+}
 
 // The pixel depth that the file declares, read from its info header: QImage widens 24-bit
 // bitmaps to 32 bits on loading, so only the file tells.
@@ -180,8 +188,8 @@ TEST(Artwork, ButtonsCarryTheStripBehindThem) {
 TEST(Artwork, HoverIsBrighterAndPressedDarker) {
   const struct {
     int Normal, Hover, Pressed;
-  } buttons[] = {{1, 2, 7},    {3, 4, 8},    {10, 11, 12}, {13, 14, 15}, {16, 17, 18}, {19, 20, 21},
-                 {22, 23, 24}, {26, 27, 28}, {29, 30, 31}, {32, 33, 34}};
+  } buttons[] = {{1, 2, 7},    {3, 4, 8},    {10, 11, 12}, {13, 14, 15}, {16, 17, 18},
+                 {19, 20, 21}, {22, 23, 24}, {26, 27, 28}, {29, 30, 31}, {32, 33, 34}};
   for (const auto& button : buttons) {
     SCOPED_TRACE(button.Normal);
     const double normal = MeanLightness(Skin(1, button.Normal));
