@@ -1,0 +1,26 @@
+#include "Picture.h"
+
+#include <QFile>
+
+#include "Codepage.h"
+#include "JpegImage.h"
+
+void TPicture::LoadFromFile(const QString& fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    throw EInvalidGraphic("Cannot open picture file " +
+                          Codepage::Utf8ToCp1251(fileName.toStdString()));
+  LoadFromData(file.readAll());
+}
+
+void TPicture::LoadFromData(const QByteArray& data) {
+  if (TJPEGImage::IsJpeg(data)) {
+    TJPEGImage jpeg;
+    jpeg.LoadFromData(data);
+    FImage = jpeg.Image();
+    return;
+  }
+  QImage image = QImage::fromData(data);
+  if (image.isNull()) throw EInvalidGraphic("Bitmap image is not valid");
+  FImage = std::move(image);
+}
