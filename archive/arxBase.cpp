@@ -1,0 +1,725 @@
+#include "arxBase.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Codepage.h"
+#include "Err_Msgs.h"
+#include "MessageHook.h"
+#include "arxCrc.h"
+
+namespace {
+
+uint16_t Get16(const uint8_t* b) { return uint16_t(b[0] | (b[1] << 8)); }
+uint32_t Get32(const uint8_t* b) { return uint32_t(Get16(b)) | (uint32_t(Get16(b + 2)) << 16); }
+
+bool IsArchiveType(TArcType type) {
+  return type != atNA && type != atUnsupported && type != atFileOpenErr && type != atUnknown;
+}
+
+// The text before the last "\" (with it), and after it.
+std::string DirPart(const std::string& name) {
+  const size_t cut = name.rfind('\\');
+  return cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
+}
+std::string FilePart(const std::string& name) {
+  const size_t cut = name.rfind('\\');
+  return cut == std::string::npos ? name : name.substr(cut + 1);
+}
+
+// Directory and file parts as file-name matching splits them: at the last "\" or ":".
+size_t MatchSplit(const std::string& name) {
+  const size_t cut = name.find_last_of("\\:");
+  return cut == std::string::npos ? 0 : cut + 1;
+}
+std::string MatchExt(const std::string& file) {
+  const size_t dot = file.rfind('.');
+  return dot == std::string::npos ? std::string() : file.substr(dot);
+}
+
+bool HasAt(const std::vector<uint8_t>& data, size_t at, const char* text) {
+  const size_t n = std::strlen(text);
+  return at + n <= data.size() && std::memcmp(data.data() + at, text, n) == 0;
+}
+
+// The file-start column of the signature table; `pk0708` tells a spanned archive's mark.
+TArcType SignatureType(const std::vector<uint8_t>& head, size_t at, bool& pk0708) {
+  pk0708 = false;
+  if (at + 4 > head.size()) return atUnknown;
+  const uint8_t* b = head.data() + at;
+  if (b[0] == 'P' && b[1] == 'K') {
+    if (b[2] == 7 && b[3] == 8) {
+      pk0708 = true;
+      return atZip;
+    }
+    if ((b[2] == 1 && b[3] == 2) || (b[2] == 'G' && b[3] == '4')) return atNA;
+    return atZip;
+  }
+  if (HasAt(head, at, "MSCF")) return atCab;
+  if (b[0] == 'B' && b[1] == 'H' && b[2] == 5 && b[3] == 7) return atBh;
+  if (b[0] == 0x13 && b[1] == 0x5D && b[2] == 0x65 && b[3] == 0x8C) return atMsGZ;
+  if (b[0] == 0x1F && (b[1] == 0x1E || b[1] == 0x8B || b[1] == 0x9D || b[1] == 0x9E ||
+                       b[1] == 0xA0))
+    return atGZip;
+  if (b[0] == 0x25 && b[1] == 0x21) return atGZip;
+  if (b[0] == 'H' && b[1] == 'A') return atHa;
+  if (b[0] == 'Z' && b[1] == 'O') return atZoo;
+  if (b[0] == 0x60 && b[1] == 0xEA) return atArj;
+  if (b[2] == '-' && b[3] == 'l') return atLha;
+  if (HasAt(head, at, "Rar!")) return atRar;
+  if (b[0] == 0x1A) {
+    if (b[1] == 0x02 || b[1] == 0x1E || b[1] == 0x08 || b[1] == 0x09) return atArc;
+    if (b[1] == 0x0A || b[1] == 0x0B) return atPak;
+  }
+  if (b[0] == 0xB7 && (b[1] == 0x92 || b[1] == 0xDF)) return atArcExe;
+  return atUnknown;
+}
+
+bool IsUueStart(const std::vector<uint8_t>& head) {
+  const size_t limit = std::min<size_t>(head.size(), 5000);
+  for (size_t i = 0; i + 6 <= limit; ++i)
+    if ((i == 0 || head[i - 1] == '\n' || head[i - 1] == '\r') && HasAt(head, i, "begin "))
+      return true;
+  return false;
+}
+
+// A tar header's checksum: the octal digits of bytes 148..155 equal the byte sum with
+// those eight bytes counted as spaces.
+bool IsTarHeader(const uint8_t* block) {
+  uint32_t stored = 0;
+  bool digits = false;
+  for (int i = 148; i < 156; ++i)
+    if (block[i] >= '0' && block[i] <= '7') {
+      stored = stored * 8 + uint32_t(block[i] - '0');
+      digits = true;
+    }
+  uint32_t sum = 0;
+  for (int i = 0; i < 512; ++i) sum += (i >= 148 && i < 156) ? uint32_t(' ') : block[i];
+  return digits && stored == sum;
+}
+
+}  // namespace
+
+TZipLocalHeader TZipLocalHeader::Parse(const uint8_t* b) {
+  TZipLocalHeader h;
+  h.Signature = Get32(b);
+  h.VersionNeeded = Get16(b + 4);
+  h.Flags = Get16(b + 6);
+  h.Method = Get16(b + 8);
+  h.DosDateTime = Get32(b + 10);
+  h.Crc = Get32(b + 14);
+  h.PackedSize = Get32(b + 18);
+  h.UnpackedSize = Get32(b + 22);
+  h.NameLength = Get16(b + 26);
+  h.ExtraLength = Get16(b + 28);
+  return h;
+}
+
+TZipCentralHeader TZipCentralHeader::Parse(const uint8_t* b) {
+  TZipCentralHeader h;
+  h.Signature = Get32(b);
+  h.VersionMadeBy = Get16(b + 4);
+  h.VersionNeeded = Get16(b + 6);
+  h.Flags = Get16(b + 8);
+  h.Method = Get16(b + 10);
+  h.DosDateTime = Get32(b + 12);
+  h.Crc = Get32(b + 16);
+  h.PackedSize = Get32(b + 20);
+  h.UnpackedSize = Get32(b + 24);
+  h.NameLength = Get16(b + 28);
+  h.ExtraLength = Get16(b + 30);
+  h.CommentLength = Get16(b + 32);
+  h.DiskNumberStart = Get16(b + 34);
+  h.InternalAttr = Get16(b + 36);
+  h.ExternalAttr = Get32(b + 38);
+  h.LocalOffset = Get32(b + 42);
+  return h;
+}
+
+TZipEndRecord TZipEndRecord::Parse(const uint8_t* b) {
+  TZipEndRecord r;
+  r.Signature = Get32(b);
+  r.DiskNumber = Get16(b + 4);
+  r.CentralDisk = Get16(b + 6);
+  r.EntriesOnDisk = Get16(b + 8);
+  r.Entries = Get16(b + 10);
+  r.CentralSize = Get32(b + 12);
+  r.CentralOffset = Get32(b + 16);
+  r.CommentLength = Get16(b + 20);
+  return r;
+}
+
+// ---------------------------------------------------------------------------- timer
+
+void TarxTimer::Start() {
+  FRunning = true;
+  FPauseDepth = 0;
+  FElapsed = 0;
+  FStart = TClock::now();
+}
+
+void TarxTimer::Stop() {
+  if (!FRunning) return;
+  const TClock::time_point end = FPauseDepth > 0 ? FPauseStart : TClock::now();
+  FElapsed = std::chrono::duration<double>(end - FStart).count();
+  FRunning = false;
+}
+
+void TarxTimer::Pause() {
+  if (FRunning && FPauseDepth++ == 0) FPauseStart = TClock::now();
+}
+
+void TarxTimer::Resume() {
+  if (!FRunning || FPauseDepth == 0) return;
+  if (--FPauseDepth == 0) FStart += TClock::now() - FPauseStart;
+}
+
+// ---------------------------------------------------------------------- TZipCommon
+
+TZipCommon::TZipCommon() : FDecoder(std::make_unique<TDecoder>(*this)) {}
+
+TZipCommon::~TZipCommon() = default;
+
+void TZipCommon::SetExtractDir(const std::string& value) {
+  std::string dir = FromNativePath(value);
+  if (dir.empty()) dir = DirPart(FArchiveFile);
+  if (dir.empty()) {
+    FExtractDir.clear();
+    return;
+  }
+  // Drive-relative names mean nothing here: a relative directory hangs below the current.
+  if (dir[0] != '\\') dir = CurrentDirectory() + dir;
+  if (dir.back() != '\\') dir += '\\';
+  FExtractDir = dir;
+}
+
+void TZipCommon::SetZipCmntBufSize(int value) { FZipCmntBufSize = std::clamp(value, 2000, 32767); }
+
+void TZipCommon::SetArchiveFile(const std::string& path) {
+  FArchiveFile = FromNativePath(path);
+  if (FArchiveFile.empty()) {
+    FArcType = atNA;
+    return;
+  }
+  FMemberCount = 0;
+  DetectArcType();
+}
+
+void TZipCommon::DetectArcType() {
+  FEndRecord = {};
+  FEndRecordOffset = -1;
+  if (FArchiveFile.empty()) {
+    FArcType = atNA;
+    return;
+  }
+  FArcType = atFileOpenErr;
+  FDiskManager.Query(DirPart(FArchiveFile));
+  TArchiveFile file;
+  if (!file.Open(FArchiveFile)) {
+    ReportError(FArchiveFile, "", E_FOPEN);
+    return;
+  }
+  FStartOffset = 1;
+  FHeaderStatus = 0;
+  if (file.Size() <= 19) return;
+  std::vector<uint8_t> head(size_t(std::min<uint64_t>(file.Size(), 32767)));
+  file.ReadAt(0, head.data(), uint32_t(head.size()));
+  FArcType = Classify(file, head);
+  if (FArcType == atZip) {
+    const std::string upper = Codepage::AsciiUpperCase(FArchiveFile);
+    if (upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".JAR") == 0) FArcType = atJar;
+  }
+}
+
+TArcType TZipCommon::Classify(TArchiveFile& file, const std::vector<uint8_t>& head) {
+  // Self-extracting programs are not searched for an embedded archive.
+  if (HasAt(head, 0, "MZ")) return atUnsupported;
+  size_t skipped = 0;
+  while (skipped < head.size() && head[skipped] == 0) ++skipped;
+  bool pk0708 = false;
+  TArcType type = SignatureType(head, skipped, pk0708);
+  const bool ace = HasAt(head, 7, "**ACE**");
+  if (type == atZip) {
+    FStartOffset = FindCentralDir(file);
+    if (pk0708) FHeaderStatus |= hsLocal;
+    if (!(FHeaderStatus & hsLocal) && FStartOffset == 0) {
+      FStartOffset = uint32_t(skipped);
+      FHeaderStatus |= hsLocal;
+    }
+  } else if (ace) {
+    type = atAce;
+  }
+  if (!IsArchiveType(type)) {
+    if (ace) {
+      type = atAce;
+    } else if (IsUueStart(head)) {
+      type = atUue;
+    } else if (file.Size() > 512) {
+      const bool second = head.size() > 156 && head[156] == 'V';
+      uint8_t block[512];
+      if (file.ReadAt(second ? 512 : 0, block, 512) && IsTarHeader(block)) type = atTar;
+    }
+    if (!IsArchiveType(type)) {
+      FindCentralDir(file);
+      if ((FHeaderStatus & (hsLocal | hsEndRecord)) == (hsLocal | hsEndRecord)) type = atZip;
+    }
+  }
+  // 64-bit archives are outside this reader: refused before any field is trusted.
+  if (type == atZip && IsZip64(file)) type = atUnsupported;
+  return type;
+}
+
+uint32_t TZipCommon::FindCentralDir(TArchiveFile& file) {
+  FHeaderStatus = 0;
+  FEndRecordOffset = -1;
+  const uint64_t size = file.Size();
+  const uint64_t wanted = uint64_t(FZipCmntBufSize) + 23;
+  uint64_t tail = wanted;
+  if (size < wanted) tail = FZipCmntBufSize == 0 ? 23 : size > 32768 ? 32768 : size - 1;
+  if (size <= tail) return 0;
+
+  std::vector<uint8_t> buffer{};
+  buffer.resize(size_t(tail));
+  file.Seek(size - tail);
+  const uint32_t got = file.Read(buffer.data(), uint32_t(tail));
+  if (got < TZipEndRecord::kSize + 1) return 0;
+  // Position 0 of the tail is never a candidate, as the tail is always one byte longer
+  // than the record it must hold.
+  size_t at = got - TZipEndRecord::kSize;
+  while (at >= 1 && Get32(buffer.data() + at) != kEndRecordSig) --at;
+  if (at < 1) return 0;
+
+  FEndRecord = TZipEndRecord::Parse(buffer.data() + at);
+  FEndRecordOffset = int64_t(size - tail + at);
+  FHeaderStatus |= hsEndRecord;
+
+  uint8_t central[TZipCentralHeader::kSize];
+  if (file.ReadAt(FEndRecord.CentralOffset, central, sizeof central) &&
+      Get32(central) == kCentralHeaderSig) {
+    FHeaderStatus |= hsCentral;
+    const int set = (Get16(central + 8) & 0x40) ? 1 : 0;
+    FCentral[set] = TZipCentralHeader::Parse(central);
+    uint8_t local[TZipLocalHeader::kSize];
+    if (file.ReadAt(FCentral[set].LocalOffset, local, sizeof local)) {
+      FLocal[set] = TZipLocalHeader::Parse(local);
+      if (FLocal[set].Signature == kLocalHeaderSig) FHeaderStatus |= hsLocal;
+    }
+    return FEndRecord.CentralOffset;
+  }
+
+  // The record points nowhere useful: walk from the first local header instead. Offset 0
+  // counts too, or a damaged directory would cost the archive its first member.
+  std::vector<uint8_t> start(size_t(std::min<uint64_t>(size, 4 * 32768 + 3)));
+  const uint32_t have = file.ReadAt(0, start.data(), uint32_t(start.size()))
+                            ? uint32_t(start.size())
+                            : 0;
+  for (uint32_t i = 0; i + 4 <= have; ++i)
+    if (Get32(start.data() + i) == kLocalHeaderSig) {
+      FHeaderStatus = hsLocal;
+      return i;
+    }
+  return 0;
+}
+
+bool TZipCommon::IsZip64(TArchiveFile& file) const {
+  if (FEndRecordOffset < 0) return false;
+  const TZipEndRecord& r = FEndRecord;
+  if (r.DiskNumber == 0xFFFF || r.CentralDisk == 0xFFFF || r.EntriesOnDisk == 0xFFFF ||
+      r.Entries == 0xFFFF || r.CentralSize == 0xFFFFFFFFu || r.CentralOffset == 0xFFFFFFFFu)
+    return true;
+  uint8_t locator[4];
+  return FEndRecordOffset >= 20 && file.ReadAt(uint64_t(FEndRecordOffset) - 20, locator, 4) &&
+         Get32(locator) == kZip64LocatorSig;
+}
+
+std::string TZipCommon::TranslateName(std::string raw, uint16_t flags) const {
+  const size_t nul = raw.find('\0');
+  if (nul != std::string::npos) raw.resize(nul);
+  // Names flagged as UTF-8 are not in the OEM code page whatever TranslateOemChar says.
+  if (flags & 0x0800)
+    raw = Codepage::Utf8ToCp1251(raw);
+  else if (FTranslateOemChar)
+    raw = Codepage::OemToAnsi(raw);
+  std::replace(raw.begin(), raw.end(), '/', '\\');
+  return raw;
+}
+
+// ------------------------------------------------------------------------ matching
+
+bool TZipCommon::MatchFileSpec(const std::string& name) const {
+  for (const std::string& line : FFileSpec.Lines())
+    if (line == "*.*" || MatchName(name, line)) return true;
+  return false;
+}
+
+bool TZipCommon::MatchName(const std::string& name, const std::string& spec) {
+  const size_t nameCut = MatchSplit(name);
+  const size_t specCut = MatchSplit(spec);
+  if (spec.find('\\') != std::string::npos &&
+      !WildcardMatch(name.substr(0, nameCut ? nameCut - 1 : 0),
+                     spec.substr(0, specCut ? specCut - 1 : 0)))
+    return false;
+  const std::string nameFile = name.substr(nameCut);
+  const std::string specFile = spec.substr(specCut);
+  return WildcardMatch(MatchExt(nameFile), MatchExt(specFile)) &&
+         WildcardMatch(nameFile, specFile);
+}
+
+bool TZipCommon::WildcardMatch(std::string a, std::string b) {
+  if (!a.empty() && a.back() == '.') a.pop_back();
+  if (!b.empty() && b.back() == '.') b.pop_back();
+  // Both sides may carry wildcards, and stored names come from the archive: a table over
+  // every pair of positions keeps hostile patterns from backtracking without end.
+  const size_t n = a.size(), m = b.size();
+  std::vector<uint8_t> next(m + 1), row(m + 1);
+  for (size_t i = n + 1; i-- > 0;) {
+    for (size_t j = m + 1; j-- > 0;) {
+      bool match;
+      if (i == n && j == m)
+        match = true;
+      else if (i < n && a[i] == '*')
+        match = next[j] || (j < m && row[j + 1]);
+      else if (j < m && b[j] == '*')
+        match = row[j + 1] || (i < n && next[j]);
+      else if (i < n && j < m)
+        match = (a[i] == '?' || b[j] == '?' ||
+                 Codepage::AsciiUpperChar(a[i]) == Codepage::AsciiUpperChar(b[j])) &&
+                next[j + 1];
+      else
+        match = false;
+      row[j] = match;
+    }
+    std::swap(next, row);
+  }
+  return next[0];
+}
+
+uint8_t TZipCommon::Pct(int64_t x, int64_t y) {
+  if (y <= 0 || x <= 0) return 0;
+  if (x >= y) return 100;
+  const int64_t scaled = x * 100;
+  int64_t q = scaled / y;
+  const int64_t twice = 2 * (scaled % y);
+  if (twice > y || (twice == y && (q & 1))) ++q;
+  return uint8_t(q);
+}
+
+// ------------------------------------------------------------------ blocks and CRC
+
+void TZipCommon::FeedCrc(int crcMode, const uint8_t* buffer, uint32_t count) {
+  if (crcMode == crc32)
+    FCrc32 = Crc32Update(FCrc32, buffer, count);
+  else if (crcMode == crc16)
+    FCrc16 = Crc16Update(FCrc16, buffer, count);
+}
+
+uint32_t TZipCommon::ReadBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) {
+  const uint32_t got = FArchive.Read(buffer, count);
+  if (decrypt) DecryptBuffer(buffer, got);
+  FeedCrc(crcMode, buffer, got);
+  return got;
+}
+
+uint32_t TZipCommon::WriteBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) {
+  if (decrypt) DecryptBuffer(buffer, count);
+  uint32_t written = 0;
+  if (FTarget == otMemory && FStream)
+    written = uint32_t(FStream->Write(buffer, count));
+  else if (FTarget == otFile)
+    written = FOutFile.Write(buffer, count);
+  if (written < count) throw E_RAISE(E_WRITE);
+  FeedCrc(crcMode, buffer, written);
+  return written;
+}
+
+bool TZipCommon::IsZipFamily() const {
+  return FArcType == atBh || FArcType == atBhExe || FArcType == atJar || FArcType == atZip ||
+         FArcType == atZipExe || FArcType == atZipMV;
+}
+
+void TZipCommon::DecryptBuffer(uint8_t* buffer, uint32_t length) {
+  if (IsZipFamily()) {
+    FKeys.DecryptBuffer(buffer, length);
+  } else if ((FArcType == atArj || FArcType == atArjExe) && !FCurrentPassword.empty()) {
+    for (uint32_t i = 0; i < length; ++i)
+      buffer[i] ^= uint8_t(FCurrentPassword[FArjKeyIndex++ % FCurrentPassword.size()]);
+  }
+}
+
+// ---------------------------------------------------------- errors and progress
+
+void TZipCommon::ReportError(const std::string& fileName, const std::string& extendedMsg,
+                             int code) {
+  TTimerPause pause(FTimer);
+  if (FCancel) code = E_USERCANCEL;
+  if (OnError) OnError(this, fileName, extendedMsg, "0", code);
+}
+
+void TZipCommon::RaiseError(const std::string& fileName, int code) {
+  ReportError(fileName, "", code);
+  if (!FCancel) throw E_RAISE(code);
+}
+
+void TZipCommon::ProgressStep(uint32_t count, uint32_t memberDone, uint32_t memberSize) {
+  FRemaining -= count;
+  const int64_t total = FCurrentHeader.Method == 0 ? FPackedSum : FUnpackedSum;
+  const uint8_t byFile = Pct(memberDone, memberSize);
+  const uint8_t byArchive = Pct(total - FRemaining, total);
+  TTimerPause pause(FTimer);
+  MessageHook::ProcessMessages();
+  if (OnProgress) OnProgress(this, byFile, byArchive);
+}
+
+void TZipCommon::SkipStep(uint32_t memberSize) {
+  FRemaining -= memberSize;
+  const int64_t total = FCurrentHeader.Method == 0 ? FPackedSum : FUnpackedSum;
+  const uint8_t byArchive = Pct(total - FRemaining, total);
+  TTimerPause pause(FTimer);
+  MessageHook::ProcessMessages();
+  if (OnProgress) OnProgress(this, 100, byArchive);
+}
+
+const std::string& TZipCommon::EventName() const {
+  return FTarget == otFile ? FOutputName : FStoredName;
+}
+
+void TZipCommon::SetOutputName(const std::string& storedName) {
+  if (storedName.empty()) {
+    FOutputName.clear();
+    return;
+  }
+  if (FExtractDir.empty()) SetExtractDir("");
+  if (FExtractDir.empty()) SetExtractDir(CurrentDirectory());
+  std::string name = storedName;
+  std::string dir = FExtractDir;
+  if (FUseStoredDirs) {
+    if (name.size() >= 2 && name[1] == ':') {
+      name.erase(0, 2);
+      if (!name.empty() && name[0] == '\\') name.erase(0, 1);
+    } else if (name[0] == '\\') {
+      name.erase(0, 1);
+    }
+    dir += DirPart(name);
+  }
+  FOutputName = dir + FilePart(name);
+}
+
+// ------------------------------------------------------------------------- TUnBase
+
+namespace {
+
+bool IsExtractableType(TArcType type) {
+  switch (type) {
+    case atAce: case atAceExe: case atArc: case atArcExe: case atArj: case atArjExe:
+    case atBh: case atBhExe: case atCab: case atGZip: case atJar: case atLha: case atLhaExe:
+    case atLzh: case atLzhExe: case atRar: case atRarExe: case atTar: case atUue: case atZip:
+    case atZipExe: case atZipMV: case atZoo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Types whose own readers open the archive themselves.
+bool OpensItself(TArcType type) {
+  return type == atAce || type == atAceExe || type == atCab || type == atRar || type == atRarExe;
+}
+
+// Runs `action` when the scope ends, however it ends.
+template <class F>
+class TFinally {
+ public:
+  explicit TFinally(F action) : FAction(std::move(action)) {}
+  ~TFinally() { FAction(); }
+  TFinally(const TFinally&) = delete;
+  TFinally& operator=(const TFinally&) = delete;
+
+ private:
+  F FAction;
+};
+
+}  // namespace
+
+int TUnBase::ExtractToMemoryStream(TDecompMemoryStream* stream) {
+  if (!stream) {
+    RaiseError(FArchiveFile, E_NOSTREAM);
+    return 0;
+  }
+  TFinally restore([this, stream] {
+    stream->SetPosition(0);
+    FStream = nullptr;
+    FTarget = otNone;
+  });
+  FTarget = otMemory;
+  FStream = stream;
+  return RunExtraction();
+}
+
+int TUnBase::Extract() {
+  TFinally restore([this] { FTarget = otNone; });
+  FTarget = otFile;
+  return RunExtraction();
+}
+
+int TUnBase::RunExtraction() {
+  FCancel = false;
+  FMemberCount = 0;
+  FPasswordFailed = false;
+  FPackedSum = FUnpackedSum = FRemaining = 0;
+  FLatestDate = 0;
+  if (FCpuType == cpt80486) FCpuType = cptAuto;
+
+  const std::string archiveFile = FArchiveFile;
+  TFinally restore([this, archiveFile] {
+    FArchive.Close();
+    FOutFile.Close();
+    FArchiveFile = archiveFile;
+  });
+  if (archiveFile.empty()) {
+    RaiseError(archiveFile, E_FILENOTFOUND);
+    return 0;
+  }
+  if (!IsExtractableType(FArcType)) {
+    RaiseError(archiveFile, E_BADARCTYPE);
+    return 0;
+  }
+  if (!OpensItself(FArcType) && !FArchive.Open(archiveFile)) {
+    ReportError(archiveFile, "", E_FOPEN);
+    RaiseError(archiveFile, E_FOPEN);
+    return 0;
+  }
+
+  if (OnActivate) OnActivate(this);
+  FCurrentPassword.clear();
+  FOutputName.clear();
+  FWalkStart = FStartOffset;
+  if (OnElapsedTime) FTimer.Start();
+  if (FTarget == otFile) FDiskManager.Query(FExtractDir);
+
+  ExtractArchive();
+
+  if (OnElapsedTime) {
+    FTimer.Stop();
+    OnElapsedTime(this, float(FTimer.ElapsedSeconds()));
+  }
+  FArchive.Close();
+  if (OnDeactivate) OnDeactivate(this);
+  return FMemberCount;
+}
+
+bool TUnBase::BeginMember(bool isDirOrVolume) {
+  if (isDirOrVolume) return true;
+  bool extract = true;
+  if (FOverwriteMode == omOverwrite && OnBegin) {
+    TTimerPause pause(FTimer);
+    OnBegin(this, EventName(), FMemberCount, extract);
+  }
+  if (FCancel || !extract) return false;
+  bool accepted;
+  if (FConfirmOverwrites) {
+    if (FTarget == otFile) ExistingFileDialogue();
+    accepted = !FCancel && FOverwriteMode == omOverwrite && !FOutputName.empty();
+  } else {
+    accepted = FOverwriteMode == omOverwrite;
+  }
+  if (accepted) ++FMemberCount;
+  return accepted;
+}
+
+void TUnBase::ExistingFileDialogue() {
+  if (!OnFileExists) {
+    // Without a handler nothing that exists is replaced.
+    if (PathExists(FOutputName)) {
+      ReportError(FOutputName, "OnFileExists", E_REQUIREDEVENT);
+      FOverwriteMode = omSkip;
+    }
+    return;
+  }
+  TTimerPause pause(FTimer);
+  FOverwriteMode = omOverwrite;
+  while (!FCancel && FOverwriteMode != omSkip && PathExists(FOutputName)) {
+    std::string newName;
+    OnFileExists(this, FOutputName, newName, FOverwriteMode);
+    if (FOverwriteMode != omOverwrite) continue;
+    // Overwrite with no new name means this very file; asking again would never end.
+    if (newName.empty()) break;
+    newName = FromNativePath(newName);
+    if (Codepage::AsciiUpperCase(newName) == Codepage::AsciiUpperCase(FOutputName)) break;
+    FOutputName = newName;
+  }
+}
+
+bool TUnBase::IsSafeStoredName(const std::string& name) {
+  if (name.empty() || name[0] == '\\') return false;
+  if (name.size() >= 2 && name[1] == ':') return false;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find('\\', start);
+    if (end == std::string::npos) end = name.size();
+    if (name.compare(start, end - start, "..") == 0) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+TOutputPath TUnBase::OutputPathOf(const std::string& outputName) const {
+  TOutputPath path;
+  std::string below = outputName;
+  if (!FExtractDir.empty() && outputName.compare(0, FExtractDir.size(), FExtractDir) == 0) {
+    path.Base = FExtractDir;
+    below = outputName.substr(FExtractDir.size());
+  } else {
+    // A name that an OnFileExists handler chose: its directory is the handler's choice.
+    path.Base = DirPart(outputName);
+    below = FilePart(outputName);
+  }
+  size_t start = 0;
+  for (size_t cut; (cut = below.find('\\', start)) != std::string::npos; start = cut + 1)
+    path.Dirs.push_back(below.substr(start, cut - start));
+  path.File = below.substr(start);
+  return path;
+}
+
+bool TUnBase::OpenOutput() {
+  if ((FCurrentHeader.Flags & 1) && FPasswordFailed) return true;
+  if (FOutputName.empty()) return false;
+  if (FTarget == otMemory) {
+    TDecompEntry entry;
+    entry.UnpackedSize = FCurrentHeader.UnpackedSize;
+    entry.Offset = FStream->Position();
+    entry.Name = FStoredName;
+    FStream->AddEntry(entry);
+    return true;
+  }
+  return FTarget == otFile && FOutFile.Create(OutputPathOf(FOutputName));
+}
+
+void TUnBase::CloseOutput(uint32_t externalAttr, uint32_t dosDateTime) {
+  if (FTarget != otFile || !FOutFile.IsOpen()) return;
+  if (FRestoreFileAttr || FDateAttribute != daSysDate) {
+    uint32_t mode = 0;
+    if (FRestoreFileAttr) {
+      if ((externalAttr >> 16) & 0777)
+        mode = (externalAttr >> 16) & 0777;
+      else if (externalAttr & 0x01)
+        mode = 0444;
+    }
+    int64_t modified = -1;
+    if (FDateAttribute == daFileDate) modified = DosDateTimeToUnix(dosDateTime);
+    if (FDateAttribute == daMaxFileDate) modified = DosDateTimeToUnix(uint32_t(FLatestDate));
+    FOutFile.SetAttributes(mode, modified);
+  }
+  if (!FOutFile.Close()) ReportError(FOutputName, "", E_CLOSE);
+}
+
+bool TUnBase::CheckCrc(int mode, uint32_t storedCrc) {
+  const uint32_t reg = mode == crc16 ? FCrc16 : FCrc32;
+  const bool pass = !FOutputSpoiled && (storedCrc == reg || storedCrc == (reg ^ 0xFFFFFFFFu));
+  if (OnEnd) {
+    TTimerPause pause(FTimer);
+    OnEnd(this, EventName(), pass);
+  } else if (!pass && OnError) {
+    ReportError(EventName(), "", E_CRCERROR);
+  }
+  return pass;
+}

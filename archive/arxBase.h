@@ -1,0 +1,334 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "StringList.h"
+#include "arxCrypt.h"
+#include "arxDecoder.h"
+#include "arxDecompStream.h"
+#include "arxDiskMan.h"
+
+enum TArcType {
+  atNA, atUnsupported, atFileOpenErr, atUnknown, atAce, atAceExe, atArc, atArcExe, atArj,
+  atArjExe, atBh, atBhExe, atCab, atGZip, atHa, atJar, atJarExe, atLha, atLhaExe, atLzh,
+  atLzhExe, atMsGZ, atPak, atPakExe, atRar, atRarExe, atTar, atUue, atZip, atZipExe, atZipMV,
+  atZoo
+};
+enum TDateAttribute { daFileDate, daSysDate, daMaxFileDate };
+enum TOverwriteMode { omOverwrite, omSkip };
+enum TCpuType { cptAuto, cpt80286, cpt80386, cpt80486 };
+
+// Bits of HeaderStatus.
+enum : uint8_t { hsEndRecord = 0x01, hsCentral = 0x08, hsLocal = 0x10 };
+
+// The zip format's records, little-endian on disk.
+inline constexpr uint32_t kLocalHeaderSig = 0x04034B50;
+inline constexpr uint32_t kCentralHeaderSig = 0x02014B50;
+inline constexpr uint32_t kEndRecordSig = 0x06054B50;
+inline constexpr uint32_t kSpannedSig = 0x08074B50;
+inline constexpr uint32_t kZip64LocatorSig = 0x07064B50;
+
+struct TZipLocalHeader {
+  static constexpr uint32_t kSize = 30;
+  uint32_t Signature = 0;
+  uint16_t VersionNeeded = 0, Flags = 0, Method = 0;
+  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
+  uint16_t NameLength = 0, ExtraLength = 0;
+  static TZipLocalHeader Parse(const uint8_t* b);
+};
+
+struct TZipCentralHeader {
+  static constexpr uint32_t kSize = 46;
+  uint32_t Signature = 0;
+  uint16_t VersionMadeBy = 0, VersionNeeded = 0, Flags = 0, Method = 0;
+  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
+  uint16_t NameLength = 0, ExtraLength = 0, CommentLength = 0, DiskNumberStart = 0,
+           InternalAttr = 0;
+  uint32_t ExternalAttr = 0, LocalOffset = 0;
+  static TZipCentralHeader Parse(const uint8_t* b);
+};
+
+struct TZipEndRecord {
+  static constexpr uint32_t kSize = 22;
+  uint32_t Signature = 0;
+  uint16_t DiskNumber = 0, CentralDisk = 0, EntriesOnDisk = 0, Entries = 0;
+  uint32_t CentralSize = 0, CentralOffset = 0;
+  uint16_t CommentLength = 0;
+  static TZipEndRecord Parse(const uint8_t* b);
+};
+
+// One selected member, as the directory scan (or the local header walk) found it. The
+// sizes, CRC and flags are the directory's: they stand in for what a local header
+// followed by a data descriptor leaves out, and they are what a listing shows.
+struct TUnBaseHeader {
+  uint32_t ExternalAttr = 0;
+  uint16_t DiskNumber = 1;
+  uint8_t HeaderSet = 0;
+  uint32_t LocalOffset = 0;
+  uint16_t Flags = 0, Method = 0;
+  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
+  std::string StoredName;
+};
+using TUnBaseHeaderObj = std::vector<TUnBaseHeader>;
+
+// Elapsed time of a run with the time spent waiting on the caller paused out. Pauses nest.
+class TarxTimer {
+ public:
+  void Start();
+  void Stop();
+  void Pause();
+  void Resume();
+  double ElapsedSeconds() const { return FElapsed; }
+
+ private:
+  using TClock = std::chrono::steady_clock;
+  bool FRunning = false;
+  int FPauseDepth = 0;
+  TClock::time_point FStart;
+  TClock::time_point FPauseStart;
+  double FElapsed = 0;
+};
+
+class TZipCommon;
+using TNotifyEvent = std::function<void(TZipCommon* Sender)>;
+using TOnBegin =
+    std::function<void(TZipCommon* Sender, const std::string& FName, int Count, bool& Extract)>;
+using TOnEnd = std::function<void(TZipCommon* Sender, const std::string& FN, bool CRC_PASS)>;
+using TOnError =
+    std::function<void(TZipCommon* Sender, const std::string& Filename,
+                       const std::string& ExtendedMsg, const std::string& VolumeID, int ECode)>;
+using TOnGetPassword = std::function<void(TZipCommon* Sender, const std::string& FN,
+                                          std::string& Password, bool& TryAgain)>;
+using TUnBase_OnFileExists =
+    std::function<void(TZipCommon* Sender, const std::string& Filename,
+                       std::string& NewFilename, TOverwriteMode& OverwriteMode)>;
+using TOnProgress = std::function<void(TZipCommon* Sender, uint8_t ProgressByFile,
+                                       uint8_t ProgressByArchive)>;
+using TOnElapsedTime = std::function<void(TZipCommon* Sender, float ElapsedTime)>;
+using TOnCorruptZipHeader =
+    std::function<void(TZipCommon* Sender, uint8_t HeadFlag, bool& Cancel)>;
+using TOnGetZipDisk = std::function<void(TZipCommon* Sender, bool& Cancel)>;
+using TOnGetZipNextDisk =
+    std::function<void(TZipCommon* Sender, const std::string& VolumeName, bool& Cancel)>;
+
+// The archive file and its classification, the zip directory's location, the password
+// and member lists, block reading and writing with the CRC registers and the cipher,
+// error reporting and progress.
+class TZipCommon : public TDecodeHost {
+ public:
+  TZipCommon();
+  ~TZipCommon() override;
+  TZipCommon(const TZipCommon&) = delete;
+  TZipCommon& operator=(const TZipCommon&) = delete;
+
+  // --- published ---
+  TArcType ArcType() const { return FArcType; }
+  // The value is ignored: the file is classified again.
+  void SetArcType(TArcType) { DetectArcType(); }
+  bool ConfirmOverwrites() const { return FConfirmOverwrites; }
+  void SetConfirmOverwrites(bool value) { FConfirmOverwrites = value; }
+  TDateAttribute DateAttribute() const { return FDateAttribute; }
+  void SetDateAttribute(TDateAttribute value) { FDateAttribute = value; }
+  const std::string& ExtractDir() const { return FExtractDir; }
+  // "/" becomes "\", a trailing "\" is added; empty takes the archive's directory, and a
+  // relative directory is taken from the current one.
+  void SetExtractDir(const std::string& value);
+  TStringList& FileSpec() { return FFileSpec; }
+  const TStringList& FileSpec() const { return FFileSpec; }
+  void SetFileSpec(const TStringList& value) { FFileSpec.Assign(value); }
+  TOverwriteMode OverwriteMode() const { return FOverwriteMode; }
+  void SetOverwriteMode(TOverwriteMode value) { FOverwriteMode = value; }
+  int PasswordAttempts() const { return FPasswordAttempts; }
+  void SetPasswordAttempts(int value) { FPasswordAttempts = value; }
+  TStringList& Passwords() { return FPasswords; }
+  const TStringList& Passwords() const { return FPasswords; }
+  void SetPasswords(const TStringList& value) { FPasswords.Assign(value); }
+  bool UseStoredDirs() const { return FUseStoredDirs; }
+  void SetUseStoredDirs(bool value) { FUseStoredDirs = value; }
+  int ZipCmntBufSize() const { return FZipCmntBufSize; }
+  // Any value is clamped into 2000..32767.
+  void SetZipCmntBufSize(int value);
+  bool TranslateOemChar() const { return FTranslateOemChar; }
+  void SetTranslateOemChar(bool value) { FTranslateOemChar = value; }
+  TCpuType CpuType() const { return FCpuType; }
+  void SetCpuType(TCpuType value) { FCpuType = value; }
+
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TOnError OnError;
+  TOnGetPassword OnGetPassword;
+  TOnProgress OnProgress;
+  TOnElapsedTime OnElapsedTime;
+  TOnCorruptZipHeader OnCorruptZipHeader;
+  TOnGetZipDisk OnGetZipFirstDisk;  // spanned archives are not supported: never called
+  TOnGetZipNextDisk OnGetZipNextDisk;
+  TOnGetZipDisk OnGetZipLastDisk;
+
+  // --- public ---
+  // Remembers the path ("/" becomes "\") and classifies the file. Raises nothing; a file
+  // that cannot be opened is reported (25235) and left as atFileOpenErr.
+  virtual void SetArchiveFile(const std::string& path);
+  const std::string& ArchiveFile() const { return FArchiveFile; }
+  bool GetCancel() const override { return FCancel; }
+  virtual void SetCancel(bool flag) { FCancel = flag; }
+
+  uint8_t HeaderStatus() const { return FHeaderStatus; }
+  uint32_t StartOffset() const { return FStartOffset; }
+  int MemberCount() const { return FMemberCount; }
+  const std::string& CurrentPassword() const { return FCurrentPassword; }
+  const std::string& StoredName() const { return FStoredName; }
+  const std::string& OutputName() const { return FOutputName; }
+
+  // Member selection: FileSpec lines against a stored name ("\" separators).
+  bool MatchFileSpec(const std::string& name) const;
+  static bool MatchName(const std::string& name, const std::string& spec);
+  // Both sides may hold "*" and "?"; ASCII letters compare without case.
+  static bool WildcardMatch(std::string a, std::string b);
+  // x * 100 / y rounded to the nearest (ties to even), 0 when y is 0, within 0..100.
+  static uint8_t Pct(int64_t x, int64_t y);
+
+  // --- TDecodeHost ---
+  uint32_t ReadBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) override;
+  uint32_t WriteBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) override;
+  void ResetCrc32() override { FCrc32 = 0xFFFFFFFFu; }
+  void RaiseError(const std::string& fileName, int code) override;
+  void ReportError(const std::string& fileName, const std::string& extendedMsg,
+                   int code) override;
+  void ProgressStep(uint32_t count, uint32_t memberDone, uint32_t memberSize) override;
+
+ protected:
+  enum TOutputTarget { otNone, otMemory, otFile };
+
+  // Classifies ArchiveFile: ArcType, HeaderStatus, StartOffset and the end record.
+  void DetectArcType();
+  // Finds the end record in the file's tail and checks the first central and local
+  // headers; returns the directory's offset, a local header's offset or 0.
+  uint32_t FindCentralDir(TArchiveFile& file);
+
+  virtual void SetOutputName(const std::string& storedName);
+  virtual void DecryptBuffer(uint8_t* buffer, uint32_t length);
+  virtual void ExtractArchive() = 0;
+
+  // A stored name as the reader uses it: cut at a NUL, translated to the ANSI code page,
+  // "/" replaced by "\".
+  std::string TranslateName(std::string raw, uint16_t flags) const;
+  // A member that has passed through every other step: one progress step as complete.
+  void SkipStep(uint32_t memberSize);
+  // The name that events get for the current member.
+  const std::string& EventName() const;
+  bool IsZipFamily() const;
+
+  // Archive and classification.
+  std::string FArchiveFile;
+  TArcType FArcType = atNA;
+  uint8_t FHeaderStatus = 0;
+  uint32_t FStartOffset = 1;
+  TZipEndRecord FEndRecord;
+  int64_t FEndRecordOffset = -1;  // where the end record was found, -1 when not
+  TZipCentralHeader FCentral[2];
+  TZipLocalHeader FLocal[2];
+  TArchiveFile FArchive;
+  TDiskManager FDiskManager;
+
+  // Properties.
+  bool FConfirmOverwrites = true;
+  TDateAttribute FDateAttribute = daFileDate;
+  std::string FExtractDir;
+  TStringList FFileSpec;
+  TOverwriteMode FOverwriteMode = omOverwrite;
+  int FPasswordAttempts = 3;
+  TStringList FPasswords;
+  bool FUseStoredDirs = true;
+  int FZipCmntBufSize = 0;
+  bool FTranslateOemChar = true;
+  TCpuType FCpuType = cptAuto;
+
+  // Run state.
+  bool FCancel = false;
+  int FMemberCount = 0;
+  std::string FStoredName;
+  std::string FOutputName;
+  std::string FCurrentPassword;
+  TCurrentHeader FCurrentHeader;
+  uint32_t FWalkStart = 0;
+  int64_t FPackedSum = 0;
+  int64_t FUnpackedSum = 0;
+  int64_t FRemaining = 0;
+  int32_t FLatestDate = 0;
+  TOutputTarget FTarget = otNone;
+  TDecompMemoryStream* FStream = nullptr;
+  TOutputFile FOutFile;
+  TarxTimer FTimer;
+
+  // Decoding state of this reader: registers, keys, decoder.
+  uint32_t FCrc32 = 0xFFFFFFFFu;
+  uint32_t FCrc16 = 0;
+  TZipKeys FKeys;
+  size_t FArjKeyIndex = 0;
+  std::unique_ptr<TDecoder> FDecoder;
+
+ private:
+  TArcType Classify(TArchiveFile& file, const std::vector<uint8_t>& head);
+  bool IsZip64(TArchiveFile& file) const;
+  void FeedCrc(int crcMode, const uint8_t* buffer, uint32_t count);
+};
+
+// Pauses a run's timer for a scope.
+class TTimerPause {
+ public:
+  explicit TTimerPause(TarxTimer& timer) : FTimer(timer) { FTimer.Pause(); }
+  ~TTimerPause() { FTimer.Resume(); }
+  TTimerPause(const TTimerPause&) = delete;
+  TTimerPause& operator=(const TTimerPause&) = delete;
+
+ private:
+  TarxTimer& FTimer;
+};
+
+// One extraction run: the output target, the begin and overwrite decision, opening and
+// closing the output, the CRC verdict.
+class TUnBase : public TZipCommon {
+ public:
+  bool CreateStoredDirs() const { return FCreateStoredDirs; }
+  void SetCreateStoredDirs(bool value) { FCreateStoredDirs = value; }
+  bool RestoreFileAttr() const { return FRestoreFileAttr; }
+  void SetRestoreFileAttr(bool value) { FRestoreFileAttr = value; }
+
+  TOnBegin OnBegin;
+  TOnEnd OnEnd;
+  TUnBase_OnFileExists OnFileExists;
+
+  // Extracts the members that match FileSpec into `stream`, after what it holds. Raises
+  // E_RAISE for a missing stream and the run-level errors; the stream's position is 0
+  // afterwards in every case. Returns the number of members written.
+  int ExtractToMemoryStream(TDecompMemoryStream* stream);
+  // The same into files below ExtractDir.
+  int Extract();
+
+  bool PasswordFailed() const { return FPasswordFailed; }
+
+ protected:
+  int RunExtraction();
+  bool BeginMember(bool isDirOrVolume);
+  bool OpenOutput();
+  void CloseOutput(uint32_t externalAttr, uint32_t dosDateTime);
+  virtual bool CheckCrc(int mode, uint32_t storedCrc);
+  // True when the stored name can only land below ExtractDir.
+  static bool IsSafeStoredName(const std::string& name);
+  TOutputPath OutputPathOf(const std::string& outputName) const;
+
+  bool FCreateStoredDirs = false;
+  bool FRestoreFileAttr = true;
+  bool FPasswordFailed = false;
+  // The member's output is known to be incomplete or absent: its verdict is False.
+  bool FOutputSpoiled = false;
+  TUnBaseHeaderObj FMembers;
+
+ private:
+  void ExistingFileDialogue();
+};

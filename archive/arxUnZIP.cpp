@@ -1,0 +1,259 @@
+#include "arxUnZIP.h"
+
+#include <unordered_set>
+
+#include "Err_Msgs.h"
+
+namespace {
+
+// The sizes that announce a 64-bit member; such members are not read.
+bool IsZip64Member(const TUnBaseHeader& entry, const TZipLocalHeader& local) {
+  return entry.PackedSize == 0xFFFFFFFFu || entry.UnpackedSize == 0xFFFFFFFFu ||
+         local.PackedSize == 0xFFFFFFFFu || local.UnpackedSize == 0xFFFFFFFFu;
+}
+
+}  // namespace
+
+TUnBaseHeaderObj TUnZip::ListMembers() {
+  FListing = true;
+  FListed.clear();
+  struct TReset {
+    bool& Flag;
+    ~TReset() { Flag = false; }
+  } reset{FListing};
+  RunExtraction();
+  return std::move(FListed);
+}
+
+void TUnZip::ExtractArchive() {
+  FMembers.clear();
+  try {
+    if (FArchive.IsOpen()) {
+      const int count = FHeaderStatus == hsLocal ? ReadLocalHeaders() : ReadCentralDirectory();
+      if (FListing)
+        FListed = FMembers;
+      else if (count > 0)
+        ExtractMembers();
+    }
+  } catch (...) {
+    // A run ends quietly here; what went wrong has been reported.
+  }
+  FMembers.clear();
+}
+
+std::string TUnZip::ReadName(uint16_t length) {
+  std::string raw(length, '\0');
+  raw.resize(FArchive.Read(raw.data(), length));
+  return raw;
+}
+
+void TUnZip::AddMember(const TUnBaseHeader& entry, int32_t dosDateTime) {
+  FMembers.push_back(entry);
+  FLatestDate = std::max(FLatestDate, dosDateTime);
+  FPackedSum += int64_t(entry.PackedSize) - ((entry.Flags & 1) ? 12 : 0);
+  FUnpackedSum += entry.UnpackedSize;
+}
+
+int TUnZip::ReadCentralDirectory() {
+  TTimerPause pause(FTimer);
+  uint8_t buffer[TZipCentralHeader::kSize];
+  uint64_t pos = FEndRecord.CentralOffset;
+  if (!FArchive.ReadAt(pos, buffer, sizeof buffer)) return 0;
+  const uint8_t set = (TZipCentralHeader::Parse(buffer).Flags & 0x40) ? 1 : 0;
+  // Two entries that share a local header would decode the same data twice over: a way
+  // to multiply a small archive's output without limit.
+  std::unordered_set<uint32_t> localOffsets;
+  for (;;) {
+    const TZipCentralHeader& central = FCentral[set] = TZipCentralHeader::Parse(buffer);
+    if (central.Signature != kCentralHeaderSig || FCancel) break;
+    FStoredName = TranslateName(ReadName(central.NameLength), central.Flags);
+    if (!FStoredName.empty() && Selected(FStoredName) &&
+        localOffsets.insert(central.LocalOffset).second) {
+      TUnBaseHeader entry{central.ExternalAttr, uint16_t(central.DiskNumberStart + 1), set,
+                          central.LocalOffset, central.Flags, central.Method,
+                          central.DosDateTime, central.Crc, central.PackedSize,
+                          central.UnpackedSize, FStoredName};
+      uint8_t local[TZipLocalHeader::kSize];
+      const uint32_t wanted = set == 0 ? TZipLocalHeader::kSize : 4;
+      if (FArchive.ReadAt(central.LocalOffset, local, wanted) &&
+          TZipLocalHeader::Parse(local).Signature == kLocalHeaderSig) {
+        if (set == 0) FLocal[0] = TZipLocalHeader::Parse(local);
+        AddMember(entry, int32_t(central.DosDateTime));
+      }
+    }
+    if (FCancel) break;
+    pos += uint64_t(TZipCentralHeader::kSize) + central.NameLength + central.ExtraLength +
+           central.CommentLength;
+    if (!FArchive.ReadAt(pos, buffer, sizeof buffer)) break;
+  }
+  return int(FMembers.size());
+}
+
+int TUnZip::ReadLocalHeaders() {
+  if (OnCorruptZipHeader) {
+    bool cancel = true;
+    OnCorruptZipHeader(this, FHeaderStatus, cancel);
+    if (cancel) return 0;
+  }
+  TTimerPause pause(FTimer);
+  uint8_t buffer[TZipLocalHeader::kSize];
+  uint64_t pos = FWalkStart;
+  bool got = FArchive.ReadAt(pos, buffer, sizeof buffer);
+  if (got && TZipLocalHeader::Parse(buffer).Signature == kSpannedSig) {
+    pos += 4;
+    got = FArchive.ReadAt(pos, buffer, sizeof buffer);
+  }
+  // Every step moves on by at least a header's size, so the walk ends at the file's end
+  // whatever sizes the headers claim.
+  while (got && pos <= 0xFFFFFFFFu && !FCancel) {
+    const uint8_t set = (TZipLocalHeader::Parse(buffer).Flags & 0x40) ? 1 : 0;
+    const TZipLocalHeader& local = FLocal[set] = TZipLocalHeader::Parse(buffer);
+    if (local.Signature != kLocalHeaderSig) break;
+    FStoredName = TranslateName(ReadName(local.NameLength), local.Flags);
+    if (!FStoredName.empty() && Selected(FStoredName)) {
+      AddMember({0, 1, set, uint32_t(pos), local.Flags, local.Method, local.DosDateTime,
+                 local.Crc, local.PackedSize, local.UnpackedSize, FStoredName},
+                int32_t(local.DosDateTime));
+    }
+    pos += uint64_t(TZipLocalHeader::kSize) + local.NameLength + local.ExtraLength +
+           local.PackedSize;
+    got = FArchive.ReadAt(pos, buffer, sizeof buffer);
+  }
+  return int(FMembers.size());
+}
+
+bool TUnZip::LoadMember(const TUnBaseHeader& entry) {
+  uint8_t buffer[TZipLocalHeader::kSize];
+  if (!FArchive.ReadAt(entry.LocalOffset, buffer, sizeof buffer)) return false;
+  const TZipLocalHeader& local = FLocal[entry.HeaderSet] = TZipLocalHeader::Parse(buffer);
+  if (local.Signature != kLocalHeaderSig) return false;
+  const std::string rawName = ReadName(local.NameLength);
+  FArchive.SeekRelative(local.ExtraLength);
+
+  // A local header followed by a data descriptor may leave sizes and CRC at 0: the
+  // directory's values stand in, so that decoding stops at the member's declared size.
+  const bool descriptor = local.Flags & 0x08;
+  FCurrentHeader.Flags = local.Flags;
+  FCurrentHeader.Method = local.Method;
+  FCurrentHeader.PackedSize =
+      (local.PackedSize == 0 && entry.PackedSize > 0) ? entry.PackedSize : local.PackedSize;
+  FCurrentHeader.UnpackedSize =
+      (descriptor && local.UnpackedSize == 0) ? entry.UnpackedSize : local.UnpackedSize;
+  FStoredCrc = (descriptor && local.Crc == 0) ? entry.Crc : local.Crc;
+
+  FStoredName = TranslateName(rawName, local.Flags);
+  SetOutputName(FStoredName);
+  return true;
+}
+
+void TUnZip::ExtractMembers() {
+  FRemaining = FUnpackedSum;
+  for (const TUnBaseHeader& entry : FMembers) {
+    if (FCancel) break;
+    if (!LoadMember(entry)) {
+      ReportError(entry.StoredName, "", E_FREAD);
+      continue;
+    }
+    ProcessMember(entry);
+  }
+}
+
+void TUnZip::ProcessMember(const TUnBaseHeader& entry) {
+  try {
+    FOutputSpoiled = false;
+    const uint32_t size = FCurrentHeader.UnpackedSize;
+    if (IsZip64Member(entry, FLocal[entry.HeaderSet])) {
+      ReportError(EventName(), "", E_UNKNMETH);
+      SkipStep(size);
+      return;
+    }
+    if (FTarget == otFile && !IsSafeStoredName(FStoredName)) {
+      ReportError(FOutputName, "unsafe stored name", E_FOPEN);
+      SkipStep(size);
+      return;
+    }
+    const bool encrypted = FCurrentHeader.Flags & 1;
+    bool searchedNow = false;
+    if (encrypted && !FPasswordFailed && !CheckPassword(entry.HeaderSet)) {
+      FPasswordFailed = true;
+      searchedNow = true;
+    }
+    uint32_t attr = entry.ExternalAttr;
+    if (FStoredName.back() == '\\') attr |= 0x10;
+    if (!BeginMember(attr & 0x18)) {
+      SkipStep(size);
+      return;
+    }
+    if (attr & 0x08) {
+      ResetCrc32();
+      return;
+    }
+    if (FArcType == atJar || FArcType == atJarExe)
+      attr = FOutputName.empty() || FOutputName.back() == '\\' ? 0x10 : 0x20;
+    if (attr & 0x10) {
+      if (FTarget == otFile && FCreateStoredDirs &&
+          !CreateOutputDirs(OutputPathOf(FOutputName)))
+        ReportError(FOutputName, "", E_MKDIR);
+      return;
+    }
+    DecodeCurrent(encrypted, searchedNow);
+    CloseOutput(attr, FLocal[entry.HeaderSet].DosDateTime);
+    CheckCrc(crc32, FStoredCrc);
+  } catch (...) {
+    // The member is lost; the loop goes on with the next one.
+  }
+}
+
+void TUnZip::DecodeCurrent(bool encrypted, bool searchedNow) {
+  try {
+    if (!OpenOutput()) {
+      FOutputSpoiled = true;
+      ReportError(FOutputName, "", E_FOPEN);
+      SkipStep(FCurrentHeader.UnpackedSize);
+    } else if (encrypted && FPasswordFailed) {
+      FOutputSpoiled = true;
+      --FMemberCount;
+      // The search already told why for the member it failed on; later ones say it here.
+      if (!searchedNow) ReportError(EventName(), "", E_BADPASSWORD);
+      SkipStep(FCurrentHeader.UnpackedSize);
+    } else {
+      FDecoder->DecodeMember(FCurrentHeader, EventName(), encrypted && IsZipFamily());
+      if (FDecoder->Overrun()) FOutputSpoiled = true;
+    }
+  } catch (...) {
+    FOutputSpoiled = true;
+  }
+}
+
+bool TUnZip::CheckPassword(uint8_t headerSet) {
+  const TZipLocalHeader& local = FLocal[headerSet];
+  if (!(local.Flags & 1)) return true;
+  TTimerPause pause(FTimer);
+  uint8_t header[TZipKeys::kHeaderSize] = {};
+  ReadBlock(header, sizeof header, crcNone, false);
+  // With a data descriptor the CRC is not known yet, so the time stands in as the check.
+  const uint8_t check = (local.Flags & 0x08) ? uint8_t(local.DosDateTime >> 8)
+                                             : uint8_t(local.Crc >> 24);
+  bool ok = FKeys.TryPassword(FCurrentPassword, header, check);
+  for (int i = 0; !ok && i < FPasswords.Count(); ++i) {
+    FCurrentPassword = FPasswords[i];
+    ok = FKeys.TryPassword(FCurrentPassword, header, check);
+  }
+  if (ok) return true;
+  if (!OnGetPassword) {
+    ReportError(FOutputName, "OnGetPassword", E_REQUIREDEVENT);
+    return false;
+  }
+  bool tryAgain = true;
+  for (int attempt = 0; attempt < FPasswordAttempts && !FCancel; ++attempt) {
+    OnGetPassword(this, FOutputName, FCurrentPassword, tryAgain);
+    if (!tryAgain) break;
+    if (FKeys.TryPassword(FCurrentPassword, header, check)) {
+      FPasswords.Insert(0, FCurrentPassword);
+      return true;
+    }
+    FCurrentPassword.clear();
+    ReportError(FOutputName, "", E_BADPASSWORD);
+  }
+  return false;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "arxBase.h"
+
+// The zip reader: directory scan (or local header walk), member loop, password check and
+// hand-over to the decoder.
+class TUnZip : public TUnBase {
+ public:
+  // Every member that the directory scan (or the local header walk) finds, whatever
+  // FileSpec says, with the directory's method, sizes, CRC, flags and name. Run-level
+  // errors are raised as by an extraction.
+  TUnBaseHeaderObj ListMembers();
+
+ protected:
+  void ExtractArchive() override;
+  int ReadCentralDirectory();
+  int ReadLocalHeaders();
+  void ExtractMembers();
+  void ProcessMember(const TUnBaseHeader& entry);
+  // Finds the password that opens the member whose encryption header is next in the
+  // archive; the keys are then ready for its data.
+  bool CheckPassword(uint8_t headerSet);
+
+ private:
+  bool Selected(const std::string& name) const { return FListing || MatchFileSpec(name); }
+  std::string ReadName(uint16_t length);
+  void AddMember(const TUnBaseHeader& entry, int32_t dosDateTime);
+  // Takes the local header at the entry's offset as the current member; false when none
+  // is there.
+  bool LoadMember(const TUnBaseHeader& entry);
+  void DecodeCurrent(bool encrypted, bool searchedNow);
+
+  bool FListing = false;
+  TUnBaseHeaderObj FListed;
+  uint32_t FStoredCrc = 0;
+};
