@@ -1,0 +1,434 @@
+#include "CoolCtrls.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextBlock>
+#include <QToolButton>
+#include <algorithm>
+
+namespace {
+
+std::string IndexMessage(int index) {
+  return "List index out of bounds (" + std::to_string(index) + ")";
+}
+
+// The framework's 3-D frame: the top and left lines in `topLeft`, the right and bottom
+// lines (which own the two far corners) in `bottomRight`, `width` rings inwards. The
+// rectangle shrinks by the rings drawn.
+void Frame3D(QPainter& painter, QRect& rect, const QColor& topLeft, const QColor& bottomRight,
+             int width) {
+  for (int ring = 0; ring < width && rect.width() > 0 && rect.height() > 0; ++ring) {
+    const int l = rect.left(), t = rect.top(), w = rect.width(), h = rect.height();
+    painter.fillRect(l, t, w - 1, 1, topLeft);
+    painter.fillRect(l, t, 1, h - 1, topLeft);
+    painter.fillRect(l + w - 1, t, 1, h, bottomRight);
+    painter.fillRect(l, t + h - 1, w, 1, bottomRight);
+    rect.adjust(1, 1, -1, -1);
+  }
+}
+
+void Bevel(QPainter& painter, QRect& rect, TBevelCut cut, int width, const QPalette& palette) {
+  if (cut == bvNone) return;
+  const QColor shadow = palette.color(QPalette::Dark);
+  const QColor highlight = palette.color(QPalette::Light);
+  if (cut == bvLowered)
+    Frame3D(painter, rect, shadow, highlight, width);
+  else
+    Frame3D(painter, rect, highlight, shadow, width);
+}
+
+Qt::Alignment HorizontalAlignment(TAlignment alignment) {
+  switch (alignment) {
+    case taLeftJustify:
+      return Qt::AlignLeft;
+    case taRightJustify:
+      return Qt::AlignRight;
+    default:
+      return Qt::AlignHCenter;
+  }
+}
+
+// The wallpaper rule shared by panels and memos: the store's picture when the index
+// names a non-empty one, else the control's own picture, else none.
+const QImage* ChooseWallpaper(const TCoolImages* store, int index, const QImage& own) {
+  if (store)
+    if (const QImage* picture = store->Picture(index)) return picture;
+  return own.isNull() ? nullptr : &own;
+}
+
+void Reregister(TCoolChangeLink& link, TCoolImages* store) {
+  if (link.Sender()) link.Sender()->UnRegisterChanges(&link);
+  if (store) store->RegisterChanges(&link);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- store
+
+TBitmapItem::TBitmapItem(TBitmaps& collection) : FCollection(collection) {}
+
+TBitmapItem::~TBitmapItem() { FCollection.Owner().Change(); }
+
+void TBitmapItem::SetBitmap(const QImage& value) {
+  FBitmap = value;
+  FCollection.Owner().Change();
+}
+
+int TBitmapItem::Index() const { return FCollection.IndexOf(this); }
+
+TBitmaps::~TBitmaps() { Clear(); }
+
+TBitmapItem* TBitmaps::Items(int index) const {
+  if (index < 0 || index >= Count()) throw EListError(IndexMessage(index));
+  return FItems[size_t(index)].get();
+}
+
+TBitmapItem* TBitmaps::Add() {
+  FItems.push_back(std::make_unique<TBitmapItem>(*this));
+  return FItems.back().get();
+}
+
+TBitmapItem* TBitmaps::Add(const QImage& bitmap) {
+  TBitmapItem* item = Add();
+  item->SetBitmap(bitmap);
+  return item;
+}
+
+void TBitmaps::Delete(int index) {
+  Items(index);
+  // Out of the list before it goes, so the users that repaint on its notice no longer
+  // find it.
+  std::unique_ptr<TBitmapItem> item = std::move(FItems[size_t(index)]);
+  FItems.erase(FItems.begin() + index);
+}
+
+void TBitmaps::Clear() {
+  std::vector<std::unique_ptr<TBitmapItem>> items;
+  items.swap(FItems);
+}
+
+int TBitmaps::IndexOf(const TBitmapItem* item) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].get() == item) return int(i);
+  return -1;
+}
+
+TCoolChangeLink::~TCoolChangeLink() {
+  if (FSender) FSender->UnRegisterChanges(this);
+}
+
+void TCoolChangeLink::Change() {
+  if (OnChange) OnChange(FSender);
+}
+
+TCoolImages::TCoolImages(QObject* owner)
+    : QObject(owner), FBitmaps(std::make_unique<TBitmaps>(*this)) {}
+
+TCoolImages::~TCoolImages() {
+  while (!FLinks.empty()) UnRegisterChanges(FLinks.back());
+  FBitmaps.reset();
+}
+
+void TCoolImages::RegisterChanges(TCoolChangeLink* link) {
+  if (!link || link->FSender == this) return;
+  // A link listed twice, or in two stores, would be left behind when it is destroyed.
+  if (link->FSender) link->FSender->UnRegisterChanges(link);
+  link->FSender = this;
+  FLinks.push_back(link);
+}
+
+void TCoolImages::UnRegisterChanges(TCoolChangeLink* link) {
+  auto found = std::find(FLinks.begin(), FLinks.end(), link);
+  if (found == FLinks.end()) return;
+  link->FSender = nullptr;
+  FLinks.erase(found);
+}
+
+void TCoolImages::Change() {
+  // A handler may unregister links (a panel destroyed on the notice): walk a copy and
+  // skip links that left meanwhile.
+  const std::vector<TCoolChangeLink*> links = FLinks;
+  for (TCoolChangeLink* link : links)
+    if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end()) link->Change();
+}
+
+const QImage* TCoolImages::Picture(int index) const {
+  if (!FBitmaps || index < 0 || index >= FBitmaps->Count()) return nullptr;
+  const QImage& picture = FBitmaps->Items(index)->Bitmap();
+  return picture.isNull() ? nullptr : &picture;
+}
+
+// ---------------------------------------------------------------- drawing
+
+void DrawWallpaper(QPainter& painter, const QImage& wallpaper, const QRect& rect, bool tiled) {
+  if (wallpaper.isNull() || rect.isEmpty()) return;
+  if (!tiled) {
+    painter.drawImage(rect.topLeft(), wallpaper, rect);
+    return;
+  }
+  const int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
+  for (int y = rect.top(); y < bottom; y += wallpaper.height())
+    for (int x = rect.left(); x < right; x += wallpaper.width())
+      painter.drawImage(QPoint(x, y), wallpaper,
+                        QRect(0, 0, std::min(wallpaper.width(), right - x),
+                              std::min(wallpaper.height(), bottom - y)));
+}
+
+void DrawTransparentBackground(QPainter& painter, const QWidget& control, const QWidget& surface,
+                               int level) {
+  const QWidget* ancestor = &control;
+  for (int i = 0; i < level && ancestor->parentWidget(); ++i) ancestor = ancestor->parentWidget();
+  QWidget* parent = ancestor->parentWidget();
+  if (!parent) return;
+  // The part of the parent under the surface itself, so the pattern lines up with what
+  // surrounds the control at every level.
+  const QPoint origin = surface.mapTo(parent, QPoint(0, 0));
+  painter.save();
+  painter.translate(-origin);
+  if (const auto* panel = dynamic_cast<const TCoolPanel*>(parent)) {
+    panel->EraseBackground(painter, QPoint(0, 0));
+  } else {
+    if (parent->autoFillBackground() || parent->isWindow())
+      painter.fillRect(QRect(origin, surface.size()), parent->palette().brush(parent->backgroundRole()));
+    parent->render(&painter, QPoint(0, 0), QRegion(QRect(origin, surface.size())),
+                   QWidget::DrawWindowBackground);
+  }
+  painter.restore();
+}
+
+// ---------------------------------------------------------------- panel
+
+TCoolPanel::TCoolPanel(QWidget* parent) : TSkinControl<QWidget>(parent) {
+  FColor = palette().color(QPalette::Dark);
+  FFontColor = palette().color(QPalette::WindowText);
+  FChangeLink.OnChange = [this](QObject*) { update(); };
+  setMouseTracking(true);
+  resize(FButtonWidth + 2, 41);
+  UpdateContentsMargins();
+
+  FScrollUp = new QToolButton(this);
+  FScrollUp->setArrowType(Qt::UpArrow);
+  FScrollDown = new QToolButton(this);
+  FScrollDown->setArrowType(Qt::DownArrow);
+  for (QToolButton* button : {FScrollUp, FScrollDown}) {
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->hide();
+  }
+  connect(FScrollUp, &QToolButton::clicked, this, [this] {
+    ScrollChildren(FButtonHeight);
+    if (OnScrollUp) OnScrollUp(this);
+  });
+  connect(FScrollDown, &QToolButton::clicked, this, [this] {
+    ScrollChildren(-FButtonHeight);
+    if (OnScrollDown) OnScrollDown(this);
+  });
+  PlaceScrollButtons();
+}
+
+TCoolPanel::~TCoolPanel() = default;
+
+void TCoolPanel::SetAlignment(TAlignment value) {
+  FAlignment = value;
+  update();
+}
+
+void TCoolPanel::SetBevelInner(TBevelCut value) {
+  FBevelInner = value;
+  UpdateContentsMargins();
+  update();
+}
+
+void TCoolPanel::SetBevelOuter(TBevelCut value) {
+  FBevelOuter = value;
+  UpdateContentsMargins();
+  update();
+}
+
+void TCoolPanel::SetBevelWidth(int value) {
+  FBevelWidth = std::max(1, value);
+  UpdateContentsMargins();
+  update();
+}
+
+void TCoolPanel::SetBorderWidth(int value) {
+  FBorderWidth = std::max(0, value);
+  UpdateContentsMargins();
+  update();
+}
+
+void TCoolPanel::SetCaption(const std::string& value) {
+  if (FCaption == value) return;
+  FCaption = value;
+  update();
+}
+
+QColor TCoolPanel::Color() const {
+  if (FParentColor) {
+    if (const auto* panel = dynamic_cast<const TCoolPanel*>(parentWidget())) return panel->Color();
+    if (parentWidget()) return parentWidget()->palette().color(QPalette::Window);
+  }
+  return FColor;
+}
+
+void TCoolPanel::SetColor(const QColor& value) {
+  FColor = value;
+  FParentColor = false;
+  update();
+}
+
+void TCoolPanel::SetParentColor(bool value) {
+  FParentColor = value;
+  update();
+}
+
+void TCoolPanel::SetFontColor(const QColor& value) {
+  FFontColor = value;
+  update();
+}
+
+void TCoolPanel::SetButtonHeight(int value) {
+  FButtonHeight = value;
+  update();
+}
+
+void TCoolPanel::SetButtonWidth(int value) {
+  FButtonWidth = value;
+  resize(value + 2, height());
+  PlaceScrollButtons();
+}
+
+void TCoolPanel::SetCoolImages(TCoolImages* value) {
+  Reregister(FChangeLink, value);
+  FCoolImages = value;
+  update();
+}
+
+void TCoolPanel::SetidWallpaper(int value) {
+  if (FidWallpaper == value) return;
+  FidWallpaper = value;
+  update();
+}
+
+void TCoolPanel::SetWallpaper(const QImage& value) {
+  FTransparent = false;
+  FWallpaper = value;
+  update();
+}
+
+void TCoolPanel::SetTransparent(bool value) {
+  FTransparent = value;
+  repaint();
+}
+
+void TCoolPanel::SetTransparencyLevel(std::uint8_t value) {
+  if (FTransparencyLevel == value) return;
+  FTransparencyLevel = value;
+  update();
+}
+
+QColor TCoolPanel::BackgroundColor() const {
+  if (FWallpaper.isNull()) return Color();
+  return FWallpaper.pixelColor(0, FWallpaper.height() - 1);
+}
+
+const QImage* TCoolPanel::ChosenWallpaper() const {
+  return ChooseWallpaper(FCoolImages, FidWallpaper, FWallpaper);
+}
+
+void TCoolPanel::EraseBackground(QPainter& painter, const QPoint& origin) const {
+  if (FTransparent) {
+    painter.save();
+    painter.translate(origin);
+    DrawTransparentBackground(painter, *this, *this, FTransparencyLevel);
+    painter.restore();
+  } else if (const QImage* wallpaper = ChosenWallpaper()) {
+    DrawWallpaper(painter, *wallpaper, QRect(origin, size()), true);
+  } else {
+    painter.fillRect(QRect(origin, size()), Color());
+  }
+}
+
+void TCoolPanel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  EraseBackground(painter, QPoint(0, 0));
+  QRect rect = this->rect();
+  Bevel(painter, rect, FBevelOuter, FBevelWidth, palette());
+  Frame3D(painter, rect, Color(), Color(), FBorderWidth);
+  Bevel(painter, rect, FBevelInner, FBevelWidth, palette());
+  if (!FCaption.empty()) {
+    painter.setFont(font());
+    painter.setPen(FFontColor);
+    const int h = QFontMetrics(font()).height();
+    const int top = (rect.top() + rect.top() + rect.height() - h) / 2;
+    const Qt::Alignment horizontal =
+        QStyle::visualAlignment(layoutDirection(), HorizontalAlignment(FAlignment));
+    painter.drawText(QRect(rect.left(), top, rect.width(), h),
+                     int(horizontal | Qt::AlignVCenter | Qt::TextExpandTabs), ToQString(FCaption));
+  }
+  UpdateScrollButtons();
+}
+
+void TCoolPanel::resizeEvent(QResizeEvent*) {
+  PlaceScrollButtons();
+  if (OnResize) OnResize(this);
+}
+
+void TCoolPanel::mousePressEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), pos.x(), pos.y());
+}
+
+void TCoolPanel::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (event->button() == Qt::LeftButton && rect().contains(pos) && OnClick) OnClick(this);
+  if (OnMouseUp) OnMouseUp(this, event->button(), event->modifiers(), pos.x(), pos.y());
+}
+
+void TCoolPanel::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && OnDblClick) OnDblClick(this);
+  mousePressEvent(event);
+}
+
+void TCoolPanel::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (OnMouseMove) OnMouseMove(this, event->modifiers(), pos.x(), pos.y());
+}
+
+void TCoolPanel::UpdateContentsMargins() {
+  const int margin = FBorderWidth + (FBevelOuter != bvNone ? FBevelWidth : 0) +
+                     (FBevelInner != bvNone ? FBevelWidth : 0);
+  setContentsMargins(margin, margin, margin, margin);
+}
+
+void TCoolPanel::PlaceScrollButtons() {
+  if (!FScrollUp) return;
+  FScrollUp->setGeometry(0, 0, FButtonWidth, 16);
+  FScrollDown->setGeometry(0, height() - 16, FButtonWidth, 16);
+}
+
+void TCoolPanel::ScrollChildren(int dy) {
+  const QRect area = contentsRect().adjusted(0, 17, 0, -17);
+  for (QWidget* control : FButtonList)
+    if (area.intersects(control->geometry().translated(0, dy))) control->move(control->x(), control->y() + dy);
+}
+
+void TCoolPanel::UpdateScrollButtons() {
+  bool above = false, below = false;
+  for (const QWidget* control : FButtonList) {
+    above = above || control->y() < FScrollUp->y();
+    below = below || control->y() + FButtonHeight > FScrollDown->y() + 16;
+  }
+  if (FScrollUp->isVisible() != above) FScrollUp->setVisible(above);
+  if (FScrollDown->isVisible() != below) FScrollDown->setVisible(below);
+  if (above || below) {
+    FScrollUp->raise();
+    FScrollDown->raise();
+  }
+}

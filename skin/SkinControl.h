@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+#include "Codepage.h"
+
+// Events of the skinned controls; the sender comes first, answers come back through
+// reference parameters.
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+using TMouseEvent = std::function<void(QObject* Sender, Qt::MouseButton Button,
+                                       Qt::KeyboardModifiers Shift, int X, int Y)>;
+using TMouseMoveEvent =
+    std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
+// Setting Key to 0 swallows the key.
+using TKeyEvent = std::function<void(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// A set of a small enumeration: bit n stands for the value n.
+template <class E>
+class TSet {
+ public:
+  constexpr TSet() = default;
+  constexpr TSet(std::initializer_list<E> items) {
+    for (E item : items) FBits |= Bit(item);
+  }
+  constexpr bool Contains(E item) const { return (FBits & Bit(item)) != 0; }
+  constexpr bool Empty() const { return FBits == 0; }
+  constexpr std::uint32_t Bits() const { return FBits; }
+  constexpr TSet& Include(E item) {
+    FBits |= Bit(item);
+    return *this;
+  }
+  constexpr TSet& Exclude(E item) {
+    FBits &= ~Bit(item);
+    return *this;
+  }
+  constexpr TSet operator+(TSet other) const { return FromBits(FBits | other.FBits); }
+  constexpr TSet operator-(TSet other) const { return FromBits(FBits & ~other.FBits); }
+  friend constexpr bool operator==(TSet, TSet) = default;
+
+ private:
+  static constexpr std::uint32_t Bit(E item) { return std::uint32_t(1) << unsigned(item); }
+  static constexpr TSet FromBits(std::uint32_t bits) {
+    TSet result;
+    result.FBits = bits;
+    return result;
+  }
+  std::uint32_t FBits = 0;
+};
+
+// Windows-1251 text of the core shown in a widget, and back.
+inline QString ToQString(const std::string& cp1251) {
+  return QString::fromStdString(Codepage::Cp1251ToUtf8(cp1251));
+}
+inline std::string FromQString(const QString& text) {
+  return Codepage::Utf8ToCp1251(text.toStdString());
+}
+
+// The properties every skinned control shares, named as the window layouts name them.
+// Placement by alignment and anchors belongs to the parent's layout.
+template <class Base>
+class TSkinControl : public Base {
+ public:
+  using Base::Base;
+
+  std::string Name() const { return this->objectName().toStdString(); }
+  void SetName(const std::string& value) { this->setObjectName(QString::fromStdString(value)); }
+
+  int Left() const { return this->x(); }
+  int Top() const { return this->y(); }
+  int Width() const { return this->width(); }
+  int Height() const { return this->height(); }
+  void SetLeft(int value) { this->move(value, this->y()); }
+  void SetTop(int value) { this->move(this->x(), value); }
+  void SetWidth(int value) { this->resize(value, this->height()); }
+  void SetHeight(int value) { this->resize(this->width(), value); }
+  void SetBounds(int left, int top, int width, int height) {
+    this->setGeometry(left, top, width, height);
+  }
+
+  bool Visible() const { return !this->isHidden(); }
+  void SetVisible(bool value) { this->setVisible(value); }
+  bool Enabled() const { return !this->testAttribute(Qt::WA_Disabled); }
+  void SetEnabled(bool value) { this->setEnabled(value); }
+
+  QFont Font() const { return this->font(); }
+  void SetFont(const QFont& value) { this->setFont(value); }
+  Qt::CursorShape Cursor() const { return this->cursor().shape(); }
+  void SetCursor(Qt::CursorShape value) { this->setCursor(value); }
+
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& value) {
+    FHint = value;
+    UpdateToolTip();
+  }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool value) {
+    FShowHint = value;
+    UpdateToolTip();
+  }
+
+ private:
+  void UpdateToolTip() { this->setToolTip(FShowHint ? ToQString(FHint) : QString()); }
+
+  std::string FHint;
+  bool FShowHint = false;
+};
