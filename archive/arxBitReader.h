@@ -35,12 +35,6 @@ class TBitReader {
     return value;
   }
 
-  // True once a read has failed or every bit of the member has been handed out.
-  bool AtEnd() {
-    if (FBitCount == 0) Refill();
-    return FBitCount == 0;
-  }
-
  private:
   void Refill();
   int Fail();

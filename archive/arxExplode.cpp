@@ -112,7 +112,7 @@ class TExploder {
  private:
   enum class TTreeResult { trOk, trEnd, trFailed };
   TTreeResult ReadTree(TShannonFanoTree& tree, int symbols);
-  bool ReadLengths(int symbols, uint8_t* lengths);
+  TTreeResult ReadLengths(int symbols, uint8_t* lengths);
   bool Item();
 
   TDecoder& FDecoder;
@@ -123,29 +123,27 @@ class TExploder {
   TSlidingOutput FOut;
 };
 
-// The run-length coded bit lengths of one tree; false when the input ends or the runs
-// do not cover exactly the tree's symbols.
-bool TExploder::ReadLengths(int symbols, uint8_t* lengths) {
+// The run-length coded bit lengths of one tree; they must cover exactly its symbols.
+TExploder::TTreeResult TExploder::ReadLengths(int symbols, uint8_t* lengths) {
   const int bytes = FBits.ReadBits(8);
-  if (bytes == TBitReader::kEnd) return false;
+  if (bytes == TBitReader::kEnd) return TTreeResult::trEnd;
   int symbol = 0;
   for (int i = 0; i <= bytes; ++i) {
     const int b = FBits.ReadBits(8);
-    if (b == TBitReader::kEnd) return false;
+    if (b == TBitReader::kEnd) return TTreeResult::trEnd;
     const int length = (b & 0x0F) + 1;
     const int repeat = (b >> 4) + 1;
-    if (symbol + repeat > symbols) return false;
+    if (symbol + repeat > symbols) return TTreeResult::trFailed;
     std::fill(lengths + symbol, lengths + symbol + repeat, static_cast<uint8_t>(length));
     symbol += repeat;
   }
-  return symbol == symbols;
+  return symbol == symbols ? TTreeResult::trOk : TTreeResult::trFailed;
 }
 
 TExploder::TTreeResult TExploder::ReadTree(TShannonFanoTree& tree, int symbols) {
   uint8_t lengths[256];
-  if (!ReadLengths(symbols, lengths)) {
-    return FBits.AtEnd() ? TTreeResult::trEnd : TTreeResult::trFailed;
-  }
+  const TTreeResult lengthsRead = ReadLengths(symbols, lengths);
+  if (lengthsRead != TTreeResult::trOk) return lengthsRead;
   uint16_t order[256];
   for (int s = 0; s < symbols; ++s) order[s] = static_cast<uint16_t>(s);
   std::stable_sort(order, order + symbols,
