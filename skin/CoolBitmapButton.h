@@ -131,6 +131,8 @@ class TCustomBitmapButton : public TSkinControl<QWidget> {
   bool FTabStop = true;
   bool FMouseInside = false;
   bool FPressed = false;
+  // A left press on the control awaits its release: the release over it is a click.
+  bool FLeftDown = false;
 };
 
 // The bitmap button of the windows: the custom button with its Bitmap published.
