@@ -169,9 +169,10 @@ QSize TabcCustomMouseLabel::sizeHint() const {
 void TabcCustomMouseLabel::AdjustBounds() {
   if (!FAutoSize) return;
   const QSize size = sizeHint();
-  int left = x();
-  if (FAlignment == taRightJustify) left += width() - size.width();
-  setGeometry(left, y(), size.width(), size.height());
+  QRect bounds = geometry();
+  if (FAlignment == taRightJustify) bounds.setLeft(bounds.left() + width() - size.width());
+  bounds.setSize(size);
+  setGeometry(bounds);
 }
 
 void TabcCustomMouseLabel::DrawText(QPainter& painter, const QRect& rect,

@@ -1,0 +1,186 @@
+// Opening links: the text/html handler found the XDG way in a private set of folders, its
+// Exec line cut at the placeholder, and a real script started as the browser.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Abclabel.h"
+#include "Codepage.h"
+#include "UrlOpener.h"
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& text) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(text);
+}
+
+// Every lookup folder points into one temporary tree, so the machine's own
+// associations never take part.
+class UrlOpenerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(Root.isValid());
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+      qputenv(name, Path(name).toLocal8Bit());
+    qunsetenv("XDG_CURRENT_DESKTOP");
+  }
+
+  QString Path(const QString& relative) const { return Root.filePath(relative); }
+  QString Applications() const { return Path("XDG_DATA_HOME/applications"); }
+
+  void Desktop(const QString& id, const QString& exec, const QString& extra = {}) {
+    WriteFile(
+        Applications() + '/' + id,
+        ("[Desktop Entry]\nType=Application\nName=Browser\nExec=" + exec + '\n' + extra).toUtf8());
+  }
+  void DefaultFor(const QString& listPath, const QString& ids) {
+    WriteFile(listPath, ("[Default Applications]\ntext/html=" + ids + '\n').toUtf8());
+  }
+
+  // A browser that writes its arguments, one per NUL, once it has them all.
+  QString HandlerScript(const QString& name) {
+    const QString script = Path(name);
+    WriteFile(script,
+              "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.args\"\n");
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return script;
+  }
+  static QStringList ArgumentsOf(const QString& script) {
+    const QString path = script + ".args";
+    if (!QTest::qWaitFor([&] { return QFile::exists(path); }, 10000)) return {"<not started>"};
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    QStringList arguments = QString::fromUtf8(file.readAll()).split(QChar(0));
+    arguments.removeLast();
+    return arguments;
+  }
+
+  QTemporaryDir Root;
+};
+
+const QString TrickyUrl = "http://example.com/a b/\"quoted\" 'single' $HOME;&x=1 %20";
+
+}  // namespace
+
+TEST(UrlOpenerCommand, CutsAtTheFirstPlaceholder) {
+  using UrlOpener::CutAtPlaceholder;
+  EXPECT_EQ(CutAtPlaceholder("browser --new \"%u\" --after"), "browser --new ");
+  EXPECT_EQ(CutAtPlaceholder("browser --new %U --after"), "browser --new ");
+  EXPECT_EQ(CutAtPlaceholder("browser %f"), "browser ");
+  EXPECT_EQ(CutAtPlaceholder("browser --kept whole"), "browser --kept whole");
+  // The quoted form wins even when a bare one comes first.
+  EXPECT_EQ(CutAtPlaceholder("b %u x \"%F\" y"), "b %u x ");
+  // "%%u" is a percent sign and a letter, %i no address placeholder.
+  EXPECT_EQ(CutAtPlaceholder("b 100%%u %i %u"), "b 100%%u %i ");
+  EXPECT_EQ(CutAtPlaceholder(""), "");
+}
+
+TEST(UrlOpenerCommand, SplitsByDesktopEntryQuoting) {
+  using UrlOpener::SplitCommand;
+  EXPECT_EQ(SplitCommand("  /usr/bin/b  --one\t--two "),
+            QStringList({"/usr/bin/b", "--one", "--two"}));
+  EXPECT_EQ(SplitCommand("\"/opt/my browser/b\" \"a \\\"q\\\" \\\\ \\$x\" \"\""),
+            QStringList({"/opt/my browser/b", "a \"q\" \\ $x", ""}));
+  EXPECT_EQ(SplitCommand("b --icon %i %c 50%% -x%k"), QStringList({"b", "--icon", "50%", "-x"}));
+  EXPECT_EQ(SplitCommand("b \"unbalanced"), std::nullopt);
+  EXPECT_EQ(SplitCommand("   "), QStringList());
+}
+
+TEST_F(UrlOpenerTest, FindsTheDefaultHandlerInTheXdgOrder) {
+  Desktop("data-browser.desktop", "data-browser %u");
+  Desktop("config-browser.desktop", "config-browser %u");
+  Desktop("cached-browser.desktop", "cached-browser %u");
+  EXPECT_EQ(UrlOpener::HandlerCommand(), "");
+
+  WriteFile(Applications() + "/mimeinfo.cache",
+            "[MIME Cache]\ntext/html=cached-browser.desktop;\n");
+  EXPECT_EQ(UrlOpener::HandlerCommand(), "cached-browser %u");
+
+  DefaultFor(Applications() + "/mimeapps.list", "data-browser.desktop;");
+  EXPECT_EQ(UrlOpener::HandlerCommand(), "data-browser %u");
+
+  // The user's configuration comes first; an entry that is not installed is passed over.
+  DefaultFor(Path("XDG_CONFIG_HOME/mimeapps.list"), "gone.desktop;config-browser.desktop;");
+  EXPECT_EQ(UrlOpener::HandlerCommand(), "config-browser %u");
+
+  Desktop("config-browser.desktop", "config-browser %u", "Hidden=true\n");
+  EXPECT_EQ(UrlOpener::HandlerCommand(), "data-browser %u");
+}
+
+TEST_F(UrlOpenerTest, FindsVendorEntriesInSubfoldersAndUnescapesExec) {
+  WriteFile(Applications() + "/vendor/web.desktop",
+            "[Desktop Entry]\nExec=\"/opt/web\\sbrowser/run\" %u\n[Other]\nExec=wrong\n");
+  DefaultFor(Applications() + "/mimeapps.list", "vendor-web.desktop");
+  EXPECT_EQ(UrlOpener::HandlerCommand(), "\"/opt/web browser/run\" %u");
+}
+
+TEST_F(UrlOpenerTest, UrlArrivesAsOneArgumentWhateverTheCutRule) {
+  const QString script = HandlerScript("my browser.sh");
+  DefaultFor(Applications() + "/mimeapps.list", "browser.desktop");
+  const QString quotedProgram = '"' + script + '"';
+
+  Desktop("browser.desktop", quotedProgram + " --new-window \"%u\" --dropped");
+  ASSERT_TRUE(UrlOpener::OpenUrl(TrickyUrl));
+  EXPECT_EQ(ArgumentsOf(script), QStringList({"--new-window", TrickyUrl}));
+
+  QFile::remove(script + ".args");
+  Desktop("browser.desktop", quotedProgram + " --bare %u --dropped");
+  ASSERT_TRUE(UrlOpener::OpenUrl(TrickyUrl));
+  EXPECT_EQ(ArgumentsOf(script), QStringList({"--bare", TrickyUrl}));
+
+  QFile::remove(script + ".args");
+  Desktop("browser.desktop", quotedProgram + " --kept whole");
+  ASSERT_TRUE(UrlOpener::OpenUrl(TrickyUrl));
+  EXPECT_EQ(ArgumentsOf(script), QStringList({"--kept", "whole", TrickyUrl}));
+}
+
+TEST_F(UrlOpenerTest, NothingHappensWithoutAUsableHandler) {
+  EXPECT_FALSE(UrlOpener::OpenUrl("http://example.com/"));  // no association at all
+  DefaultFor(Applications() + "/mimeapps.list", "browser.desktop");
+  Desktop("browser.desktop", "");
+  EXPECT_FALSE(UrlOpener::OpenUrl("http://example.com/"));
+  Desktop("browser.desktop", "%u");
+  EXPECT_FALSE(UrlOpener::OpenUrl("http://example.com/"));
+  Desktop("browser.desktop", Path("no-such-browser") + " %u");
+  EXPECT_FALSE(UrlOpener::OpenUrl("http://example.com/"));
+  Desktop("browser.desktop", "\"unbalanced %u");
+  EXPECT_FALSE(UrlOpener::OpenUrl("http://example.com/"));
+}
+
+TEST_F(UrlOpenerTest, LinkLabelClickRaisesOnClickThenOpensItsUrl) {
+  const QString script = HandlerScript("browser.sh");
+  DefaultFor(Applications() + "/mimeapps.list", "browser.desktop");
+  Desktop("browser.desktop", script + " %u");
+
+  TabcURLLabel label;
+  const std::string url =
+      Codepage::Utf8ToCp1251("http://example.com/cheats/cheat.phtml?id=7&имя=а б");
+  label.SetURL(url);
+  bool clicked = false;
+  label.OnClick = [&](QObject* sender) {
+    EXPECT_EQ(sender, &label);
+    EXPECT_FALSE(QFile::exists(script + ".args"));
+    clicked = true;
+  };
+  label.Click();
+  EXPECT_TRUE(clicked);
+  EXPECT_EQ(ArgumentsOf(script),
+            QStringList({QString::fromStdString(Codepage::Cp1251ToUtf8(url))}));
+}
+
+TEST_F(UrlOpenerTest, LinkLabelWithoutHandlerStillClicksQuietly) {
+  TabcURLLabel label;
+  label.SetURL("http://example.com/");
+  int clicks = 0;
+  label.OnClick = [&](QObject*) { ++clicks; };
+  EXPECT_NO_THROW(label.Click());
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(label.OpenURL());
+}
