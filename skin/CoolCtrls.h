@@ -385,11 +385,15 @@ class TCoolMemo : public TSkinControl<QPlainTextEdit> {
   void focusOutEvent(QFocusEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
 
  private:
   bool BackgroundMode() const;
+  int CaptionHeight() const;
+  QFont CaptionFont() const;
   void Reframe();
   void PaintFrame();
+  void PaintViewport(QPaintEvent* event);
   void PaintCaptionBar(QPainter& painter) const;
   void PaintFlatBorder(QPainter& painter) const;
   void PaintEdgeLines(QPainter& painter) const;
