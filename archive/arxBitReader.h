@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "arxDecoder.h"
@@ -22,6 +23,19 @@ class TBitReader {
   static constexpr int kMaxBits = 24;
 
   explicit TBitReader(TDecoder& decoder) : FDecoder(decoder) {}
+
+  // True when n (<= kMaxBits) bits are at hand for Peek; false near the end of input.
+  bool Ensure(int n) {
+    if (FBitCount < n) Refill();
+    return FBitCount >= n;
+  }
+  // The bits at hand, next bit lowest; only as many as Ensure confirmed are meaningful.
+  uint32_t Peek() const { return static_cast<uint32_t>(FBits); }
+  // Takes n bits that Ensure confirmed.
+  void Drop(int n) {
+    FBits >>= n;
+    FBitCount -= n;
+  }
 
   // The next n bits (0 <= n <= kMaxBits) as a value, or kEnd.
   int ReadBits(int n) {
@@ -70,9 +84,25 @@ class TSlidingOutput {
   // overlapping copy repeats what it has just written.
   void Copy(uint32_t distance, uint32_t length) {
     uint32_t from = (FPos - distance) & FMask;
-    for (; length > 0; --length) {
-      Put(FDict[from]);
-      from = (from + 1) & FMask;
+    while (length > 0) {
+      // A run ends where the dictionary wraps on either side or the window fills; bytes
+      // go one at a time in increasing order, so the overlap works within a run.
+      uint32_t& windowPos = FDecoder.WindowPos();
+      uint32_t run = std::min(length, TDecoder::kWindowSize - windowPos);
+      run = std::min(run, FMask + 1 - std::max(from, FPos));
+      uint8_t* window = FDecoder.Window() + windowPos;
+      for (uint32_t i = 0; i < run; ++i) {
+        const uint8_t b = FDict[from + i];
+        FDict[FPos + i] = b;
+        window[i] = b;
+      }
+      windowPos += run;
+      FDecoder.OutputCount += run;
+      FCount += run;
+      FPos = (FPos + run) & FMask;
+      from = (from + run) & FMask;
+      length -= run;
+      if (windowPos == TDecoder::kWindowSize) FDecoder.FlushWindow();
     }
   }
   // Bytes produced for this member.

@@ -28,7 +28,8 @@
 //
 // Trees are node arrays: nodes below the symbol count are the leaves, the root is the
 // last node, internal nodes are taken downward from below the root. Every child link
-// points to a lower node, so a walk always ends within 16 steps.
+// points to a lower node, so a walk always ends within 16 steps. The first 8 steps of a
+// walk come from a lookup table indexed by the next 8 bits.
 
 namespace {
 
@@ -47,9 +48,17 @@ class TShannonFanoTree {
   // False when the codes are ambiguous (25293 has been reported); raises 25293 when a
   // code lands on a place that another code holds already.
   bool Insert(TDecoder& decoder, int symbol, uint32_t code, int length, int& nextFree);
+  // After the last Insert: the first-level lookup.
+  void BuildLookup();
   // The next symbol, or TBitReader::kEnd at the end of the input.
   int Decode(TDecoder& decoder, TBitReader& bits) const {
     int node = FRoot;
+    if (bits.Ensure(kLookupBits)) {
+      const TLookup entry = FLookup[bits.Peek() & (kLookupSize - 1)];
+      bits.Drop(entry.Bits);
+      node = entry.Node;
+      if (node == kEmpty) RaiseDecodeError(decoder, E_AMBIGUOUSTREE);
+    }
     while (node >= FSymbols) {
       const int bit = bits.ReadBits(1);
       if (bit == TBitReader::kEnd) return bit;
@@ -62,10 +71,34 @@ class TShannonFanoTree {
 
  private:
   static constexpr int kMaxNodes = 512;
+  static constexpr int kLookupBits = 8;
+  static constexpr int kLookupSize = 1 << kLookupBits;
+  // Where the walk from the root stands after up to kLookupBits bits (the next bits of
+  // the stream, first bit lowest): a leaf, an internal node to walk on from, or kEmpty.
+  struct TLookup {
+    int16_t Node;
+    uint8_t Bits;
+  };
+
   int FSymbols = 0;
   int FRoot = 0;
   int16_t FChild[kMaxNodes][2];
+  TLookup FLookup[kLookupSize];
 };
+
+// The walk one bit per step, done once for every possible next byte of the stream.
+void TShannonFanoTree::BuildLookup() {
+  for (int pattern = 0; pattern < kLookupSize; ++pattern) {
+    int node = FRoot;
+    int used = 0;
+    while (node >= FSymbols && used < kLookupBits) {
+      node = FChild[node][(pattern >> used) & 1];
+      ++used;
+      if (node == kEmpty) break;
+    }
+    FLookup[pattern] = {static_cast<int16_t>(node), static_cast<uint8_t>(used)};
+  }
+}
 
 bool TShannonFanoTree::Insert(TDecoder& decoder, int symbol, uint32_t code, int length,
                               int& nextFree) {
@@ -165,6 +198,7 @@ TExploder::TTreeResult TExploder::ReadTree(TShannonFanoTree& tree, int symbols) 
       return TTreeResult::trFailed;
     }
   }
+  tree.BuildLookup();
   return TTreeResult::trOk;
 }
 
