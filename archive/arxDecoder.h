@@ -63,8 +63,14 @@ class TDecoder {
   // The next compressed byte (0..255) or -1 at the end of the member's data.
   int NextByte();
   bool InputExhausted() const { return FInputExhausted; }
+  // Direct access to the input block for decoders that take several bytes at once:
+  // the bytes read from the archive but not yet handed out, and handing out n of them.
+  const uint8_t* InputNext() const { return FInput.get() + FInputIndex; }
+  uint32_t InputAvailable() const { return FInputFill - FInputIndex; }
+  void SkipInput(uint32_t n) { FInputIndex += n < InputAvailable() ? n : InputAvailable(); }
   // Appends one byte to the output window, flushing it when full.
   void PutByte(uint8_t b) {
+    ++OutputCount;
     FWindow[FWindowPos++] = b;
     if (FWindowPos == kWindowSize) FlushWindow();
   }
@@ -96,7 +102,7 @@ class TDecoder {
   std::unique_ptr<uint8_t[]> FInput;
   uint32_t FInputFill = 0;
   uint32_t FInputIndex = 0;
-  uint32_t FRemainingInput = 0;
+  uint32_t FUnread = 0;  // compressed bytes of the member not yet read from the archive
   bool FInputExhausted = false;
 
   std::unique_ptr<uint8_t[]> FWindow;

@@ -1,0 +1,145 @@
+#include "arxDecoder.h"
+
+#include <algorithm>
+
+#include "Err_Msgs.h"
+#include "arxInflate.h"
+
+namespace {
+
+// The general-purpose flag of an encrypted member.
+constexpr uint16_t kFlagEncrypted = 0x0001;
+// The traditional cipher's header in front of the member's data, counted in its packed size.
+constexpr uint32_t kCryptHeaderSize = 12;
+
+// Methods 1 to 6 (shrink, reduce, implode) join here as their units land: a case per
+// method that calls the decoder with `decoder` (reduce also with its factor, method - 1)
+// and returns true. False leaves the method unsupported.
+bool DecodeOlderMethod(TDecoder& decoder) {
+  switch (decoder.Header().Method) {
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+TDecoder::TDecoder(TDecodeHost& host)
+    : FHost(host),
+      FInput(std::make_unique<uint8_t[]>(kBlockSize)),
+      FWindow(std::make_unique<uint8_t[]>(kWindowSize)) {}
+
+TDecoder::~TDecoder() = default;
+
+void TDecoder::DecodeMember(const TCurrentHeader& header, const std::string& outputName,
+                            bool decrypt) {
+  FHeader = header;
+  FOutputName = outputName;
+  FDecrypt = decrypt;
+  FOverrun = false;
+  FInputFill = FInputIndex = 0;
+  FInputExhausted = false;
+  FWindowPos = 0;
+  FWritten = 0;
+  OutputCount = 0;
+  // A packed size smaller than the cipher header would wrap around and let the reader run
+  // on into the following members; such a member simply has no data.
+  if (FHeader.Flags & kFlagEncrypted)
+    FHeader.PackedSize =
+        FHeader.PackedSize > kCryptHeaderSize ? FHeader.PackedSize - kCryptHeaderSize : 0;
+  FUnread = FHeader.PackedSize;
+  FHost.ResetCrc32();
+
+  // Decoder errors have reached OnError through RaiseError before they were thrown; what
+  // is left to do is keep every byte decoded up to the fault.
+  try {
+    switch (FHeader.Method) {
+      case 0:
+        CopyStored();
+        break;
+      case 8:
+        Inflate(*this);
+        break;
+      default:
+        if (!DecodeOlderMethod(*this)) FHost.ReportError(FOutputName, "", E_UNKNMETH);
+    }
+  } catch (...) {
+  }
+  try {
+    FlushWindow();
+  } catch (...) {
+  }
+}
+
+int TDecoder::NextByte() {
+  if (FHost.GetCancel()) {
+    FUnread = 0;
+    FInputIndex = FInputFill;
+    FInputExhausted = true;
+    return -1;
+  }
+  if (FInputIndex == FInputFill && !RefillInput()) {
+    FInputExhausted = true;
+    return -1;
+  }
+  FInputExhausted = false;
+  return FInput[FInputIndex++];
+}
+
+bool TDecoder::RefillInput() {
+  FInputIndex = FInputFill = 0;
+  if (FUnread == 0) return false;
+  const uint32_t want = std::min(FUnread, kBlockSize);
+  const uint32_t got = std::min(FHost.ReadBlock(FInput.get(), want, crcNone, FDecrypt), want);
+  // A failed read ends the member's data; asking again would only repeat the failure.
+  FUnread = got == 0 ? 0 : FUnread - got;
+  FInputFill = got;
+  return got > 0;
+}
+
+void TDecoder::FlushWindow() {
+  uint32_t count = FWindowPos;
+  FWindowPos = 0;
+  if (count == 0 || FOverrun) return;
+  // The declared size bounds the output, so damaged or hostile data cannot grow the
+  // target without limit; the cut member fails like any other damaged one.
+  const uint32_t room = FHeader.UnpackedSize - FWritten;
+  const bool overrun = count > room;
+  if (overrun) {
+    count = room;
+    FOverrun = true;
+  }
+  if (count > 0) {
+    FHost.WriteBlock(FWindow.get(), count, crc32, false);
+    FWritten += count;
+    FHost.ProgressStep(count, FWritten, FHeader.UnpackedSize);
+  }
+  if (overrun) FHost.RaiseError(FOutputName, E_BADBLOCK);
+}
+
+// Stored members bypass the window: blocks go from the archive straight to the target,
+// decrypted on the write side so that the CRC sees the plain bytes.
+void TDecoder::CopyStored() {
+  const uint32_t packed = FHeader.PackedSize;
+  uint32_t remaining = packed;
+  while (remaining > 0) {
+    const uint32_t want = std::min(remaining, kBlockSize);
+    const uint32_t got = std::min(FHost.ReadBlock(FInput.get(), want, crcNone, false), want);
+    if (got == 0) return;
+    remaining -= got;
+    const uint32_t room = FHeader.UnpackedSize - FWritten;
+    const bool overrun = got > room;
+    const uint32_t count = overrun ? room : got;
+    if (count > 0) {
+      FHost.WriteBlock(FInput.get(), count, crc32, FDecrypt);
+      FWritten += count;
+    }
+    FHost.ProgressStep(count, packed - remaining, packed);
+    if (overrun) {
+      FOverrun = true;
+      FHost.RaiseError(FOutputName, E_BADBLOCK);
+      return;
+    }
+    if (FHost.GetCancel()) return;
+  }
+}
