@@ -99,7 +99,7 @@ struct TOutcome {
   bool Overrun = false;
 };
 
-inline TOutcome Run(const TMember& m, THost& host) {
+inline TOutcome Decode(const TMember& m, THost& host) {
   TDecoder decoder(host);
   TCurrentHeader header;
   header.Method = m.Method;
@@ -110,14 +110,14 @@ inline TOutcome Run(const TMember& m, THost& host) {
   return {host.Output, host.Crc ^ 0xFFFFFFFF, host.Errors, decoder.Overrun()};
 }
 
-inline TOutcome Run(const TMember& m) {
+inline TOutcome Decode(const TMember& m) {
   THost host(m.Data);
-  return Run(m, host);
+  return Decode(m, host);
 }
 
 // A deflated member expected to give `plain`, with room for exactly that.
 inline TOutcome Inflated(const Bytes& stream, size_t plainSize) {
-  return Run({8, 0, stream, 0, uint32_t(plainSize), false});
+  return Decode({8, 0, stream, 0, uint32_t(plainSize), false});
 }
 
 // Deterministic test data: text-like runs, binary noise and long repeats mixed.
