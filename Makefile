@@ -16,7 +16,7 @@ PACKAGES := cmake make g++ clang libclang-rt-14-dev ccache python3 \
   xvfb xauth xdotool imagemagick poppler-utils zip unzip p7zip-full \
   cups printer-driver-cups-pdf
 
-.PHONY: deps configure build test sanitize-test fuzz bench clean
+.PHONY: deps configure build test sanitize-test fuzz fuzz-run bench clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -49,7 +49,14 @@ sanitize-test: deps
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DTRICKFOLIO_CORE_ONLY=ON -DTRICKFOLIO_FUZZ=ON \
 	  -DTRICKFOLIO_BENCH=OFF >/dev/null
-	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_unzip
+
+# make fuzz-run FUZZ_SECONDS=1800: seeds from real zip tools, then libFuzzer on the reader.
+FUZZ_SECONDS ?= 600
+fuzz-run: fuzz
+	bash fuzz/make-seeds.sh fuzz/corpus-work
+	$(FUZZ_BUILD)/bin/fuzz_unzip -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
+	  -rss_limit_mb=2048 -artifact_prefix=fuzz/corpus-work/crash- fuzz/corpus-work
 
 bench: deps build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
