@@ -1,0 +1,252 @@
+#include "CheckCommand.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+#include "Codepage.h"
+#include "Err_Msgs.h"
+#include "Exception.h"
+#include "StringList.h"
+#include "arxDecompStream.h"
+#include "arxUnZIP.h"
+
+namespace {
+
+constexpr const char* kDefaultPassword = "Vextramole v4.83q";
+const std::string kVersionLine = "Trickfolio v1.29";
+// "***Номер:" in Windows-1251.
+const std::string kOnlineMarker = "***\xCD\xEE\xEC\xE5\xF0:";
+
+std::string Quoted(const std::string& cp1251) {
+  return "\"" + Codepage::Cp1251ToUtf8(cp1251) + "\"";
+}
+
+// Text packed from UTF-8 sources without conversion: valid UTF-8 with letters beyond
+// ASCII. Windows-1251 Cyrillic almost never forms valid UTF-8, since its small letters
+// are lead bytes that would need continuation bytes after them.
+bool LooksUtf8(const std::string& bytes) {
+  bool wide = false;
+  for (size_t i = 0; i < bytes.size();) {
+    const uint8_t lead = uint8_t(bytes[i]);
+    const size_t length = lead < 0x80                   ? 1
+                          : lead >= 0xC2 && lead < 0xE0 ? 2
+                          : lead >= 0xE0 && lead < 0xF0 ? 3
+                          : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                        : 0;
+    if (length == 0 || i + length > bytes.size()) return false;
+    for (size_t k = 1; k < length; ++k)
+      if ((uint8_t(bytes[i + k]) & 0xC0) != 0x80) return false;
+    wide = wide || length > 1;
+    i += length;
+  }
+  return wide;
+}
+
+struct TMemberRead {
+  int Count = 0;
+  bool PasswordFailed = false;
+  // Errors the reader reported while decoding (CRC, damaged data, unknown method).
+  std::vector<int> Errors;
+  std::string Bytes;
+};
+
+class TCatalogueCheck {
+ public:
+  TCatalogueCheck(const std::string& archive, const std::string& password);
+  std::vector<std::string> Run();
+
+ private:
+  TMemberRead Extract(const std::string& name);
+  // The selection verdict of a read; empty when exactly one sound member was read.
+  static std::string SelectionProblem(const TMemberRead& read);
+  bool LoadIndex(const std::string& name, TStringList& lines);
+  void CheckLineCounts(const TStringList& games, const TStringList& other, const char* name);
+  void CheckVersion(const TStringList& version);
+  void CheckGameLine(int index, const std::string& line);
+  void CheckCodeMember(int index, const std::string& name);
+  void CheckText(const std::string& name, const std::string& bytes);
+  void CheckOnlineOnly(const std::string& name, const TStringList& lines);
+  void Report(std::string violation) { FViolations.push_back(std::move(violation)); }
+
+  TUnZip FUnZip;
+  TDecompMemoryStream FStream;
+  std::vector<int> FErrors;
+  std::map<std::string, TMemberRead> FCodeReads;
+  std::vector<std::string> FViolations;
+};
+
+TCatalogueCheck::TCatalogueCheck(const std::string& archive, const std::string& password) {
+  FUnZip.OnError = [this](TZipCommon*, const std::string&, const std::string&, const std::string&,
+                          int code) { FErrors.push_back(code); };
+  FUnZip.SetArchiveFile(archive);
+  FUnZip.Passwords().Clear();
+  FUnZip.Passwords().Add(password);
+}
+
+// The viewer's road: one name in FileSpec, a reset stream, one extraction, then Count.
+TMemberRead TCatalogueCheck::Extract(const std::string& name) {
+  FUnZip.FileSpec().Clear();
+  FUnZip.FileSpec().Add(name);
+  FStream.Reset();
+  FErrors.clear();
+  TMemberRead read;
+  FUnZip.ExtractToMemoryStream(&FStream);
+  read.Count = FStream.Count();
+  read.PasswordFailed = FUnZip.PasswordFailed();
+  for (int code : FErrors)
+    if (code != 25270) read.Errors.push_back(code);
+  read.Bytes = FStream.ToString();
+  return read;
+}
+
+std::string TCatalogueCheck::SelectionProblem(const TMemberRead& read) {
+  if (read.Count == 0 && read.PasswordFailed) return "the password does not open it";
+  if (read.Count == 0) return "selects no member";
+  if (read.Count > 1) return "selects " + std::to_string(read.Count) + " members";
+  if (!read.Errors.empty()) return "damaged (" + LoadStr(read.Errors.front()) + ")";
+  return {};
+}
+
+bool TCatalogueCheck::LoadIndex(const std::string& name, TStringList& lines) {
+  const TMemberRead read = Extract(name);
+  if (const std::string problem = SelectionProblem(read); !problem.empty()) {
+    Report(name + ": " + problem);
+    // A damaged member still loads in the viewer; its lines are checked as they come.
+    if (read.Count != 1) return false;
+  }
+  CheckText(name, read.Bytes);
+  lines.SetText(read.Bytes);
+  return true;
+}
+
+void TCatalogueCheck::CheckLineCounts(const TStringList& games, const TStringList& other,
+                                      const char* name) {
+  if (other.Count() < games.Count())
+    Report(std::string(name) + ": " + std::to_string(other.Count()) + " lines for " +
+           std::to_string(games.Count()) + " games");
+}
+
+void TCatalogueCheck::CheckVersion(const TStringList& version) {
+  if (version.Count() == 0)
+    Report("version.txt: empty");
+  else if (version[0] != kVersionLine)
+    Report("version.txt: first line is " + Quoted(version[0]) + ", not \"" + kVersionLine + "\"");
+}
+
+// "name (platform)": printing cuts the line at its first "(" and drops the space before
+// it and the ")" at the end.
+void TCatalogueCheck::CheckGameLine(int index, const std::string& line) {
+  const std::string where = "games.txt line " + std::to_string(index + 1) + " " + Quoted(line);
+  const size_t open = line.find('(');
+  if (line.empty())
+    Report("games.txt line " + std::to_string(index + 1) + ": empty");
+  else if (line.back() != ')')
+    Report(where + ": does not end with \")\"");
+  else if (open == std::string::npos)
+    Report(where + ": no \"(\" before the platform");
+  else if (open < 2 || line[open - 1] != ' ' || line[open - 2] == ' ')
+    Report(where + ": not \"name (platform)\" with one space before the first \"(\"");
+  else if (open + 2 == line.size())
+    Report(where + ": empty platform");
+}
+
+void TCatalogueCheck::CheckText(const std::string& name, const std::string& bytes) {
+  if (LooksUtf8(bytes)) Report(name + ": UTF-8 text, not Windows-1251 (packed without --utf8?)");
+}
+
+void TCatalogueCheck::CheckOnlineOnly(const std::string& name, const TStringList& lines) {
+  if (lines.Count() == 0 || !lines[0].starts_with(kOnlineMarker)) return;
+  if (lines.Count() > 1) {
+    Report(name + ": online-only marker followed by " + std::to_string(lines.Count() - 1) +
+           " more line(s), so it shows as codes");
+    return;
+  }
+  const std::string id = lines[0].substr(kOnlineMarker.size());
+  const bool urlSafe = std::all_of(id.begin(), id.end(), [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+           c == '_' || c == '.' || c == '~';
+  });
+  if (id.empty())
+    Report(name + ": online-only marker without a site id");
+  else if (!urlSafe)
+    Report(name + ": site id " + Quoted(id) + " has characters a web address cannot carry");
+}
+
+void TCatalogueCheck::CheckCodeMember(int index, const std::string& name) {
+  const std::string where = "files.txt line " + std::to_string(index + 1);
+  if (name.empty()) {
+    Report(where + ": empty member name");
+    return;
+  }
+  const bool seen = FCodeReads.contains(name);
+  if (!seen) FCodeReads[name] = Extract(name);
+  const TMemberRead& read = FCodeReads[name];
+  if (const std::string problem = SelectionProblem(read); !problem.empty())
+    Report(where + " " + Quoted(name) + ": " + problem);
+  if (seen || read.Count != 1) return;
+  CheckText(name, read.Bytes);
+  TStringList lines;
+  lines.SetText(read.Bytes);
+  CheckOnlineOnly(Codepage::Cp1251ToUtf8(name), lines);
+}
+
+std::vector<std::string> TCatalogueCheck::Run() {
+  TStringList games, files, pitches, version;
+  const bool gamesRead = LoadIndex("games.txt", games);
+  const bool filesRead = LoadIndex("files.txt", files);
+  const bool pitchesRead = LoadIndex("pitches.txt", pitches);
+  if (LoadIndex("version.txt", version)) CheckVersion(version);
+  if (gamesRead && games.Count() == 0) Report("games.txt: empty");
+  if (gamesRead && filesRead) CheckLineCounts(games, files, "files.txt");
+  if (gamesRead && pitchesRead) CheckLineCounts(games, pitches, "pitches.txt");
+  for (int i = 0; gamesRead && i < games.Count(); ++i) {
+    CheckGameLine(i, games[i]);
+    if (filesRead && i < files.Count()) CheckCodeMember(i, files[i]);
+  }
+  return std::move(FViolations);
+}
+
+const char* const kUsage =
+    "usage: trickfolio-cat check ARCHIVE [-p PASSWORD]\n"
+    "  prints one line per broken catalogue rule; exit 0 clean, 1 violations\n";
+
+}  // namespace
+
+std::vector<std::string> CheckCatalogue(const std::string& archive, const std::string& password) {
+  TCatalogueCheck check(archive, password);
+  return check.Run();
+}
+
+int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string password = kDefaultPassword;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-p" && i + 1 < args.size()) {
+      password = args[++i];
+    } else if (args[i].starts_with("-")) {
+      err << kUsage;
+      return 2;
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 1) {
+    err << kUsage;
+    return 2;
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(positional[0], ec)) {
+    err << "trickfolio-cat check: " << positional[0] << ": no such file\n";
+    return 2;
+  }
+  try {
+    const std::vector<std::string> violations = CheckCatalogue(positional[0], password);
+    for (const std::string& violation : violations) out << violation << "\n";
+    return violations.empty() ? 0 : 1;
+  } catch (const Exception& e) {
+    err << "trickfolio-cat check: " << positional[0] << ": " << e.Message() << "\n";
+    return 2;
+  }
+}
