@@ -59,6 +59,8 @@ TabcsfSplash::TabcsfSplash(QWidget* owner)
 
   tmrClose->setObjectName("tmrClose");
   tmrClose->setInterval(100);
+  // A coarse timer may fire a few percent early; the splash must last its full time.
+  tmrClose->setTimerType(Qt::PreciseTimer);
   connect(tmrClose, &QTimer::timeout, this, [this] { tmrCloseTimer(); });
 }
 
