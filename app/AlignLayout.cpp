@@ -3,7 +3,8 @@
 #include <QWidget>
 #include <algorithm>
 
-TAlignLayout::TAlignLayout(QWidget* parent) : QLayout(parent), FDesignSize(parent->size()) {
+TAlignLayout::TAlignLayout(QWidget* parent)
+    : QLayout(parent), FDesignSize(parent->contentsRect().size()) {
   setContentsMargins(0, 0, 0, 0);
   setSpacing(0);
   setSizeConstraint(QLayout::SetNoConstraint);
@@ -24,6 +25,18 @@ TAlign TAlignLayout::AlignOf(const QWidget* child) const {
   for (const TItem& item : FItems)
     if (item.Item->widget() == child) return item.Align;
   return alNone;
+}
+
+void TAlignLayout::SetAlign(const QWidget* child, TAlign align) {
+  for (TItem& item : FItems)
+    if (item.Item->widget() == child) item.Align = align;
+  invalidate();
+  if (parentWidget()) setGeometry(parentWidget()->contentsRect());
+}
+
+TAlignLayout* TAlignLayout::Of(QWidget* parent) {
+  if (auto* layout = dynamic_cast<TAlignLayout*>(parent->layout())) return layout;
+  return new TAlignLayout(parent);
 }
 
 void TAlignLayout::addItem(QLayoutItem* item) {

@@ -25,6 +25,9 @@ class TAlignLayout : public QLayout {
   // `child` must already have its drawn bounds.
   void Add(QWidget* child, TAlign align, TAnchors anchors = DefaultAnchors);
   TAlign AlignOf(const QWidget* child) const;
+  void SetAlign(const QWidget* child, TAlign align);
+  // The layout of `parent`, made on first use.
+  static TAlignLayout* Of(QWidget* parent);
 
   void addItem(QLayoutItem* item) override;
   QLayoutItem* itemAt(int index) const override;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include "AlignLayout.h"
+
+class TCoolImages;
+class TCoolPanel;
+
+// Small helpers that let a window's layout function read like the window's component
+// tree: every control is made with its parent, name, alignment, drawn bounds and anchors.
+namespace FormBuilder {
+
+// The light colour of the list, the search box, the code area, the splitter and the About
+// window's link strip.
+inline const QColor LightColor{224, 224, 234};
+
+template <class T>
+T* Place(QWidget* parent, const char* name, TAlign align, const QRect& bounds,
+         TAnchors anchors = DefaultAnchors) {
+  auto* control = new T(parent);
+  control->setObjectName(QString::fromLatin1(name));
+  control->setGeometry(bounds);
+  TAlignLayout::Of(parent)->Add(control, align, anchors);
+  return control;
+}
+
+// A skinned panel without bevels; `store`/`id` choose its wallpaper (none for -1).
+TCoolPanel* Panel(QWidget* parent, const char* name, TAlign align, const QRect& bounds,
+                  TCoolImages* store = nullptr, int id = -1, TAnchors anchors = DefaultAnchors);
+
+QFont PixelFont(const char* family, int pixels, bool bold = false);
+
+// Fills a store with the compiled-in pictures `:/skin/<folder>/00.bmp` ... in order.
+void LoadStore(TCoolImages& store, const char* folder, int count);
+
+}  // namespace FormBuilder

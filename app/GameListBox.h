@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QListWidget>
+#include <functional>
+
+// The game list. Its click event comes from the user only - a mouse click on an item or
+// a keyboard move of the selection - never from the program selecting an item, and key
+// releases are reported with the key's code (13 for Enter).
+class TGameListBox : public QListWidget {
+  Q_OBJECT
+ public:
+  using TNotifyEvent = std::function<void(QObject* Sender)>;
+  using TKeyEvent = std::function<void(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
+
+  explicit TGameListBox(QWidget* parent = nullptr);
+
+  int ItemIndex() const { return currentRow(); }
+  void SetItemIndex(int index);
+  void SetItemHeight(int pixels);
+  // Replaces all items at once (Windows-1251 texts).
+  void SetItems(const std::vector<std::string>& items);
+
+  TNotifyEvent OnClick;
+  TKeyEvent OnKeyUp;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+
+ private:
+  void Click();
+};

@@ -1,0 +1,233 @@
+// The main window's component tree.
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+
+#include "Abclabel.h"
+#include "Abcspla.h"
+#include "CoolBitmapButton.h"
+#include "CoolCtrls.h"
+#include "FormBuilder.h"
+#include "GameListBox.h"
+#include "Image.h"
+#include "SiteLinks.h"
+#include "Splitter.h"
+#include "Unit1.h"
+
+using namespace FormBuilder;
+
+namespace {
+
+TCoolBitmapButton* Button(QWidget* parent, const char* name, const QRect& bounds,
+                          TAnchors anchors = DefaultAnchors, bool hand = true) {
+  auto* button = Place<TCoolBitmapButton>(parent, name, alNone, bounds, anchors);
+  if (hand) button->SetCursor(Qt::PointingHandCursor);
+  return button;
+}
+
+TabcURLLabel* HiddenLink(QWidget* parent, const char* name, const QRect& bounds) {
+  auto* label = Place<TabcURLLabel>(parent, name, alNone, bounds);
+  label->SetCaption(name);
+  label->hide();
+  return label;
+}
+
+}  // namespace
+
+void TFormMain::LayoutFormMain() {
+  setObjectName("FormMain");
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setWindowTitle("Trickfolio");
+  setFont(PixelFont("MS Sans Serif", 11));
+  resize(777, 433);
+
+  CoolImages1 = new TCoolImages(this);
+  CoolImages1->setObjectName("CoolImages1");
+  LoadStore(*CoolImages1, "images1", 35);
+  CoolImages2 = new TCoolImages(this);
+  CoolImages2->setObjectName("CoolImages2");
+  LoadStore(*CoolImages2, "images2", 9);
+  TCoolImages* A = CoolImages1;
+  TCoolImages* B = CoolImages2;
+
+  Panel1 = Panel(this, "Panel1", alClient, {0, 0, 777, 433});
+  {
+    Panel2 = Panel(Panel1, "Panel2", alTop, {0, 0, 777, 27});
+    {
+      CoolPanel12 = Panel(Panel2, "CoolPanel12", alLeft, {0, 0, 6, 27}, B, 0);
+      CoolPanel14 = Panel(Panel2, "CoolPanel14", alClient, {6, 0, 669, 27}, B, 1);
+      CoolPanel13 = Panel(Panel2, "CoolPanel13", alRight, {675, 0, 102, 27}, B, 2);
+      {
+        CoolBitmapButton4 =
+            Button(CoolPanel13, "CoolBitmapButton4", {27, 3, 21, 21}, DefaultAnchors, false);
+        CoolBitmapButton6 =
+            Button(CoolPanel13, "CoolBitmapButton6", {51, 3, 21, 21}, DefaultAnchors, false);
+        CoolBitmapButton7 =
+            Button(CoolPanel13, "CoolBitmapButton7", {75, 3, 21, 21}, DefaultAnchors, false);
+      }
+    }
+    Panel3 = Panel(Panel1, "Panel3", alBottom, {0, 427, 777, 6});
+    {
+      CoolPanel18 = Panel(Panel3, "CoolPanel18", alLeft, {0, 0, 6, 6}, B, 7);
+      CoolPanel19 = Panel(Panel3, "CoolPanel19", alClient, {6, 0, 765, 6}, B, 6);
+      CoolPanel17 = Panel(Panel3, "CoolPanel17", alRight, {771, 0, 6, 6}, B, 5);
+    }
+    Panel4 = Panel(Panel1, "Panel4", alClient, {0, 27, 777, 400});
+    {
+      CoolPanel20 = Panel(Panel4, "CoolPanel20", alLeft, {0, 0, 6, 400}, B, 8);
+      Panel5 = Panel(Panel4, "Panel5", alRight, {771, 0, 6, 400});
+      {
+        CoolPanel15 = Panel(Panel5, "CoolPanel15", alTop, {0, 0, 6, 8}, B, 3);
+        CoolPanel16 = Panel(Panel5, "CoolPanel16", alClient, {0, 8, 6, 392}, B, 4);
+      }
+      Panel6 = Panel(Panel4, "Panel6", alClient, {6, 0, 765, 400});
+      {
+        CoolPanel8 = Panel(Panel6, "CoolPanel8", alTop, {0, 0, 765, 79}, A, 9);
+        CoolPanel8->SetColor(Qt::black);
+        CoolPanel8->SetFont(PixelFont("Arial", 13, true));
+        CoolPanel8->SetFontColor(Qt::white);
+        {
+          Image1 = Place<TImage>(CoolPanel8, "Image1", alNone, {0, 0, 300, 79});
+          Image1->SetTransparent(true);
+          TPicture header;
+          header.LoadFromFile(":/pictures/header.jpg");
+          Image1->SetPicture(header);
+          abcURLLabel_UpdateTrickfolio =
+              HiddenLink(CoolPanel8, "abcURLLabel_UpdateTrickfolio", {8, 60, 150, 13});
+          CoolPanel9 =
+              Panel(CoolPanel8, "CoolPanel9", alNone, {291, 10, 468, 60}, A, 0, akTop | akRight);
+          CoolPanel9->setFixedSize(468, 60);
+          CoolPanel9->SetTransparent(true);
+        }
+        CoolPanel1 = Panel(Panel6, "CoolPanel1", alClient, {0, 79, 765, 321});
+        CoolPanel1->SetTransparent(true);
+        {
+          CoolPanel5 = Panel(CoolPanel1, "CoolPanel5", alLeft, {0, 0, 297, 269});
+          CoolPanel5->setMinimumWidth(220);
+          CoolPanel5->setMaximumWidth(400);
+          CoolPanel5->SetTransparent(true);
+          {
+            CoolPanel2 = Panel(CoolPanel5, "CoolPanel2", alTop, {0, 0, 297, 26}, A, 5);
+            CoolPanel2->SetCaption(FromQString("Список игр"));
+            CoolPanel2->SetFont(PixelFont("Arial", 13, true));
+            CoolPanel2->SetFontColor(Qt::black);
+            CoolPanel7 = Panel(CoolPanel5, "CoolPanel7", alTop, {0, 26, 297, 33}, A, 6);
+            CoolPanel7->SetCaption(FromQString(" Поиск:"));
+            CoolPanel7->SetAlignment(taLeftJustify);
+            CoolPanel7->SetFont(PixelFont("Arial", 13, true));
+            CoolPanel7->SetFontColor(Qt::black);
+            {
+              Edit1 = Place<QLineEdit>(CoolPanel7, "Edit1", alNone, {53, 4, 242, 24},
+                                       akLeft | akTop | akRight);
+              Edit1->setFont(PixelFont("Arial", 13, true));
+              QPalette palette = Edit1->palette();
+              palette.setColor(QPalette::Base, LightColor);
+              Edit1->setPalette(palette);
+            }
+            CLB_Games = Place<TGameListBox>(CoolPanel5, "CLB_Games", alClient, {0, 59, 297, 210});
+            CLB_Games->setFrameShape(QFrame::NoFrame);
+            CLB_Games->setFont(PixelFont("MS Sans Serif", 11, true));
+            CLB_Games->SetItemHeight(13);
+            QPalette palette = CLB_Games->palette();
+            palette.setColor(QPalette::Base, LightColor);
+            CLB_Games->setPalette(palette);
+          }
+          Splitter1 = Place<TSplitter>(CoolPanel1, "Splitter1", alLeft, {297, 0, 6, 269});
+          Splitter1->SetBeveled(true);
+          Splitter1->SetMinSize(2);
+          Splitter1->SetColor(LightColor);
+          CoolPanel4 = Panel(CoolPanel1, "CoolPanel4", alClient, {303, 0, 462, 269});
+          {
+            CoolPanel6 = Panel(CoolPanel4, "CoolPanel6", alTop, {0, 0, 462, 26}, A, 5);
+            CoolPanel6->SetFont(PixelFont("Arial", 13, true));
+            CoolPanel6->SetFontColor(Qt::black);
+            SolutionURLLabel =
+                Place<TabcURLLabel>(CoolPanel4, "SolutionURLLabel", alNone, {66, 113, 330, 68}, 0);
+            SolutionURLLabel->SetAutoSize(false);
+            SolutionURLLabel->setGeometry(66, 113, 330, 68);
+            SolutionURLLabel->SetAlignment(taCenter);
+            SolutionURLLabel->SetFont(PixelFont("MS Sans Serif", 13, true));
+            SolutionURLLabel->SetFontColor(Qt::red);
+            SolutionURLLabel->SetTransparent(true);
+            SolutionURLLabel->setCursor(Qt::PointingHandCursor);
+            SolutionURLLabel->SetCaption(FromQString(
+                QString("Для просмотра информации необходимо\nподключиться к сети интернет\n"
+                        "и перейти на сайт %1\nнажав эту ссылку")
+                    .arg(QString::fromStdString(SiteLinks::SiteHost()))));
+            CoolMemo1 = Place<TCoolMemo>(CoolPanel4, "CoolMemo1", alBottom, {0, 26, 462, 243});
+            CoolMemo1->SetBorderStyle(bsNone);
+            CoolMemo1->SetFont(PixelFont("MS Sans Serif", 12));
+            CoolMemo1->SetColor(LightColor);
+            CoolMemo1->SetReadOnly(true);
+            CoolMemo1->SetOEMConvert(true);
+            CoolMemo1->SetWantTabs(true);
+            CoolMemo1->SetScrollBars(ssVertical);
+          }
+          CoolPanel3 = Panel(CoolPanel1, "CoolPanel3", alBottom, {0, 269, 765, 52}, A, 0);
+          {
+            CoolPanel10 = Panel(CoolPanel3, "CoolPanel10", alLeft, {0, 0, 297, 52}, A, 0);
+            {
+              CoolPanel11 =
+                  Panel(CoolPanel10, "CoolPanel11", alNone, {88, 0, 105, 53}, A, 0, akTop);
+              {
+                CoolBitmapButton2 = Button(CoolPanel11, "CoolBitmapButton2", {9, 8, 38, 38});
+                CoolBitmapButton2->SetHint(FromQString("Назад"));
+                CoolBitmapButton2->SetShowHint(true);
+                CoolBitmapButton2->SetPositionEffect(false);
+                CoolBitmapButton2->SetShadowEffect(false);
+                CoolBitmapButton1 = Button(CoolPanel11, "CoolBitmapButton1", {57, 7, 38, 38});
+                CoolBitmapButton1->SetHint(FromQString("Вперёд"));
+                CoolBitmapButton1->SetShowHint(true);
+                CoolBitmapButton1->SetPositionEffect(false);
+                CoolBitmapButton1->SetShadowEffect(false);
+              }
+              abcURLLabel_WallpapersGirls =
+                  HiddenLink(CoolPanel10, "abcURLLabel_WallpapersGirls", {8, 4, 150, 13});
+              abcURLLabel_FlashGames =
+                  HiddenLink(CoolPanel10, "abcURLLabel_FlashGames", {8, 20, 150, 13});
+            }
+            CoolPanel21 = Panel(CoolPanel3, "CoolPanel21", alLeft, {297, 0, 7, 52}, A, 25);
+            CoolBitmapButton9 =
+                Button(CoolPanel3, "CoolBitmapButton9", {469, 18, 22, 22}, akTop | akRight);
+            CoolBitmapButton8 =
+                Button(CoolPanel3, "CoolBitmapButton8", {498, 18, 22, 22}, akTop | akRight);
+            CoolBitmapButton5 =
+                Button(CoolPanel3, "CoolBitmapButton5", {527, 18, 160, 22}, akTop | akRight);
+            CoolBitmapButton3 =
+                Button(CoolPanel3, "CoolBitmapButton3", {693, 18, 65, 22}, akTop | akRight);
+          }
+        }
+      }
+    }
+  }
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  PopupMenu1->addAction("Копирование запрещено")->setObjectName("N1");
+  CoolMemo1->SetPopupMenu(PopupMenu1);
+
+  ActionViewCodes = new QAction(this);
+  ActionViewCodes->setObjectName("ActionViewCodes");
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(2200);
+  Timer1->start();
+  AdTimer = new QTimer(this);
+  AdTimer->setObjectName("AdTimer");
+  AdTimer->setInterval(10000);
+
+  setMinimumSize(785, 460);
+
+  abcSplash1 = new TabcSplash(this);
+  abcSplash1->setObjectName("abcSplash1");
+  abcSplash1->SetBevelWidth(1);
+  abcSplash1->SetDuration(2000);
+  TPicture splash;
+  splash.LoadFromFile(":/pictures/splash.jpg");
+  abcSplash1->SetPicture(splash);
+  abcSplash1->OnHide = [this](QObject* Sender) { abcSplash1Hide(Sender); };
+  abcSplash1->SetAutoShow(true);
+  abcSplash1->Loaded();
+}

@@ -1,0 +1,25 @@
+#include <QApplication>
+
+#include "Abcspla.h"
+#include "MessageHook.h"
+#include "Unit1.h"
+#include "Unit2.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  // The main window shows when the splash hides; until then closing the splash must not
+  // end the program.
+  application.setQuitOnLastWindowClosed(false);
+  MessageHook::SetProcessMessages([] { QCoreApplication::processEvents(); });
+
+  TFormMain formMain;
+  TFormAbout formAbout(formMain, &formMain);
+  formMain.FormAbout = &formAbout;
+
+  // Without the splash nothing would ever show the main window.
+  if (TabcSplash::NoSplashRequested(QCoreApplication::arguments()))
+    formMain.abcSplash1Hide(nullptr);
+  const int result = application.exec();
+  MessageHook::SetProcessMessages(nullptr);
+  return result;
+}
