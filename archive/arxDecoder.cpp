@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "Err_Msgs.h"
+#include "arxExplode.h"
 #include "arxInflate.h"
+#include "arxUnreduce.h"
+#include "arxUnshrink.h"
 
 namespace {
 
@@ -12,11 +15,22 @@ constexpr uint16_t kFlagEncrypted = 0x0001;
 // The traditional cipher's header in front of the member's data, counted in its packed size.
 constexpr uint32_t kCryptHeaderSize = 12;
 
-// Methods 1 to 6 (shrink, reduce, implode) join here as their units land: a case per
-// method that calls the decoder with `decoder` (reduce also with its factor, method - 1)
-// and returns true. False leaves the method unsupported.
+// Methods 1 to 6: shrink, reduce (factor = method - 1), implode. False leaves the method
+// unsupported.
 bool DecodeOlderMethod(TDecoder& decoder) {
   switch (decoder.Header().Method) {
+    case 1:
+      Unshrink(decoder);
+      return true;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+      Unreduce(decoder, decoder.Header().Method - 1);
+      return true;
+    case 6:
+      Explode(decoder);
+      return true;
     default:
       return false;
   }
