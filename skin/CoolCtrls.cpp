@@ -448,20 +448,29 @@ std::string TMemoStrings::Strings(int index) const {
 }
 
 void TMemoStrings::Add(const std::string& line) {
-  QTextCursor cursor(FEdit.document());
-  cursor.movePosition(QTextCursor::End);
-  // An empty last line is not a line yet: the new one takes its place.
-  if (!FEdit.document()->lastBlock().text().isEmpty()) cursor.insertBlock();
-  cursor.insertText(ToQString(line));
+  // As the framework's memo inserts a line: before the line at the new index when the
+  // text ends with a line break (so it keeps ending with one), else after a break
+  // appended to the last line.
+  QTextDocument* document = FEdit.document();
+  const int index = Count();
+  QTextCursor cursor(document);
+  if (index < document->blockCount()) {
+    cursor.setPosition(document->findBlockByNumber(index).position());
+    cursor.insertText(ToQString(line) + QLatin1Char('\n'));
+  } else {
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QLatin1Char('\n') + ToQString(line));
+  }
 }
 
 void TMemoStrings::Clear() { FEdit.clear(); }
 
 void TMemoStrings::Assign(const TStringList& lines) {
-  QStringList texts;
-  texts.reserve(lines.Count());
-  for (const std::string& line : lines.Lines()) texts.append(ToQString(line));
-  FEdit.setPlainText(texts.join(QLatin1Char('\n')));
+  // Every line keeps its break, as the framework's memo text does, so that lines added
+  // afterwards follow an empty last line instead of swallowing it.
+  QString text;
+  for (const std::string& line : lines.Lines()) text += ToQString(line) + QLatin1Char('\n');
+  FEdit.setPlainText(text);
 }
 
 TStringList TMemoStrings::ToStringList() const {
