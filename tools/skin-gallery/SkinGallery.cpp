@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kImages1Count = 35;
 constexpr int kImages2Count = 9;
+constexpr int kLoggedEvents = 10;
 const QColor kLightColour(224, 224, 234);
 
 // The swapping table of the windows (leave, enter, down, up).
@@ -145,7 +146,11 @@ TCoolBitmapButton* TFormGallery::AddButton(QWidget* parent, const char* name, co
 }
 
 void TFormGallery::Log(const QString& text) {
-  if (EventLog) EventLog->setText(text);
+  if (!EventLog) return;
+  // The newest event first; a handful is enough to follow enter, down, up and leave.
+  FEvents.prepend(text);
+  while (FEvents.size() > kLoggedEvents) FEvents.removeLast();
+  EventLog->setText(FEvents.join(QLatin1Char('\n')));
 }
 
 void TFormGallery::BuildFrame() {
@@ -222,7 +227,7 @@ void TFormGallery::BuildListColumn(QWidget* body) {
   EventLog->setWordWrap(true);
   EventLog->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   EventLog->setFont(SansSerif(11));
-  EventLog->setText(QString::fromUtf8("Последнее событие покажется здесь."));
+  EventLog->setText(QString::fromUtf8("События кнопок и ссылок появятся здесь."));
 
   auto* splitter = AddPlainPanel(body, "Splitter1", QRect(297, 0, 6, 272));
   splitter->SetBevelOuter(bvRaised);

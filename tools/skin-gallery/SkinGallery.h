@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -61,4 +62,6 @@ class TFormGallery : public QWidget {
                                const TImageSwap& swap, bool handCursor = true);
   const QImage& Image1(int index) const;
   void Log(const QString& text);
+
+  QStringList FEvents;
 };
