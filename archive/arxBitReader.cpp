@@ -1,17 +1,31 @@
 #include "arxBitReader.h"
 
+#include <algorithm>
+
 #include "Err_Msgs.h"
 
+// Whole bytes are taken ahead into the 64-bit buffer, straight from the decoder's input
+// block while it has some; NextByte refills the block (and sees a cancelled run).
 void TBitReader::Refill() {
-  // Whole bytes are taken ahead into a 64-bit buffer; 56 keeps room for one more byte.
   while (!FInputEnded && FBitCount <= 56) {
-    const int b = FDecoder.NextByte();
-    if (b < 0) {
-      FInputEnded = true;
-      break;
+    const uint32_t available = FDecoder.InputAvailable();
+    if (available == 0) {
+      const int b = FDecoder.NextByte();
+      if (b < 0) {
+        FInputEnded = true;
+        break;
+      }
+      FBits |= static_cast<uint64_t>(b) << FBitCount;
+      FBitCount += 8;
+      continue;
     }
-    FBits |= static_cast<uint64_t>(b) << FBitCount;
-    FBitCount += 8;
+    const uint8_t* next = FDecoder.InputNext();
+    const uint32_t take = std::min<uint32_t>(available, (64 - FBitCount) / 8);
+    for (uint32_t i = 0; i < take; ++i) {
+      FBits |= static_cast<uint64_t>(next[i]) << FBitCount;
+      FBitCount += 8;
+    }
+    FDecoder.SkipInput(take);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "arxDecoder.h"
 
@@ -63,6 +64,21 @@ class TBitReader {
 // exception (DecodeMember catches it). A cancelled run reports without raising, so the
 // exception is thrown here in that case too.
 [[noreturn]] void RaiseDecodeError(TDecoder& decoder, int code);
+
+// Appends n bytes to the decoder's output window (as n PutByte calls would), flushing it
+// whenever it fills.
+inline void PutBytes(TDecoder& decoder, const uint8_t* bytes, uint32_t n) {
+  while (n > 0) {
+    uint32_t& windowPos = decoder.WindowPos();
+    const uint32_t run = std::min(n, TDecoder::kWindowSize - windowPos);
+    std::memcpy(decoder.Window() + windowPos, bytes, run);
+    windowPos += run;
+    decoder.OutputCount += run;
+    bytes += run;
+    n -= run;
+    if (windowPos == TDecoder::kWindowSize) decoder.FlushWindow();
+  }
+}
 
 // The output of reduce and implode: every byte goes to the member's output window and to
 // a circular dictionary of Size bytes (a power of two), which matches copy from. The

@@ -38,7 +38,7 @@ struct TShrinkTables {
   int32_t Prefix[kCodes];  // kFree for a free code
   uint8_t Suffix[kCodes];
   uint16_t FreeList[kCodes];  // the free codes in the order they will be taken
-  uint8_t Stack[kStackSize];
+  uint8_t Stack[kStackSize];  // filled from the end, so a string lies in order
   bool HasChild[kCodes];
 };
 
@@ -54,6 +54,7 @@ class TUnshrinker {
   void PartialClear();
   void Decode(int code);
   void Push(uint8_t b);
+  void PutStack();
   void AddCode(uint8_t first);
   void Put(uint8_t b) {
     FDecoder.PutByte(b);
@@ -66,8 +67,8 @@ class TUnshrinker {
   int FCodeSize = 9;
   int FNextFree = kFirstFree;  // index into FreeList; kCodes when none is left
   int FOld = 0;
-  uint8_t FLast = 0;  // first byte of the previous code's string
-  int FStackTop = 0;
+  uint8_t FLast = 0;           // first byte of the previous code's string
+  int FStackTop = kStackSize;  // the first byte in use
   uint32_t FCount = 0;
 };
 
@@ -133,11 +134,18 @@ void TUnshrinker::PartialClear() {
 }
 
 void TUnshrinker::Push(uint8_t b) {
-  if (FStackTop >= kStackSize) {
+  if (FStackTop == 0) {
     FDecoder.FlushWindow();
     RaiseDecodeError(FDecoder, E_STACKOVERFLOW);
   }
-  T.Stack[FStackTop++] = b;
+  T.Stack[--FStackTop] = b;
+}
+
+void TUnshrinker::PutStack() {
+  const uint32_t n = kStackSize - FStackTop;
+  PutBytes(FDecoder, T.Stack + FStackTop, n);
+  FCount += n;
+  FStackTop = kStackSize;
 }
 
 void TUnshrinker::Decode(int code) {
@@ -158,7 +166,7 @@ void TUnshrinker::Decode(int code) {
   if (current == kControl) RaiseDecodeError(FDecoder, E_BADBLOCK);
   const uint8_t first = T.Suffix[current];
   Put(first);
-  while (FStackTop > 0) Put(T.Stack[--FStackTop]);
+  PutStack();
   AddCode(first);
   FLast = first;
 }
