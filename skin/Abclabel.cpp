@@ -191,10 +191,12 @@ void TabcCustomMouseLabel::paintEvent(QPaintEvent*) {
     DrawText(painter, rect, palette().color(QPalette::Dark));
     return;
   }
-  const bool pressed = FPressed;
-  if (!pressed && !FHovering) return DrawText(painter, rect, FFontColor);
-  const TabcLabelMouseEffects effects = pressed ? FMouseDownEffects : FMouseOverEffects;
-  const QColor effectColor = pressed ? FMouseDownColor : FMouseOverColor;
+  if (!FPressed && !FHovering) {
+    DrawText(painter, rect, FFontColor);
+    return;
+  }
+  const TabcLabelMouseEffects effects = FPressed ? FMouseDownEffects : FMouseOverEffects;
+  const QColor effectColor = FPressed ? FMouseDownColor : FMouseOverColor;
   QFont drawingFont = font();
   if (effects.Contains(almUnderline)) drawingFont.setUnderline(true);
   painter.setFont(drawingFont);

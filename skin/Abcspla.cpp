@@ -126,6 +126,7 @@ void TabcSplash::Hide() {
   if (FSplash) FSplash->close();
 }
 
+// Forgotten before OnHide runs, so the handler may open a new splash.
 void TabcSplash::SplashHidden() {
   FSplash = nullptr;
   if (OnHide) OnHide(this);

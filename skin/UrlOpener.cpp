@@ -208,6 +208,8 @@ bool OpenUrl(const QString& url) {
   if (command.isEmpty()) return false;
   const std::optional<QStringList> parts = SplitCommand(CutAtPlaceholder(command));
   if (!parts || parts->isEmpty()) return false;
+  // No shell and one argument: blanks or quotes in the address can neither split it nor
+  // start anything else.
   return QProcess::startDetached(parts->first(), parts->mid(1) << url);
 }
 
