@@ -16,7 +16,9 @@ bool IsPressKey(int key) {
 }
 
 // Halves go to the even neighbour (the default rounding mode).
-int RoundChannel(double value) { return int(std::nearbyint(value)); }
+int RoundChannel(double value) {
+  return int(std::nearbyint(value));
+}
 
 }  // namespace
 
@@ -110,7 +112,9 @@ TCustomBitmapButton::TCustomBitmapButton(QWidget* parent) : TSkinControl<QWidget
   resize(100, 100);
 }
 
-TCustomBitmapButton::~TCustomBitmapButton() { FColors.OnChange = nullptr; }
+TCustomBitmapButton::~TCustomBitmapButton() {
+  FColors.OnChange = nullptr;
+}
 
 void TCustomBitmapButton::SetAutoSize(bool value) {
   FAutoSize = value;

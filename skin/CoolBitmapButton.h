@@ -140,7 +140,7 @@ class TCoolBitmapButton : public TCustomBitmapButton {
   Q_OBJECT
 
  public:
-  using TCustomBitmapButton::TCustomBitmapButton;
   using TCustomBitmapButton::Bitmap;
   using TCustomBitmapButton::SetBitmap;
+  using TCustomBitmapButton::TCustomBitmapButton;
 };

@@ -73,16 +73,22 @@ void Reregister(TCoolChangeLink& link, TCoolImages* store) {
 
 TBitmapItem::TBitmapItem(TBitmaps& collection) : FCollection(collection) {}
 
-TBitmapItem::~TBitmapItem() { FCollection.Owner().Change(); }
+TBitmapItem::~TBitmapItem() {
+  FCollection.Owner().Change();
+}
 
 void TBitmapItem::SetBitmap(const QImage& value) {
   FBitmap = value;
   FCollection.Owner().Change();
 }
 
-int TBitmapItem::Index() const { return FCollection.IndexOf(this); }
+int TBitmapItem::Index() const {
+  return FCollection.IndexOf(this);
+}
 
-TBitmaps::~TBitmaps() { Clear(); }
+TBitmaps::~TBitmaps() {
+  Clear();
+}
 
 TBitmapItem* TBitmaps::Items(int index) const {
   if (index < 0 || index >= Count()) throw EListError(IndexMessage(index));
@@ -195,7 +201,8 @@ void DrawTransparentBackground(QPainter& painter, const QWidget& control, const 
     panel->EraseBackground(painter, QPoint(0, 0));
   } else {
     if (parent->autoFillBackground() || parent->isWindow())
-      painter.fillRect(QRect(origin, surface.size()), parent->palette().brush(parent->backgroundRole()));
+      painter.fillRect(QRect(origin, surface.size()),
+                       parent->palette().brush(parent->backgroundRole()));
     parent->render(&painter, QPoint(0, 0), QRegion(QRect(origin, surface.size())),
                    QWidget::DrawWindowBackground);
   }
@@ -416,7 +423,8 @@ void TCoolPanel::PlaceScrollButtons() {
 void TCoolPanel::ScrollChildren(int dy) {
   const QRect area = contentsRect().adjusted(0, 17, 0, -17);
   for (QWidget* control : FButtonList)
-    if (area.intersects(control->geometry().translated(0, dy))) control->move(control->x(), control->y() + dy);
+    if (area.intersects(control->geometry().translated(0, dy)))
+      control->move(control->x(), control->y() + dy);
 }
 
 void TCoolPanel::UpdateScrollButtons() {
@@ -463,7 +471,9 @@ void TMemoStrings::Add(const std::string& line) {
   }
 }
 
-void TMemoStrings::Clear() { FEdit.clear(); }
+void TMemoStrings::Clear() {
+  FEdit.clear();
+}
 
 void TMemoStrings::Assign(const TStringList& lines) {
   // Every line keeps its break, as the framework's memo text does, so that lines added
@@ -479,7 +489,9 @@ TStringList TMemoStrings::ToStringList() const {
   return lines;
 }
 
-std::string TMemoStrings::Text() const { return ToStringList().Text(); }
+std::string TMemoStrings::Text() const {
+  return ToStringList().Text();
+}
 
 void TMemoStrings::SetText(const std::string& text) {
   TStringList lines;
@@ -549,7 +561,9 @@ void TCoolMemo::SetFontColor(const QColor& value) {
   setPalette(colours);
 }
 
-int TCoolMemo::SelStart() const { return textCursor().selectionStart(); }
+int TCoolMemo::SelStart() const {
+  return textCursor().selectionStart();
+}
 
 void TCoolMemo::SetSelStart(int value) {
   QTextCursor cursor = textCursor();
@@ -665,7 +679,9 @@ QFont TCoolMemo::CaptionFont() const {
   return captionFont;
 }
 
-int TCoolMemo::CaptionHeight() const { return QFontMetrics(CaptionFont()).height() + 4; }
+int TCoolMemo::CaptionHeight() const {
+  return QFontMetrics(CaptionFont()).height() + 4;
+}
 
 QRect TCoolMemo::CaptionRect() const {
   if (FOptions.Contains(ocNoCaption)) return {};
@@ -750,8 +766,8 @@ void TCoolMemo::PaintCaptionBar(QPainter& painter) const {
     painter.fillRect(bar, FCaptionColor);
   painter.setFont(CaptionFont());
   painter.setPen(FCaptionTextColor);
-  painter.drawText(bar.adjusted(2, 0, 0, 0), int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine),
-                   ToQString(FCaption));
+  painter.drawText(bar.adjusted(2, 0, 0, 0),
+                   int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine), ToQString(FCaption));
 }
 
 void TCoolMemo::PaintFlatBorder(QPainter& painter) const {
@@ -805,7 +821,8 @@ void TCoolMemo::scrollContentsBy(int dx, int dy) {
 bool TCoolMemo::SwallowPageKey(int key) const {
   if (!FOptions.Contains(ocFlatBorder)) return false;
   if (key == Qt::Key_PageUp) return verticalScrollBar()->value() == 0;
-  if (key == Qt::Key_PageDown) return verticalScrollBar()->value() == verticalScrollBar()->maximum();
+  if (key == Qt::Key_PageDown)
+    return verticalScrollBar()->value() == verticalScrollBar()->maximum();
   return false;
 }
 

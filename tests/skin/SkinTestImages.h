@@ -20,6 +20,8 @@ inline QImage Pattern(int width, int height) {
   return image;
 }
 
-inline QRgb PatternPixel(int x, int y) { return qRgb(x * 16 + 1, y * 4 + 2, 77); }
+inline QRgb PatternPixel(int x, int y) {
+  return qRgb(x * 16 + 1, y * 4 + 2, 77);
+}
 
 }  // namespace SkinTestImages

@@ -271,9 +271,9 @@ TEST(CoolBitmapButton, SpaceAndEnterPressOnceReleaseAndClickOnce) {
   QTest::keyClick(&button, Qt::Key_A);
   const std::string space = std::to_string(Qt::Key_Space), ret = std::to_string(Qt::Key_Return),
                     a = std::to_string(Qt::Key_A);
-  EXPECT_EQ(events, (std::vector<std::string>{"down " + space, "up " + space, "click 100",
-                                              "down " + ret, "up " + ret, "click 100", "down " + a,
-                                              "up " + a}));
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"down " + space, "up " + space, "click 100", "down " + ret,
+                                      "up " + ret, "click 100", "down " + a, "up " + a}));
 }
 
 TEST(CoolBitmapButton, EnteringAndLeavingRaiseMoseEnterAndMouseLeave) {

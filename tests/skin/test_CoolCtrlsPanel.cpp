@@ -13,7 +13,9 @@ using SkinTestImages::Solid;
 
 namespace {
 
-QImage Shot(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Shot(QWidget& widget) {
+  return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 // A panel without bevels, so every pixel is background.
 std::unique_ptr<TCoolPanel> FlatPanel(int width, int height, QWidget* parent = nullptr) {
@@ -65,7 +67,8 @@ TEST(CoolPanel, AOnePixelWideWallpaperBecomesIdenticalColumnsAndRowsRepeatDownwa
   panel->SetidWallpaper(0);
   const QImage shot = Shot(*panel);
   for (int x : {0, 1, 380, 764})
-    for (int y = 0; y < 52; ++y) ASSERT_EQ(shot.pixel(x, y), Gradient(52).pixel(0, y)) << x << "," << y;
+    for (int y = 0; y < 52; ++y)
+      ASSERT_EQ(shot.pixel(x, y), Gradient(52).pixel(0, y)) << x << "," << y;
   for (int y = 52; y < 60; ++y) EXPECT_EQ(shot.pixel(500, y), shot.pixel(500, y - 52)) << y;
 }
 
@@ -195,7 +198,12 @@ TEST(CoolPanel, ATransparentPanelShowsItsParentsBackgroundAndIgnoresItsWallpaper
   child->SetTransparent(true);
   EXPECT_TRUE(child->Transparent());
   parent->show();
-  QImage shot = Shot(*child);
+  QApplication::processEvents();
+  QImage shot = Shot(*parent);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x)
+      ASSERT_EQ(shot.pixel(x, y), PatternPixel(x % 5, y % 4)) << x << "," << y;
+  shot = Shot(*child);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 20; ++x)
       ASSERT_EQ(shot.pixel(x, y), PatternPixel((x + 7) % 5, (y + 9) % 4)) << x << "," << y;
@@ -311,4 +319,21 @@ TEST(CoolPanel, MouseEventsReachTheHandlersWithTheClickBeforeTheRelease) {
   QApplication::sendEvent(&panel, &dbl);
   EXPECT_EQ(events, (std::vector<std::string>{"down 2 5,6", "up", "down 1 1,1", "click", "up",
                                               "dblclick", "down 1 1,1"}));
+}
+
+TEST(CoolPanel, ATransparentPanelOnAPlainWidgetShowsThatWidgetsBackground) {
+  QWidget form;
+  form.resize(100, 80);
+  QPalette colours = form.palette();
+  colours.setColor(QPalette::Window, QColor(224, 224, 234));
+  form.setPalette(colours);
+  form.setAutoFillBackground(true);
+  auto panel = FlatPanel(40, 30, &form);
+  panel->move(10, 10);
+  panel->SetColor(Qt::red);
+  panel->SetTransparent(true);
+  form.show();
+  QApplication::processEvents();
+  EXPECT_EQ(Shot(form).pixel(30, 25), qRgb(224, 224, 234));
+  EXPECT_EQ(Shot(*panel).pixel(5, 5), qRgb(224, 224, 234));
 }
