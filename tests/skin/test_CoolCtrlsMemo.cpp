@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <memory>
 #include <string>
 #include <vector>
@@ -265,4 +266,31 @@ TEST(CoolMemo, TheFrameworkMemosPropertiesMapOntoTheEdit) {
   EXPECT_EQ(memo.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
   memo.SetWordWrap(false);
   EXPECT_EQ(memo.lineWrapMode(), QPlainTextEdit::NoWrap);
+}
+
+TEST(CoolMemo, WithTheFlatBorderPagingKeysAreSwallowedAtTheEnds) {
+  QWidget form;
+  auto* memo = new TCoolMemo(&form);
+  memo->resize(200, 80);
+  TStringList lines;
+  for (int i = 0; i < 40; ++i) lines.Add("line " + std::to_string(i));
+  memo->SetLines(lines);
+  form.show();
+  memo->setFocus();
+  auto caretAfterPageUp = [&] {
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(memo->document()->findBlockByNumber(1).position() + 2);
+    memo->setTextCursor(cursor);
+    memo->verticalScrollBar()->setValue(0);
+    QTest::keyClick(memo, Qt::Key_PageUp);
+    return memo->textCursor().position();
+  };
+  const int kept = memo->document()->findBlockByNumber(1).position() + 2;
+  EXPECT_EQ(caretAfterPageUp(), 2) << "a plain memo moves the caret up to line 0";
+  memo->SetOptions({ocNoCaption, ocFlatBorder});
+  EXPECT_EQ(caretAfterPageUp(), kept);
+  memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+  const int before = memo->textCursor().position();
+  QTest::keyClick(memo, Qt::Key_PageDown);
+  EXPECT_EQ(memo->textCursor().position(), before);
 }
