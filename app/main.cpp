@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   formMain.FormAbout = &formAbout;
 
   // Without the splash nothing would ever show the main window.
-  if (TabcSplash::NoSplashRequested(QCoreApplication::arguments()))
+  if (TabcSplash::NoSplashRequested(QCoreApplication::arguments().mid(1)))
     formMain.abcSplash1Hide(nullptr);
   const int result = application.exec();
   MessageHook::SetProcessMessages(nullptr);

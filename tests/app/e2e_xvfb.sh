@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# End to end on a real X server: the viewer from build/bin starts, shows its splash, then
+# the main window titled "Trickfolio v1.29"; typing into the search box moves the list; a
+# screenshot is taken; the title bar's close button ends the program.
+#   e2e_xvfb.sh BIN_DIR SCREENSHOT.png
+set -euo pipefail
+bin_dir=$1
+shot=$2
+work=$(mktemp -d)
+xvfb_pid= app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "e2e: $*" >&2; exit 1; }
+
+for tool in Xvfb xdotool /usr/bin/import /usr/bin/convert; do
+  command -v "$tool" >/dev/null || fail "missing $tool"
+done
+[ -x "$bin_dir/trickfolio" ] || fail "no $bin_dir/trickfolio"
+[ -f "$bin_dir/trickfolio.dat" ] || fail "no $bin_dir/trickfolio.dat"
+
+# A copy in a folder of its own: the executable needs nothing but the catalogue beside it.
+cp "$bin_dir/trickfolio" "$bin_dir/trickfolio.dat" "$work/"
+
+display=
+for n in $(seq 91 140); do
+  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=:$n; break; fi
+done
+[ -n "$display" ] || fail "no free X display"
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.05; done
+
+export XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+(cd "$work" && exec ./trickfolio) >"$work/app.log" 2>&1 &
+app_pid=$!
+
+# The splash: a visible window of the program before the main window exists.
+splash=$(timeout 10 xdotool search --sync --onlyvisible --pid "$app_pid" '' 2>/dev/null | head -1) ||
+  fail "no splash window"
+[ -z "$(xdotool search --onlyvisible --name '^Trickfolio v1.29$' 2>/dev/null)" ] ||
+  fail "the main window showed before the splash hid"
+echo "e2e: splash window $splash"
+
+main=$(timeout 10 xdotool search --sync --onlyvisible --name '^Trickfolio v1.29$' | head -1) ||
+  fail "no main window titled Trickfolio v1.29"
+echo "e2e: main window $main"
+sleep 0.5
+xdotool windowfocus --sync "$main"
+read -r x y w h < <(xdotool getwindowgeometry --shell "$main" |
+  awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')
+[ "$w" -ge 785 ] && [ "$h" -ge 460 ] || fail "main window ${w}x$h is smaller than 785x460"
+
+# The search box lies at (6 + 53, 27 + 79 + 26 + 4) in the window: click it, type.
+xdotool mousemove --sync $((x + 100)) $((y + 145)) click 1
+sleep 0.2
+xdotool type --delay 80 'du'
+sleep 0.7
+mkdir -p "$(dirname "$shot")"
+/usr/bin/import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shot"
+colours=$(/usr/bin/convert "$shot" -format '%k' info:)
+[ "$colours" -gt 200 ] || fail "the screenshot looks empty ($colours colours)"
+echo "e2e: screenshot $shot (${w}x$h, $colours colours)"
+
+# The title bar's close button: 75 + 6 pixels left of ... the right end's panel is 102 wide.
+xdotool mousemove --sync $((x + w - 102 + 75 + 10)) $((y + 3 + 10)) click 1
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.05; done
+if kill -0 "$app_pid" 2>/dev/null; then cat "$work/app.log" >&2; fail "the close button did not end the program"; fi
+wait "$app_pid" || fail "the program ended with status $?"
+app_pid=
+echo "e2e: closed"
