@@ -200,10 +200,8 @@ void DrawTransparentBackground(QPainter& painter, const QWidget& control, const 
   if (const auto* panel = dynamic_cast<const TCoolPanel*>(parent)) {
     panel->EraseBackground(painter, QPoint(0, 0));
   } else {
-    if (parent->autoFillBackground() || parent->isWindow())
-      painter.fillRect(QRect(origin, surface.size()),
-                       parent->palette().brush(parent->backgroundRole()));
-    parent->render(&painter, QPoint(0, 0), QRegion(QRect(origin, surface.size())),
+    // Another widget's background is its own painting without its children.
+    parent->render(&painter, origin, QRegion(QRect(origin, surface.size())),
                    QWidget::DrawWindowBackground);
   }
   painter.restore();

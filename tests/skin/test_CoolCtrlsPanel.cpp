@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPainter>
 #include <QToolButton>
 #include <memory>
 
@@ -321,19 +322,32 @@ TEST(CoolPanel, MouseEventsReachTheHandlersWithTheClickBeforeTheRelease) {
                                               "dblclick", "down 1 1,1"}));
 }
 
-TEST(CoolPanel, ATransparentPanelOnAPlainWidgetShowsThatWidgetsBackground) {
-  QWidget form;
-  form.resize(100, 80);
-  QPalette colours = form.palette();
-  colours.setColor(QPalette::Window, QColor(224, 224, 234));
-  form.setPalette(colours);
-  form.setAutoFillBackground(true);
-  auto panel = FlatPanel(40, 30, &form);
-  panel->move(10, 10);
+namespace {
+
+// A widget that paints the test pattern itself (no wallpaper of ours involved).
+class TPatternWidget : public QWidget {
+ public:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawImage(0, 0, Pattern(width(), height()));
+  }
+};
+
+}  // namespace
+
+TEST(CoolPanel, ATransparentPanelOnAnotherWidgetShowsThatWidgetsPainting) {
+  TPatternWidget form;
+  form.resize(12, 40);
+  auto panel = FlatPanel(5, 30, &form);
+  panel->move(4, 6);
   panel->SetColor(Qt::red);
   panel->SetTransparent(true);
   form.show();
   QApplication::processEvents();
-  EXPECT_EQ(Shot(form).pixel(30, 25), qRgb(224, 224, 234));
-  EXPECT_EQ(Shot(*panel).pixel(5, 5), qRgb(224, 224, 234));
+  QImage shot = Shot(*panel);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 5; ++x)
+      ASSERT_EQ(shot.pixel(x, y), PatternPixel(x + 4, y + 6)) << x << "," << y;
+  shot = Shot(form);
+  EXPECT_EQ(shot.pixel(6, 20), PatternPixel(6, 20));
 }
