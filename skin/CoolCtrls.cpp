@@ -178,12 +178,12 @@ void DrawWallpaper(QPainter& painter, const QImage& wallpaper, const QRect& rect
     painter.drawImage(rect.topLeft(), wallpaper, rect);
     return;
   }
-  const int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
-  for (int y = rect.top(); y < bottom; y += wallpaper.height())
-    for (int x = rect.left(); x < right; x += wallpaper.width())
-      painter.drawImage(QPoint(x, y), wallpaper,
-                        QRect(0, 0, std::min(wallpaper.width(), right - x),
-                              std::min(wallpaper.height(), bottom - y)));
+  // A texture brush whose origin is the rectangle's corner lays the same blocks as
+  // copying the picture row by row and column by column, cut at the far edges.
+  painter.save();
+  painter.setBrushOrigin(rect.topLeft());
+  painter.fillRect(rect, QBrush(wallpaper));
+  painter.restore();
 }
 
 void DrawTransparentBackground(QPainter& painter, const QWidget& control, const QWidget& surface,
