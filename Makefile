@@ -38,6 +38,11 @@ build: configure
 test: deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
+# The viewer on the demo catalogue, which the build packs into $(BUILD)/bin/trickfolio.dat.
+.PHONY: run
+run: deps build
+	cd $(BUILD)/bin && ./trickfolio
+
 # The Qt-free core once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test: deps
 	cmake -S . -B $(SAN_BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_CORE_ONLY=ON \
