@@ -116,17 +116,35 @@ bool IsSubTable(const THuft& e) {
   return e.Op > kHuftLiteral && e.Op != kHuftInvalid;
 }
 
-// Copies a match whose source lies wholly before `out` in the same buffer, byte order
-// preserved, so that a source overlapping the destination repeats the bytes just written.
-void CopyBack(uint8_t* out, uint32_t len, uint32_t dist) {
+template <size_t N>
+inline void Move(uint8_t* to, const uint8_t* from) {
+  std::memcpy(to, from, N);
+}
+
+// Copies a match whose source lies wholly before `out` in the same buffer, with the
+// result of a byte-by-byte copy: a source overlapping the destination repeats the bytes
+// just written. Nothing past out + len is touched, since the window beyond the position
+// still holds history. Lengths are at least 3.
+inline void CopyBack(uint8_t* out, uint32_t len, uint32_t dist) {
   const uint8_t* src = out - dist;
   if (dist >= 8) {
-    for (; len >= 8; len -= 8, out += 8, src += 8) std::memcpy(out, src, 8);
+    // Every 8-byte piece reads bytes written before it; the last one ends exactly at
+    // the end and may rewrite a few bytes with the same values.
+    if (len >= 8) {
+      uint8_t* const end = out + len;
+      for (; out + 8 <= end; out += 8, src += 8) Move<8>(out, src);
+      if (out < end) Move<8>(end - 8, end - 8 - dist);
+    } else if (len >= 4) {
+      Move<4>(out, src);
+      Move<4>(out + len - 4, src + len - 4);
+    } else {
+      out[0] = src[0], out[1] = src[1], out[2] = src[2];
+    }
   } else if (dist == 1) {
     std::memset(out, *src, len);
-    return;
+  } else {
+    while (len-- > 0) *out++ = *src++;
   }
-  while (len-- > 0) *out++ = *src++;
 }
 
 // Thrown when the data ends (or the run is cancelled) in the middle of a block: decoding
@@ -163,7 +181,7 @@ class TInflater {
   void ReadCodeLengths(uint32_t total, uint8_t* lengths);
 
   void Codes(const THuftTable& lit, const THuftTable& dist, int badCode);
-  bool CodesFast(const THuftTable& lit, const THuftTable& dist);
+  bool CodesFast(const THuftTable& lit, const THuftTable& dist, int badCode);
   bool CodeCareful(const THuftTable& lit, const THuftTable& dist, int badCode);
   THuft Decode(const THuftTable& table, int badCode);
   void PutOut(uint8_t b) {
@@ -376,7 +394,7 @@ void TInflater::ReadCodeLengths(uint32_t total, uint8_t* lengths) {
 }
 
 void TInflater::Codes(const THuftTable& lit, const THuftTable& dist, int badCode) {
-  while (!CodesFast(lit, dist))
+  while (!CodesFast(lit, dist, badCode))
     if (CodeCareful(lit, dist, badCode)) return;
 }
 
@@ -418,10 +436,11 @@ THuft TInflater::Decode(const THuftTable& table, int badCode) {
 }
 
 // The hot loop: while eight input bytes can be loaded and a longest match fits into the
-// window, one refill covers a whole literal/length, distance and their extra bits (at
-// most 48 bits). Anything unusual leaves the loop with the symbol not yet consumed, for
-// CodeCareful to decode and judge. Returns true at the end of the block.
-bool TInflater::CodesFast(const THuftTable& lit, const THuftTable& dist) {
+// window, one refill covers two literals, or a literal/length, distance and their extra
+// bits (at most 48 bits). Every bit it looks at is real input, so an invalid code here is
+// damaged data. Returns true at the end of the block; false when the input block or the
+// window runs short, for CodeCareful to go on.
+bool TInflater::CodesFast(const THuftTable& lit, const THuftTable& dist, int badCode) {
   const uint32_t available = D.InputAvailable();
   if (available < 8 || FPos >= TDecoder::kWindowSize - kMaxMatch) return false;
   const uint8_t* in = D.InputNext();
@@ -439,64 +458,63 @@ bool TInflater::CodesFast(const THuftTable& lit, const THuftTable& dist) {
   const bool wrapped = FWrapped;
   uint64_t bits = FBits;
   uint32_t count = FCount;
+  int fault = 0;
   bool end = false;
+
+  auto consume = [&](uint32_t n) {
+    bits >>= n;
+    count -= n;
+  };
+  // The entry of the next code, through its sub-table if it has one; invalid when the
+  // sub-table index would leave the table.
+  auto lookup = [&](const THuft* table, size_t size, uint64_t mask) {
+    THuft e = table[bits & mask];
+    if (IsSubTable(e)) {
+      const size_t index = e.Value + ((bits >> e.Bits) & Mask(e.Op - kHuftLiteral));
+      if (index >= size) return THuft{kHuftInvalid, 0, 0};
+      consume(e.Bits);
+      e = table[index];
+    }
+    return e;
+  };
 
   while (in <= inLast && out < outLast) {
     bits |= LoadLE64(in) << count;
     in += (63 - count) >> 3;
     count |= 56;
-    const uint64_t bitsAtSymbol = bits;
-    const uint32_t countAtSymbol = count;
 
-    THuft e = lt[bits & litMask];
-    if (e.Op > kHuftLiteral) {
-      if (e.Op == kHuftInvalid) break;
-      const size_t index = e.Value + ((bits >> e.Bits) & Mask(e.Op - kHuftLiteral));
-      if (index >= litSize) break;
-      bits >>= e.Bits;
-      count -= e.Bits;
-      e = lt[index];
-      if (e.Op > kHuftLiteral) {
-        bits = bitsAtSymbol;
-        count = countAtSymbol;
-        break;
-      }
-    }
-    bits >>= e.Bits;
-    count -= e.Bits;
+    THuft e = lookup(lt, litSize, litMask);
     if (e.Op == kHuftLiteral) {
+      consume(e.Bits);
+      *out++ = uint8_t(e.Value);
+      // A second literal fits into the bits left; anything else waits for the refill.
+      e = lt[bits & litMask];
+      if (e.Op != kHuftLiteral) continue;
+      consume(e.Bits);
       *out++ = uint8_t(e.Value);
       continue;
     }
     if (e.Op == kHuftEnd) {
+      consume(e.Bits);
       end = true;
       break;
     }
-    uint32_t len = e.Value + uint32_t(bits & Mask(e.Op));
-    bits >>= e.Op;
-    count -= e.Op;
-
-    THuft d = dt[bits & distMask];
-    if (IsSubTable(d)) {
-      const size_t index = d.Value + ((bits >> d.Bits) & Mask(d.Op - kHuftLiteral));
-      if (index < distSize) {
-        bits >>= d.Bits;
-        count -= d.Bits;
-        d = dt[index];
-      } else {
-        d.Op = kHuftInvalid;
-      }
-    }
-    if (d.Op >= kHuftEnd) {
-      bits = bitsAtSymbol;
-      count = countAtSymbol;
+    if (e.Op > kHuftEnd) {
+      fault = badCode;
       break;
     }
-    bits >>= d.Bits;
-    count -= d.Bits;
+    consume(e.Bits);
+    const uint32_t len = e.Value + uint32_t(bits & Mask(e.Op));
+    consume(e.Op);
+
+    const THuft d = lookup(dt, distSize, distMask);
+    if (d.Op >= kHuftEnd) {
+      fault = badCode;
+      break;
+    }
+    consume(d.Bits);
     const uint32_t distance = d.Value + uint32_t(bits & Mask(d.Op));
-    bits >>= d.Op;
-    count -= d.Op;
+    consume(d.Op);
 
     const uint32_t pos = uint32_t(out - window);
     if (distance <= pos) {
@@ -505,16 +523,14 @@ bool TInflater::CodesFast(const THuftTable& lit, const THuftTable& dist) {
       continue;
     }
     if (!wrapped) {
-      bits = bitsAtSymbol;
-      count = countAtSymbol;
+      fault = E_BADBLOCK;
       break;
     }
     // The source starts in the window's tail, written before the last flush, and may run
     // on into its head. The tail lies after the destination, so a forward copy is safe.
     const uint32_t tail = distance - pos;
-    const uint8_t* src = window + TDecoder::kWindowSize - tail;
     const uint32_t first = std::min(len, tail);
-    std::memmove(out, src, first);
+    std::memmove(out, window + TDecoder::kWindowSize - tail, first);
     out += first;
     if (len > first) {
       CopyBack(out, len - first, distance);
@@ -526,6 +542,7 @@ bool TInflater::CodesFast(const THuftTable& lit, const THuftTable& dist) {
   FBits = bits;
   FCount = count;
   FPos = uint32_t(out - window);
+  if (fault != 0) Fail(fault);
   return end;
 }
 
@@ -565,7 +582,8 @@ TCodeSet BuildHuft(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
   const uint32_t root = std::clamp(lookupBits, minLen, maxLen);
   const uint32_t rootSize = 1u << root;
   std::array<uint16_t, kMaxSymbols> reversed{};
-  std::array<uint8_t, 512> subBits{};
+  // The root grows to the shortest code length, so it can exceed the lookup bits.
+  std::vector<uint8_t> subBits(rootSize);
   for (uint32_t s = 0; s < n; ++s) {
     const uint32_t len = lengths[s];
     if (len == 0) continue;
@@ -576,7 +594,7 @@ TCodeSet BuildHuft(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
     }
   }
 
-  std::array<uint16_t, 512> subStart{};
+  std::vector<uint16_t> subStart(rootSize);
   size_t total = rootSize;
   for (uint32_t p = 0; p < rootSize; ++p)
     if (subBits[p] != 0) {
