@@ -38,6 +38,11 @@ build: configure
 test: deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
+# The demo catalogue from data/ into $(BUILD)/bin/trickfolio.dat; `build` packs it as well.
+.PHONY: catalogue
+catalogue: configure
+	cmake --build $(BUILD) -j$(JOBS) --target catalogue
+
 # The viewer on the demo catalogue, which the build packs into $(BUILD)/bin/trickfolio.dat.
 .PHONY: run
 run: deps build
