@@ -276,7 +276,7 @@ TEST(CoolBitmapButton, SpaceAndEnterPressOnceReleaseAndClickOnce) {
                                       "up " + ret, "click 100", "down " + a, "up " + a}));
 }
 
-TEST(CoolBitmapButton, EnteringAndLeavingRaiseMoseEnterAndMouseLeave) {
+TEST(CoolBitmapButton, ThePointerMovingOverTheWindowEntersAndLeavesTheButton) {
   Window w;
   TCoolBitmapButton& button = *w.button;
   button.SetBitmap(Solid(10, 10, Qt::gray));
@@ -286,11 +286,10 @@ TEST(CoolBitmapButton, EnteringAndLeavingRaiseMoseEnterAndMouseLeave) {
     events.push_back("enter");
   };
   button.OnMouseLeave = [&](QObject*) { events.push_back("leave"); };
-  QEnterEvent enter(QPointF(2, 2), QPointF(22, 32), QPointF(22, 32));
-  QApplication::sendEvent(&button, &enter);
+  QTest::mouseMove(&w.form, QPoint(150, 150));
+  QTest::mouseMove(&w.form, QPoint(25, 35));
   EXPECT_TRUE(button.MouseInside());
-  QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(&button, &leave);
+  QTest::mouseMove(&w.form, QPoint(150, 150));
   EXPECT_FALSE(button.MouseInside());
   EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
 }

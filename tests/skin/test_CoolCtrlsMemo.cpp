@@ -210,22 +210,6 @@ TEST(CoolMemo, TheFlatBorderIsButtonFaceAndSinksWhileTheMouseIsInside) {
   EXPECT_EQ(shot.pixel(119, 30), qRgb(250, 250, 250));
 }
 
-TEST(CoolMemo, MouseEnterAndLeaveAreReported) {
-  TCoolMemo memo;
-  std::vector<std::string> events;
-  memo.OnMouseEnter = [&](QObject* sender) {
-    EXPECT_EQ(sender, &memo);
-    events.push_back("enter");
-  };
-  memo.OnMouseLeave = [&](QObject*) { events.push_back("leave"); };
-  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-  QApplication::sendEvent(&memo, &enter);
-  EXPECT_TRUE(memo.MouseInside());
-  QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(&memo, &leave);
-  EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
-}
-
 TEST(CoolMemo, KeyHandlersSeeEveryKeyAndCanCancelTheSelection) {
   QWidget form;
   auto* memo = new TCoolMemo(&form);
@@ -293,4 +277,24 @@ TEST(CoolMemo, WithTheFlatBorderPagingKeysAreSwallowedAtTheEnds) {
   const int before = memo->textCursor().position();
   QTest::keyClick(memo, Qt::Key_PageDown);
   EXPECT_EQ(memo->textCursor().position(), before);
+}
+
+TEST(CoolMemo, ThePointerMovingIntoTheTextAreaEntersTheMemo) {
+  QWidget form;
+  form.resize(300, 200);
+  auto* memo = new TCoolMemo(&form);
+  memo->setGeometry(50, 50, 150, 100);
+  std::vector<std::string> events;
+  memo->OnMouseEnter = [&](QObject* sender) {
+    EXPECT_EQ(sender, memo);
+    events.push_back("enter");
+  };
+  memo->OnMouseLeave = [&](QObject*) { events.push_back("leave"); };
+  form.show();
+  QApplication::processEvents();
+  QTest::mouseMove(&form, QPoint(10, 10));
+  QTest::mouseMove(&form, QPoint(120, 100));
+  QTest::mouseMove(&form, QPoint(125, 105));
+  QTest::mouseMove(&form, QPoint(280, 180));
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
 }
