@@ -5,6 +5,7 @@
 #include <iostream>
 #include <map>
 
+#include "Catalogue.h"
 #include "Codepage.h"
 #include "Err_Msgs.h"
 #include "Exception.h"
@@ -14,10 +15,8 @@
 
 namespace {
 
-constexpr const char* kDefaultPassword = "Vextramole v4.83q";
-const std::string kVersionLine = "Trickfolio v1.29";
-// "***Номер:" in Windows-1251.
-const std::string kOnlineMarker = "***\xCD\xEE\xEC\xE5\xF0:";
+using Catalogue::kOnlineMarker;
+using Catalogue::kVersionLine;
 
 std::string Quoted(const std::string& cp1251) {
   return "\"" + Codepage::Cp1251ToUtf8(cp1251) + "\"";
@@ -29,15 +28,8 @@ std::string Quoted(const std::string& cp1251) {
 bool LooksUtf8(const std::string& bytes) {
   bool wide = false;
   for (size_t i = 0; i < bytes.size();) {
-    const uint8_t lead = uint8_t(bytes[i]);
-    const size_t length = lead < 0x80                   ? 1
-                          : lead >= 0xC2 && lead < 0xE0 ? 2
-                          : lead >= 0xE0 && lead < 0xF0 ? 3
-                          : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                        : 0;
-    if (length == 0 || i + length > bytes.size()) return false;
-    for (size_t k = 1; k < length; ++k)
-      if ((uint8_t(bytes[i + k]) & 0xC0) != 0x80) return false;
+    const size_t length = Catalogue::Utf8SequenceLength(bytes, i);
+    if (length == 0) return false;
     wide = wide || length > 1;
     i += length;
   }
@@ -132,7 +124,8 @@ void TCatalogueCheck::CheckVersion(const TStringList& version) {
   if (version.Count() == 0)
     Report("version.txt: empty");
   else if (version[0] != kVersionLine)
-    Report("version.txt: first line is " + Quoted(version[0]) + ", not \"" + kVersionLine + "\"");
+    Report("version.txt: first line is " + Quoted(version[0]) + ", not \"" +
+           std::string(kVersionLine) + "\"");
 }
 
 // "name (platform)": printing cuts the line at its first "(" and drops the space before
@@ -220,7 +213,7 @@ std::vector<std::string> CheckCatalogue(const std::string& archive, const std::s
 }
 
 int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::string password = kDefaultPassword;
+  std::string password = Catalogue::kPassword;
   std::vector<std::string> positional;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-p" && i + 1 < args.size()) {

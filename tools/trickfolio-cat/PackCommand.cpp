@@ -1,12 +1,12 @@
 #include "PackCommand.h"
 
-#include <array>
 #include <chrono>
 #include <fstream>
 #include <iostream>
 #include <set>
 #include <sstream>
 
+#include "Catalogue.h"
 #include "Codepage.h"
 #include "Exception.h"
 #include "StringList.h"
@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<const char*, 4> kIndexMembers = {"games.txt", "files.txt", "pitches.txt",
-                                                      "version.txt"};
-constexpr const char* kDefaultPassword = "Vextramole v4.83q";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string ReadFile(const fs::path& path) {
@@ -31,20 +28,6 @@ std::string ReadFile(const fs::path& path) {
   return bytes.str();
 }
 
-// Length of the well-formed UTF-8 sequence at `i`, 0 when the bytes there are not one.
-size_t SequenceLength(std::string_view text, size_t i) {
-  const uint8_t lead = uint8_t(text[i]);
-  const size_t length = lead < 0x80                   ? 1
-                        : lead >= 0xC2 && lead < 0xE0 ? 2
-                        : lead >= 0xE0 && lead < 0xF0 ? 3
-                        : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                      : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (size_t k = 1; k < length; ++k)
-    if ((uint8_t(text[i + k]) & 0xC0) != 0x80) return 0;
-  return length;
-}
-
 bool FitsCp1251(std::string_view character) {
   return Codepage::Cp1251ToUtf8(Codepage::Utf8ToCp1251(character)) == character;
 }
@@ -55,7 +38,7 @@ void RequireCp1251(const std::string& fileName, std::string_view text) {
   int line = 1;
   int column = 1;
   for (size_t i = 0; i < text.size(); ++column) {
-    const size_t length = SequenceLength(text, i);
+    const size_t length = Catalogue::Utf8SequenceLength(text, i);
     const std::string_view character = text.substr(i, std::max<size_t>(length, 1));
     if (length == 0 || !FitsCp1251(character)) {
       std::ostringstream message;
@@ -110,7 +93,7 @@ std::vector<std::string> CodeMembers(const std::string& filesText) {
   TStringList lines;
   lines.SetText(filesText);
   std::vector<std::string> names;
-  std::set<std::string> seen(kIndexMembers.begin(), kIndexMembers.end());
+  std::set<std::string> seen(Catalogue::kIndexMembers.begin(), Catalogue::kIndexMembers.end());
   for (int i = 0; i < lines.Count(); ++i) {
     if (lines[i].empty()) continue;
     RequirePlainName(lines[i], i + 1);
@@ -157,7 +140,7 @@ void PackCatalogue(const TPackOptions& options) {
     writer.AddMember(name, text, FileDosDateTime(path));
     return text;
   };
-  for (const char* name : kIndexMembers) {
+  for (const char* name : Catalogue::kIndexMembers) {
     const std::string text = add(name);
     if (std::string_view(name) == "files.txt") filesText = text;
   }
@@ -167,7 +150,7 @@ void PackCatalogue(const TPackOptions& options) {
 
 int PackCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   TPackOptions options;
-  options.Password = kDefaultPassword;
+  options.Password = Catalogue::kPassword;
   std::vector<std::string> positional;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--utf8") {
