@@ -179,7 +179,7 @@ void TUnZip::ProcessMember(const TUnBaseHeader& entry) {
       searchedNow = true;
     }
     uint32_t attr = entry.ExternalAttr;
-    if (FStoredName.back() == '\\') attr |= 0x10;
+    if (!FStoredName.empty() && FStoredName.back() == '\\') attr |= 0x10;
     if (!BeginMember(attr & 0x18)) {
       SkipStep(size);
       return;
@@ -241,19 +241,19 @@ bool TUnZip::CheckPassword(uint8_t headerSet) {
   }
   if (ok) return true;
   if (!OnGetPassword) {
-    ReportError(FOutputName, "OnGetPassword", E_REQUIREDEVENT);
+    ReportError(EventName(), "OnGetPassword", E_REQUIREDEVENT);
     return false;
   }
   bool tryAgain = true;
   for (int attempt = 0; attempt < FPasswordAttempts && !FCancel; ++attempt) {
-    OnGetPassword(this, FOutputName, FCurrentPassword, tryAgain);
+    OnGetPassword(this, EventName(), FCurrentPassword, tryAgain);
     if (!tryAgain) break;
     if (FKeys.TryPassword(FCurrentPassword, header, check)) {
       FPasswords.Insert(0, FCurrentPassword);
       return true;
     }
     FCurrentPassword.clear();
-    ReportError(FOutputName, "", E_BADPASSWORD);
+    ReportError(EventName(), "", E_BADPASSWORD);
   }
   return false;
 }

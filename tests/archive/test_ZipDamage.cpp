@@ -1,0 +1,148 @@
+// Damaged and hostile archives: every run ends, stays in bounds and keeps its output
+// within the declared sizes.
+#include <gtest/gtest.h>
+
+#include "Err_Msgs.h"
+#include "ZipTestKit.h"
+#include "arxUnZIP.h"
+
+using namespace ziptest;
+
+namespace {
+
+struct TDamageFixture : ::testing::Test {
+  TTempDir dir;
+  TUnZip zip;
+  TDecompMemoryStream stream;
+  std::vector<int> errors;
+  std::vector<bool> verdicts;
+  std::string text;
+
+  void SetUp() override {
+    zip.OnError = [this](TZipCommon*, const std::string&, const std::string&, const std::string&,
+                         int code) { errors.push_back(code); };
+    zip.OnEnd = [this](TZipCommon*, const std::string&, bool pass) { verdicts.push_back(pass); };
+    for (int i = 0; text.size() < 50000; ++i)
+      text += "line " + std::to_string(i * 7919 % 1000) + "\r\n";
+    WriteFile(dir / "codes.txt", text);
+    WriteFile(dir / "games.txt", "Doom\r\n");
+  }
+  // Runs over the file; only the reader's own run-level exceptions may come out.
+  void RunAll(const std::string& path) {
+    stream.Reset();
+    zip.SetArchiveFile(path);
+    zip.FileSpec().Clear();
+    zip.FileSpec().Add("*.*");
+    try {
+      zip.ExtractToMemoryStream(&stream);
+    } catch (const E_RAISE&) {
+    }
+    EXPECT_EQ(stream.Position(), 0);
+  }
+};
+
+TEST_F(TDamageFixture, DeflateCutShortGivesThePrefixAndAFalseVerdict) {
+  const std::string path = MakeZip(dir, "a.zip", {"-9"}, {"codes.txt"});
+  const std::string bytes = ReadFile(path);
+  const uint32_t packed = Read32(bytes, 18);
+  Patch32(path, 18, packed - 40);
+  Patch32(path, FindSignature(bytes, 0x02014B50) + 20, packed - 40);
+  RunAll(path);
+  ASSERT_EQ(stream.Count(), 1);
+  EXPECT_LT(stream.Size(), int64_t(text.size()));
+  EXPECT_EQ(stream.ToString(), text.substr(0, size_t(stream.Size())));
+  EXPECT_EQ(verdicts, std::vector<bool>{false});
+}
+
+TEST_F(TDamageFixture, OutputIsCutAtTheDeclaredSize) {
+  const std::string path = MakeZip(dir, "a.zip", {"-9"}, {"codes.txt"});
+  const std::string bytes = ReadFile(path);
+  Patch32(path, 22, 1000);
+  Patch32(path, FindSignature(bytes, 0x02014B50) + 24, 1000);
+  RunAll(path);
+  ASSERT_EQ(stream.Count(), 1);
+  EXPECT_EQ(stream.ToString(), text.substr(0, 1000));
+  EXPECT_EQ(verdicts, std::vector<bool>{false});
+}
+
+TEST_F(TDamageFixture, TruncatedAtManyOffsets) {
+  const std::string path = MakeZip(dir, "a.zip", {"-9"}, {"games.txt", "codes.txt"});
+  const std::string bytes = ReadFile(path);
+  for (size_t cut = 0; cut < bytes.size(); cut += 1 + cut / 8) {
+    WriteFile(dir / "cut.zip", bytes.substr(0, cut));
+    RunAll(dir / "cut.zip");
+    EXPECT_LE(stream.Size(), int64_t(text.size() + 6)) << cut;
+  }
+}
+
+TEST_F(TDamageFixture, FlippedBitsAnywhere) {
+  const std::string path = MakeZip(dir, "a.zip", {"-1", "-P", "pw"}, {"games.txt", "codes.txt"});
+  zip.Passwords().Add("pw");
+  const std::string bytes = ReadFile(path);
+  for (size_t at = 0; at < bytes.size(); at += 1 + at / 16) {
+    for (uint8_t mask : {uint8_t(0x01), uint8_t(0x80), uint8_t(0xFF)}) {
+      std::string damaged = bytes;
+      damaged[at] = char(damaged[at] ^ mask);
+      WriteFile(dir / "bad.zip", damaged);
+      RunAll(dir / "bad.zip");
+      // Nothing can grow past what the headers could declare.
+      EXPECT_LE(stream.Size(), int64_t(2) * 0x01000000 * 2) << at;
+    }
+  }
+}
+
+TEST_F(TDamageFixture, LocalWalkWithZeroSizesStillEnds) {
+  const std::string path =
+      MakeZip(dir, "c.zip", {"-0", "-z"}, {"games.txt", "codes.txt"}, "comment");
+  Patch32(path, 18, 0);  // first member's packed size
+  zip.SetArchiveFile(path);
+  ASSERT_EQ(zip.HeaderStatus(), hsLocal);
+  RunAll(path);
+  EXPECT_GE(stream.Count(), 1);
+}
+
+TEST_F(TDamageFixture, DirectoryEntriesPointingAnywhere) {
+  const std::string path = MakeZip(dir, "a.zip", {"-0"}, {"games.txt", "codes.txt"});
+  const std::string bytes = ReadFile(path);
+  const int64_t first = FindSignature(bytes, 0x02014B50);
+  const int64_t second = FindSignature(bytes, 0x02014B50, size_t(first) + 4);
+  Patch32(path, first + 42, 0xFFFFFFF0u);
+  Patch32(path, second + 42, 3);
+  RunAll(path);
+  EXPECT_EQ(stream.Count(), 0);
+  // Two entries sharing one local header give the member once.
+  Patch32(path, first + 42, 0);
+  Patch32(path, second + 42, 0);
+  RunAll(path);
+  EXPECT_EQ(stream.Count(), 1);
+  EXPECT_EQ(stream.ToString(), "Doom\r\n");
+}
+
+TEST_F(TDamageFixture, NamesLongerThan255BytesAreUsedWholeAndCutInTheEntry) {
+  const std::string name = std::string(300, 'n') + ".txt";
+  const std::string path = MakePyZip(dir, "l.zip",
+                                     "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
+                                     "z.writestr('" +
+                                         name +
+                                         "', b'long')\n"
+                                         "z.writestr('short.txt', b'short')\n"
+                                         "z.close()\n");
+  zip.SetArchiveFile(path);
+  zip.FileSpec().Add(name);
+  zip.ExtractToMemoryStream(&stream);
+  ASSERT_EQ(stream.Count(), 1);
+  EXPECT_EQ(stream.ToString(), "long");
+  EXPECT_EQ(stream.Entries(0).Name, name.substr(0, 255));
+}
+
+TEST_F(TDamageFixture, EncryptedMemberShorterThanItsHeader) {
+  const std::string path = MakeZip(dir, "p.zip", {"-0", "-P", "pw"}, {"games.txt"});
+  const std::string bytes = ReadFile(path);
+  Patch32(path, 18, 5);
+  Patch32(path, FindSignature(bytes, 0x02014B50) + 20, 5);
+  zip.Passwords().Add("pw");
+  RunAll(path);
+  EXPECT_LE(stream.Size(), 6);
+}
+
+}  // namespace

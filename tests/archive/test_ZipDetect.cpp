@@ -1,0 +1,189 @@
+// Classifying files and locating the zip directory, against archives made by real tools.
+#include <gtest/gtest.h>
+
+#include "Err_Msgs.h"
+#include "ZipTestKit.h"
+#include "arxUnZIP.h"
+
+using namespace ziptest;
+
+namespace {
+
+struct TDetectFixture : ::testing::Test {
+  TTempDir dir;
+  TUnZip zip;
+  std::vector<int> errors;
+
+  void SetUp() override {
+    zip.OnError = [this](TZipCommon*, const std::string&, const std::string&,
+                         const std::string& volume, int code) {
+      EXPECT_EQ(volume, "0");
+      errors.push_back(code);
+    };
+    WriteFile(dir / "games.txt", "Doom\r\nQuake\r\n");
+    WriteFile(dir / "codes.txt", std::string(3000, 'x'));
+  }
+  std::string Plain(const std::string& name = "a.zip") {
+    return MakeZip(dir, name, {"-0"}, {"games.txt", "codes.txt"});
+  }
+  std::string Extract(const std::string& member) {
+    TDecompMemoryStream stream;
+    zip.FileSpec().Clear();
+    zip.FileSpec().Add(member);
+    zip.ExtractToMemoryStream(&stream);
+    return stream.ToString();
+  }
+};
+
+TEST_F(TDetectFixture, PlainZipUsesItsCentralDirectory) {
+  const std::string path = Plain();
+  zip.SetArchiveFile(path);
+  EXPECT_EQ(zip.ArcType(), atZip);
+  EXPECT_EQ(zip.HeaderStatus(), hsEndRecord | hsCentral | hsLocal);
+  const std::string bytes = ReadFile(path);
+  EXPECT_EQ(int64_t(zip.StartOffset()), FindSignature(bytes, 0x02014B50));
+  EXPECT_EQ(zip.ArchiveFile().find('/'), std::string::npos) << "kept with \\ separators";
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(TDetectFixture, CommentHidesTheEndRecordUntilTheBufferIsWidened) {
+  const std::string path =
+      MakeZip(dir, "c.zip", {"-0", "-z"}, {"games.txt", "codes.txt"}, std::string(100, 'c'));
+  EXPECT_EQ(zip.ZipCmntBufSize(), 0);
+  zip.SetArchiveFile(path);
+  EXPECT_EQ(zip.ArcType(), atZip);
+  EXPECT_EQ(zip.HeaderStatus(), hsLocal) << "walked from the local headers";
+  EXPECT_EQ(zip.StartOffset(), 0u);
+  EXPECT_EQ(Extract("games.txt"), "Doom\r\nQuake\r\n");
+
+  zip.SetZipCmntBufSize(2000);
+  zip.SetArchiveFile(path);
+  EXPECT_EQ(zip.HeaderStatus(), hsEndRecord | hsCentral | hsLocal);
+  EXPECT_EQ(Extract("codes.txt"), std::string(3000, 'x'));
+}
+
+TEST_F(TDetectFixture, CommentBufferSizeIsClamped) {
+  zip.SetZipCmntBufSize(1);
+  EXPECT_EQ(zip.ZipCmntBufSize(), 2000);
+  zip.SetZipCmntBufSize(40000);
+  EXPECT_EQ(zip.ZipCmntBufSize(), 32767);
+  zip.SetZipCmntBufSize(5000);
+  EXPECT_EQ(zip.ZipCmntBufSize(), 5000);
+}
+
+TEST_F(TDetectFixture, ZeroPrefixedZipIsWalkedFromItsFirstByte) {
+  const std::string bytes = ReadFile(Plain());
+  WriteFile(dir / "z.zip", std::string(100, '\0') + bytes);
+  zip.SetArchiveFile(dir / "z.zip");
+  EXPECT_EQ(zip.ArcType(), atZip);
+  EXPECT_EQ(zip.HeaderStatus(), hsLocal);
+  EXPECT_EQ(zip.StartOffset(), 100u);
+  EXPECT_EQ(Extract("games.txt"), "Doom\r\nQuake\r\n");
+}
+
+TEST_F(TDetectFixture, DirectoryPointingNowhereFallsBackToTheWalkFromTheFirstMember) {
+  const std::string path = Plain();
+  const std::string bytes = ReadFile(path);
+  Patch32(path, FindSignature(bytes, 0x06054B50) + 16, 7);  // directory offset
+  zip.SetArchiveFile(path);
+  EXPECT_EQ(zip.HeaderStatus(), hsLocal);
+  EXPECT_EQ(zip.StartOffset(), 0u);
+  EXPECT_EQ(Extract("games.txt"), "Doom\r\nQuake\r\n");
+}
+
+TEST_F(TDetectFixture, JarExtensionInAnyCase) {
+  const std::string bytes = ReadFile(Plain());
+  WriteFile(dir / "LIB.JAR", bytes);
+  WriteFile(dir / "lib.jar", bytes);
+  zip.SetArchiveFile(dir / "LIB.JAR");
+  EXPECT_EQ(zip.ArcType(), atJar);
+  zip.SetArchiveFile(dir / "lib.jar");
+  EXPECT_EQ(zip.ArcType(), atJar);
+  EXPECT_EQ(Extract("games.txt"), "Doom\r\nQuake\r\n");
+}
+
+TEST_F(TDetectFixture, OtherFamiliesBySignature) {
+  const std::string pad(40, 'p');
+  const std::pair<std::string, TArcType> cases[] = {
+      {"Rar!\x1a\x07\x00" + pad, atRar},
+      {"MSCF" + pad, atCab},
+      {"\x60\xea" + pad, atArj},
+      {std::string("\x1f\x8b", 2) + pad, atGZip},
+      {"ZOO 2.10 Archive" + pad, atZoo},
+      {"xx-lh5-" + pad, atLha},
+      {"begin 644 file.txt\n" + pad, atUue},
+      {"just some text" + pad, atUnknown},
+      {"MZ\x90\x00" + pad, atUnsupported},
+      {"Rar!" + pad.substr(0, 10), atFileOpenErr},  // 14 bytes: too short to read
+  };
+  for (const auto& [content, type] : cases) {
+    WriteFile(dir / "f.bin", content);
+    zip.SetArchiveFile(dir / "f.bin");
+    EXPECT_EQ(zip.ArcType(), type) << content;
+  }
+  if (HaveTool("tar")) {
+    RunTool({"tar", "cf", dir / "t.tar", "-C", dir.Path(), "games.txt"});
+    zip.SetArchiveFile(dir / "t.tar");
+    EXPECT_EQ(zip.ArcType(), atTar);
+  }
+}
+
+TEST_F(TDetectFixture, MissingFileIsReportedThenRefusedAtRunTime) {
+  zip.SetArchiveFile(dir / "nothing.zip");
+  EXPECT_EQ(zip.ArcType(), atFileOpenErr);
+  EXPECT_EQ(errors, std::vector<int>{E_FOPEN});
+  TDecompMemoryStream stream;
+  zip.FileSpec().Add("*.*");
+  try {
+    zip.ExtractToMemoryStream(&stream);
+    FAIL() << "no exception";
+  } catch (const E_RAISE& e) {
+    EXPECT_EQ(e.Message(), "Invalid or unsupported archive type for this operation");
+  }
+  EXPECT_EQ(errors, (std::vector<int>{E_FOPEN, E_BADARCTYPE}));
+}
+
+TEST_F(TDetectFixture, EmptyNameAndMissingStreamRaise) {
+  TDecompMemoryStream stream;
+  try {
+    zip.ExtractToMemoryStream(&stream);
+    FAIL();
+  } catch (const E_RAISE& e) {
+    EXPECT_EQ(e.Message(), "File not found");
+  }
+  zip.SetArchiveFile(Plain());
+  try {
+    zip.ExtractToMemoryStream(nullptr);
+    FAIL();
+  } catch (const E_RAISE& e) {
+    EXPECT_EQ(e.Message(), "Uninitialized TMemoryStream object");
+  }
+  EXPECT_EQ(errors, (std::vector<int>{E_FILENOTFOUND, E_NOSTREAM}));
+}
+
+TEST_F(TDetectFixture, WritingArcTypeClassifiesAgain) {
+  const std::string path = Plain();
+  zip.SetArchiveFile(path);
+  WriteFile(path, "Rar!" + std::string(40, 'r'));
+  zip.SetArcType(atZip);
+  EXPECT_EQ(zip.ArcType(), atRar);
+}
+
+TEST_F(TDetectFixture, Zip64ArchivesAreRefusedAsAWhole) {
+  // Info-ZIP writes a 64-bit end record and locator for input of unknown size.
+  const std::string streamed = MakeZip(dir, "s.zip", {}, {"-"}, "hello\n");
+  zip.SetArchiveFile(streamed);
+  EXPECT_EQ(zip.ArcType(), atUnsupported);
+
+  const std::string path = Plain();
+  const std::string bytes = ReadFile(path);
+  Patch16(path, FindSignature(bytes, 0x06054B50) + 10, 0xFFFF);  // total entries
+  zip.SetArchiveFile(path);
+  EXPECT_EQ(zip.ArcType(), atUnsupported);
+  TDecompMemoryStream stream;
+  zip.FileSpec().Add("*.*");
+  EXPECT_THROW(zip.ExtractToMemoryStream(&stream), E_RAISE);
+  EXPECT_EQ(errors.back(), E_BADARCTYPE);
+}
+
+}  // namespace
