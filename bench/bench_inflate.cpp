@@ -1,0 +1,274 @@
+// Inflate throughput against zlib on one large mixed member, through the decoder alone and
+// through the whole reader into a memory stream, plain and encrypted; then the reader's
+// peak memory over its output, measured in a fresh process.
+
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ZlibReference.h"
+#include "arxCrc.h"
+#include "arxDecoder.h"
+#include "arxDecompStream.h"
+#include "arxUnZIP.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr size_t kMemberSize = size_t(64) << 20;
+const char* const kMemberName = "catalogue.bin";
+const char* const kPassword = "Ключ-2024";
+
+// Text lines of codes in Windows-1251 and binary records (tables of small numbers and
+// some noise), interleaved in runs of a few KiB, as a catalogue with pictures would be.
+Bytes MakeMember() {
+  static const char* const words[] = {"\xCA\xEE\xE4 ",
+                                      "\xE6\xE8\xE7\xED\xE8 ",
+                                      "\xEF\xE0\xF2\xF0\xEE\xED\xFB ",
+                                      "IDKFA ",
+                                      "GOD MODE ",
+                                      "\xF3\xF0\xEE\xE2\xE5\xED\xFC ",
+                                      "99 ",
+                                      "\t",
+                                      "= ",
+                                      "\xE4\xE5\xED\xFC\xE3\xE8 ",
+                                      "\xF1\xE5\xEA\xF0\xE5\xF2 ",
+                                      "L1+R1+",
+                                      "\xC2\xE2\xE5\xE4\xE8\xF2\xE5: ",
+                                      "X, Y, A, B "};
+  Bytes out;
+  out.reserve(kMemberSize);
+  uint64_t x = 0x9E3779B97F4A7C15ull;
+  auto next = [&x] {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    return uint32_t(x >> 16);
+  };
+  while (out.size() < kMemberSize) {
+    const uint32_t kind = next() % 10;
+    const size_t run = 512 + next() % 6000;
+    const size_t end = std::min(kMemberSize, out.size() + run);
+    if (kind < 6) {
+      while (out.size() < end) {
+        const char* w = words[next() % std::size(words)];
+        out.insert(out.end(), w, w + std::strlen(w));
+        if (next() % 9 == 0) out.insert(out.end(), {'\r', '\n'});
+      }
+      out.resize(std::min(out.size(), end));
+    } else if (kind < 9) {
+      uint32_t v = next();
+      while (out.size() + 4 <= end) {
+        v += next() % 64;
+        out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), 0});
+      }
+    } else {
+      while (out.size() < end) out.push_back(uint8_t(next()));
+    }
+  }
+  out.resize(kMemberSize);
+  return out;
+}
+
+Bytes ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+uint16_t Le16(const Bytes& b, size_t at) {
+  return uint16_t(b[at] | b[at + 1] << 8);
+}
+uint32_t Le32(const Bytes& b, size_t at) {
+  return Le16(b, at) | uint32_t(Le16(b, at + 2)) << 16;
+}
+
+// The archives are made once per run by the zip tool: one plain, one with the password.
+struct TFixture {
+  TFixture() {
+    char pattern[] = "/tmp/bench_inflate.XXXXXX";
+    if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
+    Dir = pattern;
+    {
+      const Bytes member = MakeMember();
+      Crc = Crc32Update(0xFFFFFFFF, member.data(), member.size()) ^ 0xFFFFFFFF;
+      std::ofstream(Dir / kMemberName, std::ios::binary)
+          .write(reinterpret_cast<const char*>(member.data()), std::streamsize(member.size()));
+    }
+    const std::string cd = "cd '" + Dir.string() + "' && ";
+    if (std::system((cd + "zip -q -6 -X plain.zip " + kMemberName).c_str()) != 0 ||
+        std::system(
+            (cd + "zip -q -6 -X -P '" + kPassword + "' crypt.zip " + kMemberName).c_str()) != 0)
+      throw std::runtime_error("zip failed");
+    std::filesystem::remove(Dir / kMemberName);
+    // The raw Deflate stream of the plain archive's only member, for zlib and the decoder.
+    const Bytes zip = ReadFile(Dir / "plain.zip");
+    const size_t data = 30 + Le16(zip, 26) + Le16(zip, 28);
+    Stream.assign(zip.begin() + data, zip.begin() + data + Le32(zip, 18));
+  }
+  ~TFixture() { std::filesystem::remove_all(Dir); }
+
+  std::filesystem::path Dir;
+  Bytes Stream;
+  uint32_t Crc = 0;
+};
+
+TFixture& Fixture() {
+  static TFixture fixture;
+  return fixture;
+}
+
+void BM_ZlibInflateRaw(benchmark::State& state) {
+  const Bytes& stream = Fixture().Stream;
+  Bytes out(kMemberSize);
+  for (auto _ : state) {
+    const int64_t n = zlibref::InflateRaw(stream.data(), stream.size(), out.data(), out.size());
+    if (n != int64_t(kMemberSize)) state.SkipWithError("zlib failed");
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(int64_t(state.iterations() * kMemberSize));
+}
+
+// The decoder with a host that reads from memory and writes into a preallocated buffer
+// with the CRC, as the reader's memory target does.
+class TMemoryHost : public TDecodeHost {
+ public:
+  TMemoryHost(const Bytes& in, Bytes& out) : FIn(in), FOut(out) {}
+  uint32_t ReadBlock(uint8_t* buffer, uint32_t count, int, bool) override {
+    const uint32_t n = uint32_t(std::min<size_t>(count, FIn.size() - FPos));
+    std::memcpy(buffer, FIn.data() + FPos, n);
+    FPos += n;
+    return n;
+  }
+  uint32_t WriteBlock(uint8_t* buffer, uint32_t count, int, bool) override {
+    std::memcpy(FOut.data() + FWritten, buffer, count);
+    FWritten += count;
+    Crc = Crc32Update(Crc, buffer, count);
+    return count;
+  }
+  void ResetCrc32() override {
+    Crc = 0xFFFFFFFF;
+    FPos = FWritten = 0;
+  }
+  bool GetCancel() const override { return false; }
+  void RaiseError(const std::string&, int code) override {
+    throw std::runtime_error(std::to_string(code));
+  }
+  void ReportError(const std::string&, const std::string&, int) override {}
+  void ProgressStep(uint32_t, uint32_t, uint32_t) override {}
+  uint32_t Crc = 0;
+
+ private:
+  const Bytes& FIn;
+  Bytes& FOut;
+  size_t FPos = 0;
+  size_t FWritten = 0;
+};
+
+void BM_DecoderInflate(benchmark::State& state) {
+  const Bytes& stream = Fixture().Stream;
+  Bytes out(kMemberSize);
+  TMemoryHost host(stream, out);
+  TDecoder decoder(host);
+  const TCurrentHeader header{0, 8, uint32_t(stream.size()), uint32_t(kMemberSize)};
+  for (auto _ : state) {
+    decoder.DecodeMember(header, kMemberName, false);
+    if ((host.Crc ^ 0xFFFFFFFF) != Fixture().Crc) state.SkipWithError("wrong output");
+  }
+  state.SetBytesProcessed(int64_t(state.iterations() * kMemberSize));
+}
+
+// `reserve`: the stream gets room for the declared size before the run, as the reader's
+// output opening could do; without it the stream grows as the member is written.
+void Extract(benchmark::State& state, const char* archive, bool withPassword, bool reserve) {
+  TUnZip unzip;
+  unzip.SetArchiveFile((Fixture().Dir / archive).string());
+  if (withPassword) unzip.Passwords().Add(kPassword);
+  unzip.FileSpec().Add(kMemberName);
+  TDecompMemoryStream stream;
+  int count = 0;
+  for (auto _ : state) {
+    stream.Reset();
+    if (reserve) stream.SetCapacity(int64_t(kMemberSize));
+    count = unzip.ExtractToMemoryStream(&stream);
+  }
+  if (count != 1 || stream.Size() != int64_t(kMemberSize) ||
+      (Crc32Update(0xFFFFFFFF, stream.Memory(), size_t(stream.Size())) ^ 0xFFFFFFFF) !=
+          Fixture().Crc)
+    state.SkipWithError("wrong output");
+  state.SetBytesProcessed(int64_t(state.iterations() * kMemberSize));
+}
+
+void BM_UnZipExtractToMemoryStream(benchmark::State& state) {
+  Extract(state, "plain.zip", false, false);
+}
+void BM_UnZipExtractEncrypted(benchmark::State& state) {
+  Extract(state, "crypt.zip", true, false);
+}
+void BM_UnZipExtractReserved(benchmark::State& state) {
+  Extract(state, "plain.zip", false, true);
+}
+
+BENCHMARK(BM_ZlibInflateRaw)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_DecoderInflate)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_UnZipExtractToMemoryStream)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_UnZipExtractEncrypted)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_UnZipExtractReserved)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+long StatusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const size_t n = std::strlen(field);
+  while (std::getline(status, line))
+    if (line.compare(0, n, field) == 0) return std::stol(line.substr(n + 1));
+  return -1;
+}
+
+// Peak resident memory of one extraction over the output it produces, in a child process
+// that holds nothing else: the peak mark is reset just before the extraction.
+void MeasurePeakMemory(const char* archive, bool withPassword, bool reserve) {
+  std::fflush(stdout);
+  const pid_t child = fork();
+  if (child != 0) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    return;
+  }
+  TUnZip unzip;
+  unzip.SetArchiveFile((Fixture().Dir / archive).string());
+  if (withPassword) unzip.Passwords().Add(kPassword);
+  unzip.FileSpec().Add(kMemberName);
+  TDecompMemoryStream stream;
+  std::ofstream("/proc/self/clear_refs") << "5";
+  if (reserve) stream.SetCapacity(int64_t(kMemberSize));
+  const long before = StatusKiB("VmRSS:");
+  unzip.ExtractToMemoryStream(&stream);
+  const long peak = StatusKiB("VmHWM:");
+  const long output = long(stream.Size() / 1024);
+  std::printf("peak memory %-9s%-10s: %ld KiB over the start, output %ld KiB, beyond it %ld KiB\n",
+              archive, reserve ? " reserved" : "", peak - before, output, peak - before - output);
+  std::fflush(stdout);
+  _exit(0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  // The fixture is made in the parent before any child, so children find the archives.
+  std::printf("member %zu bytes, Deflate stream %zu bytes\n", kMemberSize, Fixture().Stream.size());
+  MeasurePeakMemory("plain.zip", false, false);
+  MeasurePeakMemory("crypt.zip", true, false);
+  MeasurePeakMemory("plain.zip", false, true);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
