@@ -312,6 +312,9 @@ void TCoolPanel::SetButtonWidth(int value) {
 void TCoolPanel::SetCoolImages(TCoolImages* value) {
   Reregister(FChangeLink, value);
   FCoolImages = value;
+  // A store that goes away leaves the panel on its own wallpaper or colour.
+  disconnect(FStoreGone);
+  if (value) FStoreGone = connect(value, &QObject::destroyed, this, [this] { update(); });
   update();
 }
 
@@ -606,6 +609,8 @@ void TCoolMemo::SetCaptionWallpaper(const QImage& value) {
 void TCoolMemo::SetCoolImages(TCoolImages* value) {
   Reregister(FChangeLink, value);
   FCoolImages = value;
+  disconnect(FStoreGone);
+  if (value) FStoreGone = connect(value, &QObject::destroyed, this, [this] { Reframe(); });
   Reframe();
 }
 

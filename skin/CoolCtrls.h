@@ -224,6 +224,7 @@ class TCoolPanel : public TSkinControl<QWidget> {
   bool FTransparent = false;
   std::uint8_t FTransparencyLevel = 0;
   TCoolChangeLink FChangeLink;
+  QMetaObject::Connection FStoreGone;
   std::vector<QWidget*> FButtonList;
   QToolButton* FScrollUp = nullptr;
   QToolButton* FScrollDown = nullptr;
@@ -424,6 +425,7 @@ class TCoolMemo : public TSkinControl<QPlainTextEdit> {
   QImage FWallpaper;
   std::string FCaption;
   TCoolChangeLink FChangeLink;
+  QMetaObject::Connection FStoreGone;
   bool FMouseInside = false;
   bool FDragging = false;
   QPoint FDragStart;
