@@ -368,6 +368,11 @@ TEST_F(PackCheck, CheckRunLevelErrorsAndUsage) {
   EXPECT_EQ(Tool("check").Exit, 2);
   EXPECT_EQ(Tool("check a b").Exit, 2);
   EXPECT_EQ(Tool("check a -x").Exit, 2);
+  for (const char* command : {"check --help", "pack --help"}) {
+    const TRun help = Tool(command);
+    EXPECT_EQ(help.Exit, 0);
+    EXPECT_TRUE(help.Out.starts_with("usage: trickfolio-cat ")) << help.Out;
+  }
 }
 
 }  // namespace

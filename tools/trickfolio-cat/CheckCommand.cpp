@@ -9,6 +9,7 @@
 #include "Codepage.h"
 #include "Err_Msgs.h"
 #include "Exception.h"
+#include "Options.h"
 #include "StringList.h"
 #include "arxDecompStream.h"
 #include "arxUnZIP.h"
@@ -213,33 +214,33 @@ std::vector<std::string> CheckCatalogue(const std::string& archive, const std::s
 }
 
 int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::string password = Catalogue::kPassword;
-  std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-p" && i + 1 < args.size()) {
-      password = args[++i];
-    } else if (args[i].starts_with("-")) {
-      err << kUsage;
-      return 2;
-    } else {
-      positional.push_back(args[i]);
-    }
+  TCommandLine line;
+  std::string error;
+  if (!ParseCommandLine(args, "p", line, error)) {
+    err << "trickfolio-cat check: " << error << "\n" << kUsage;
+    return 2;
   }
-  if (positional.size() != 1) {
+  if (line.Help) {
+    out << kUsage;
+    return 0;
+  }
+  if (line.Positional.size() != 1 || line.All('p').size() > 1) {
     err << kUsage;
     return 2;
   }
+  const std::string& archive = line.Positional[0];
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(positional[0], ec)) {
-    err << "trickfolio-cat check: " << positional[0] << ": no such file\n";
+  if (!std::filesystem::is_regular_file(archive, ec)) {
+    err << "trickfolio-cat check: " << archive << ": no such file\n";
     return 2;
   }
   try {
-    const std::vector<std::string> violations = CheckCatalogue(positional[0], password);
+    const std::vector<std::string> violations =
+        CheckCatalogue(archive, line.Last('p', Catalogue::kPassword));
     for (const std::string& violation : violations) out << violation << "\n";
     return violations.empty() ? 0 : 1;
   } catch (const Exception& e) {
-    err << "trickfolio-cat check: " << positional[0] << ": " << e.Message() << "\n";
+    err << "trickfolio-cat check: " << archive << ": " << e.Message() << "\n";
     return 2;
   }
 }

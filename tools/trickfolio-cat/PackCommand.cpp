@@ -9,6 +9,7 @@
 #include "Catalogue.h"
 #include "Codepage.h"
 #include "Exception.h"
+#include "Options.h"
 #include "StringList.h"
 #include "ZipWriter.h"
 
@@ -127,7 +128,7 @@ const char* const kUsage =
     "usage: trickfolio-cat pack DIR ARCHIVE [-p PASSWORD] [--utf8]\n"
     "  packs DIR/games.txt, files.txt, pitches.txt, version.txt and every code file\n"
     "  that files.txt names; --utf8 converts UTF-8 sources to Windows-1251;\n"
-    "  -p \"\" writes the members unencrypted\n";
+    "  -p \"\" writes the members unencrypted; default password: the catalogue's\n";
 
 }  // namespace
 
@@ -150,32 +151,35 @@ void PackCatalogue(const TPackOptions& options) {
 
 int PackCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   TPackOptions options;
-  options.Password = Catalogue::kPassword;
-  std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--utf8") {
+  std::vector<std::string> rest;
+  for (const std::string& arg : args) {
+    if (arg == "--utf8")
       options.Utf8 = true;
-    } else if (args[i] == "-p" && i + 1 < args.size()) {
-      options.Password = args[++i];
-    } else if (args[i].starts_with("-") && args[i] != "-") {
-      err << kUsage;
-      return 2;
-    } else {
-      positional.push_back(args[i]);
-    }
+    else
+      rest.push_back(arg);
   }
-  if (positional.size() != 2) {
+  TCommandLine line;
+  std::string error;
+  if (!ParseCommandLine(rest, "p", line, error)) {
+    err << "trickfolio-cat pack: " << error << "\n" << kUsage;
+    return 2;
+  }
+  if (line.Help) {
+    out << kUsage;
+    return 0;
+  }
+  if (line.Positional.size() != 2 || line.All('p').size() > 1) {
     err << kUsage;
     return 2;
   }
-  options.Dir = positional[0];
-  options.Archive = positional[1];
+  options.Dir = line.Positional[0];
+  options.Archive = line.Positional[1];
+  options.Password = line.Last('p', Catalogue::kPassword);
   try {
     PackCatalogue(options);
   } catch (const Exception& e) {
     err << "trickfolio-cat pack: " << e.Message() << "\n";
     return 2;
   }
-  out << "packed " << options.Archive.string() << "\n";
   return 0;
 }
