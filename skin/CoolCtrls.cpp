@@ -285,6 +285,11 @@ QColor TCoolPanel::Color() const {
 void TCoolPanel::SetColor(const QColor& value) {
   FColor = value;
   FParentColor = false;
+  // Children that take their parent's colour (link labels, plain widgets) read it from
+  // the palette, so the panel's colour must live there too.
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, value);
+  setPalette(pal);
   update();
 }
 

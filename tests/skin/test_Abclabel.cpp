@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "Abclabel.h"
+#include "CoolCtrls.h"
 
 namespace {
 
@@ -163,6 +164,23 @@ TEST_F(AbclabelLook, LinkUnderlinesOnHoverTurnsPurpleWhenPressedAndReturns) {
   Leave(*label);
   EXPECT_FALSE(label->Hovering());
   EXPECT_LT(InkOf(Shot(*label), Blue).LongestRun, normal.Box.width() / 2);
+}
+
+// A label that takes its parent's colour on a coloured skin panel must not paint a box of
+// another colour behind its text.
+TEST_F(AbclabelLook, ParentColourOnASkinPanelIsThePanelsColour) {
+  TCoolPanel panel;
+  const QColor panelColour(10, 120, 200);
+  panel.SetColor(panelColour);
+  panel.resize(300, 120);
+  TabcMouseLabel label(&panel);
+  label.SetCaption("Links Here");
+  label.SetParentColor(true);
+  label.move(10, 10);
+  panel.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+  EXPECT_EQ(label.Color(), panelColour);
+  EXPECT_TRUE(Near(Shot(label).pixel(0, 0), panelColour, 0));
 }
 
 TEST_F(AbclabelLook, ColourShadowDrawsAHaloAroundTheText) {
