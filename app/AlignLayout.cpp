@@ -116,22 +116,24 @@ void TAlignLayout::Anchor(const TItem& item, const QRect& rect) {
   QWidget* w = item.Item->widget();
   if (!w) return;
   const QRect& d = item.Drawn;
-  auto place = [](bool nearEdge, bool farEdge, int pos, int size, int designParent, int parent,
-                  int& outPos, int& outSize) {
+  // Only a control anchored to both edges of a direction changes its size; otherwise it
+  // keeps the size it has now (a label sized to its text, a button sized to its bitmap).
+  auto place = [](bool nearEdge, bool farEdge, int pos, int drawnSize, int size, int designParent,
+                  int parent, int& outPos, int& outSize) {
     outPos = pos;
     outSize = size;
     if (nearEdge && farEdge) {
-      outSize = size + parent - designParent;
+      outSize = drawnSize + parent - designParent;
     } else if (farEdge) {
-      outPos = pos + parent - designParent;
+      outPos = pos + drawnSize - size + parent - designParent;
     } else if (!nearEdge) {
-      outPos = designParent > 0 ? (pos + size / 2) * parent / designParent - size / 2 : pos;
+      outPos = designParent > 0 ? (pos + drawnSize / 2) * parent / designParent - size / 2 : pos;
     }
   };
   int x, y, width, height;
-  place(item.Anchors & akLeft, item.Anchors & akRight, d.x(), d.width(), FDesignSize.width(),
-        rect.width(), x, width);
-  place(item.Anchors & akTop, item.Anchors & akBottom, d.y(), d.height(), FDesignSize.height(),
-        rect.height(), y, height);
+  place(item.Anchors & akLeft, item.Anchors & akRight, d.x(), d.width(), w->width(),
+        FDesignSize.width(), rect.width(), x, width);
+  place(item.Anchors & akTop, item.Anchors & akBottom, d.y(), d.height(), w->height(),
+        FDesignSize.height(), rect.height(), y, height);
   w->setGeometry(rect.x() + x, rect.y() + y, std::max(0, width), std::max(0, height));
 }
