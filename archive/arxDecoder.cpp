@@ -51,6 +51,7 @@ void TDecoder::DecodeMember(const TCurrentHeader& header, const std::string& out
   FOutputName = outputName;
   FDecrypt = decrypt;
   FOverrun = false;
+  FFaulted = false;
   FInputFill = FInputIndex = 0;
   FInputExhausted = false;
   FWindowPos = 0;
@@ -78,6 +79,7 @@ void TDecoder::DecodeMember(const TCurrentHeader& header, const std::string& out
         if (!DecodeOlderMethod(*this)) FHost.ReportError(FOutputName, "", E_UNKNMETH);
     }
   } catch (...) {
+    FFaulted = true;
   }
   try {
     FlushWindow();
@@ -128,7 +130,8 @@ void TDecoder::FlushWindow() {
     FWritten += count;
     FHost.ProgressStep(count, FWritten, FHeader.UnpackedSize);
   }
-  if (overrun) FHost.RaiseError(FOutputName, E_BADBLOCK);
+  // A member already reported as damaged is not reported again for what it left behind.
+  if (overrun && !FFaulted) FHost.RaiseError(FOutputName, E_BADBLOCK);
 }
 
 // Stored members bypass the window: blocks go from the archive straight to the target,

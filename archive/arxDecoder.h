@@ -98,6 +98,7 @@ class TDecoder {
   std::string FOutputName;
   bool FDecrypt = false;
   bool FOverrun = false;
+  bool FFaulted = false;  // an error has ended this member's decoding
 
   std::unique_ptr<uint8_t[]> FInput;
   uint32_t FInputFill = 0;

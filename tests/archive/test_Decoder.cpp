@@ -77,6 +77,20 @@ TEST(Decoder, OutputBeyondTheDeclaredSizeIsCut) {
   EXPECT_TRUE(exact.Errors.empty());
 }
 
+// Damaged data past the declared size is one fault, reported once.
+TEST(Decoder, DamagedMemberBeyondItsSizeIsReportedOnce) {
+  TBitWriter w;
+  w.Put(1, 1);
+  w.Put(1, 2);
+  for (int i = 0; i < 100; ++i) w.Code(0x30 + 'k', 8);
+  w.Code(0xC0 + 286 - 280, 8);
+  w.Put(0, 32);
+  const TOutcome r = Decode({8, 0, w.Out(), 0, 50, false});
+  EXPECT_EQ(r.Output, Bytes(50, 'k'));
+  EXPECT_TRUE(r.Overrun);
+  EXPECT_EQ(r.Errors, std::vector<int>{E_BADBLOCK});
+}
+
 TEST(Decoder, HugeOutputStopsAtTheFirstWindowBeyondTheDeclaredSize) {
   const Bytes zeros(64 << 20, 0);
   const Bytes stream = Deflate(zeros, 9);
