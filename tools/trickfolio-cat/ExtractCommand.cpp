@@ -1,0 +1,54 @@
+#include "ExtractCommand.h"
+
+#include <ostream>
+
+#include "Err_Msgs.h"
+#include "MemberReport.h"
+#include "Options.h"
+#include "arxDiskMan.h"
+#include "arxUnZIP.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: trickfolio-cat extract ARCHIVE [-p PASSWORD]... [-d DIR] [NAME...]\n"
+    "  writes the selected members (all without NAME) below DIR, replacing existing files\n";
+
+}  // namespace
+
+int ExtractCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  TCommandLine line;
+  std::string error;
+  if (!ParseCommandLine(args, "pd", line, error)) {
+    err << "trickfolio-cat extract: " << error << "\n" << kUsage;
+    return 2;
+  }
+  if (line.Help) {
+    out << kUsage;
+    return 0;
+  }
+  if (line.Positional.empty()) {
+    err << kUsage;
+    return 2;
+  }
+  const std::string& archive = line.Positional[0];
+  TUnZip reader;
+  TMemberReport report(reader);
+  reader.SetArchiveFile(archive);
+  for (const std::string& password : line.All('p')) reader.Passwords().Add(password);
+  for (size_t i = 1; i < line.Positional.size(); ++i)
+    reader.FileSpec().Add(ToReaderName(line.Positional[i]));
+  if (reader.FileSpec().Count() == 0) reader.FileSpec().Add("*.*");
+  // The reader's own default would be the archive's folder; a command works where it runs.
+  reader.SetExtractDir(line.Last('d', ToNativePath(CurrentDirectory())));
+  reader.SetConfirmOverwrites(false);
+  reader.SetCreateStoredDirs(true);
+
+  int written;
+  try {
+    written = reader.Extract();
+  } catch (const E_RAISE& e) {
+    return RunFailed("extract", archive, e.Message(), err);
+  }
+  return report.Finish(written, err);
+}

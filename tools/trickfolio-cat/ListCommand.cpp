@@ -1,0 +1,51 @@
+#include "ListCommand.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "Err_Msgs.h"
+#include "Options.h"
+#include "arxUnZIP.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: trickfolio-cat list ARCHIVE [-p PASSWORD]...\n"
+    "  one line per member: method, packed size, unpacked size, CRC-32, flags, name\n";
+
+std::string Line(const TUnBaseHeader& member) {
+  char fields[64];
+  std::snprintf(fields, sizeof fields, "%6u %10u %10u %08x %04x ", unsigned(member.Method),
+                unsigned(member.PackedSize), unsigned(member.UnpackedSize),
+                unsigned(member.Crc), unsigned(member.Flags));
+  return fields + FromReaderName(member.StoredName) + "\n";
+}
+
+}  // namespace
+
+int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  TCommandLine line;
+  std::string error;
+  if (!ParseCommandLine(args, "p", line, error)) {
+    err << "trickfolio-cat list: " << error << "\n" << kUsage;
+    return 2;
+  }
+  if (line.Help) {
+    out << kUsage;
+    return 0;
+  }
+  if (line.Positional.size() != 1) {
+    err << kUsage;
+    return 2;
+  }
+  const std::string& archive = line.Positional[0];
+  TUnZip reader;
+  reader.SetArchiveFile(archive);
+  try {
+    for (const TUnBaseHeader& member : reader.ListMembers()) out << Line(member);
+  } catch (const E_RAISE& e) {
+    err << "trickfolio-cat list: " << archive << ": " << e.Message() << "\n";
+    return 2;
+  }
+  return 0;
+}

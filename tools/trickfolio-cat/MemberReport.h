@@ -1,0 +1,27 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "arxUnZIP.h"
+
+// Watches an extraction run through the reader's events and tells whether every selected
+// member came out whole: the first failure of each member, in the order they happened.
+class TMemberReport {
+ public:
+  explicit TMemberReport(TUnZip& reader);
+
+  // One line per failed member, "trickfolio-cat: NAME: TEXT", on `err`; then the exit
+  // code: 0 when members were written and none failed, 1 otherwise.
+  int Finish(int written, std::ostream& err) const;
+
+ private:
+  void Fail(const std::string& name, const std::string& text);
+
+  std::vector<std::pair<std::string, std::string>> FFailures;
+};
+
+// The message of a run-level error on `err`; returns its exit code (2).
+int RunFailed(const std::string& command, const std::string& archive, const std::string& message,
+              std::ostream& err);
