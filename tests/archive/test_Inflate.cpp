@@ -239,26 +239,6 @@ TEST(Inflate, SingleOneBitDistanceCodeAndLiteralOnlyBlocksDecode) {
   EXPECT_EQ(r.Errors, std::vector<int>{});
 }
 
-TEST(Inflate, RepeatCodesFillTheLengths) {
-  // Zeros through codes 17 and 18, four lengths of 3 and four distance lengths of 2 through
-  // code 16 repeating the length before it.
-  std::vector<uint8_t> cl(19, 0);
-  cl[2] = cl[3] = cl[16] = 2;
-  cl[17] = cl[18] = 3;
-  const std::vector<TClSymbol> seq = {{17, 7}, {18, 76}, {3},     {16, 0}, {2},    {18, 127},
-                                      {18, 5}, {2},      {17, 0}, {2},     {16, 0}};
-  TBitWriter w;
-  DynamicHeader(w, true, 260, 4, cl, seq);
-  std::vector<uint8_t> lit(260, 0);
-  lit['a'] = lit['b'] = lit['c'] = lit['d'] = 3;
-  lit['e'] = lit[256] = 2;
-  for (char c : std::string("dcabe")) WriteSymbol(w, lit, uint8_t(c));
-  WriteSymbol(w, lit, 256);
-  const TOutcome r = Inflated(w.Out(), 5);
-  EXPECT_EQ(r.Output, Str("dcabe"));
-  EXPECT_TRUE(r.Errors.empty());
-}
-
 // ---- hand-made streams: damaged data ----------------------------------------------------
 
 struct TBad {
@@ -401,18 +381,8 @@ TEST(Inflate, CutStreamsGiveAPrefixWithoutError) {
     ASSERT_TRUE(r.Errors.empty()) << keep;
     ASSERT_LT(r.Output.size(), plain.size()) << keep;
     ASSERT_TRUE(std::equal(r.Output.begin(), r.Output.end(), plain.begin())) << keep;
+    ASSERT_NE(r.Crc, ZlibCrc(plain));
   }
-}
-
-// The last byte may hold no more than the end-of-block code; three bytes always hold data.
-TEST(Inflate, ShortMemberLosesOnlyTheEnd) {
-  const Bytes plain = MixedData(70000, 22);
-  const Bytes stream = Deflate(plain, 6);
-  const TOutcome r = Inflated(Bytes(stream.begin(), stream.end() - 3), plain.size());
-  EXPECT_TRUE(r.Errors.empty());
-  EXPECT_GT(r.Output.size(), plain.size() - 300);
-  EXPECT_LT(r.Output.size(), plain.size());
-  EXPECT_NE(r.Crc, ZlibCrc(plain));
 }
 
 // Damaged streams of every kind stay inside their declared size and never crash.
