@@ -72,6 +72,22 @@ class TFolder {
     std::ofstream(path, std::ios::binary) << bytes;
   }
 
+  // The project's own packer, build/bin/trickfolio-cat; false when it is not built or
+  // refused the sources. It packs the index members and the code members that files.txt
+  // names.
+  bool Pack(const TMembers& members) const {
+    const fs::path tool = fs::path(TRICKFOLIO_BIN_DIR) / "trickfolio-cat";
+    if (!fs::exists(tool)) return false;
+    const fs::path source = FDir / "source";
+    fs::remove_all(source);
+    for (const auto& [name, bytes] : members) WriteFile(source / name, bytes);
+    const std::string command =
+        "'" + tool.string() + "' pack '" + source.string() + "' '" + Archive() + "' >/dev/null";
+    const bool ok = std::system(command.c_str()) == 0;
+    fs::remove_all(source);
+    return ok;
+  }
+
   // Info-ZIP zip with the traditional cipher; false when zip failed.
   bool Zip(const TMembers& members, const std::string& password = Password) const {
     const fs::path source = FDir / "source";

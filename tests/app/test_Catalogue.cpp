@@ -108,3 +108,20 @@ TEST(Catalogue, NoArchiveOrNotAnArchive) {
   folder.WriteFile(folder.Archive(), "");
   EXPECT_FALSE(catalogue.LoadIndex(games));
 }
+
+TEST(Catalogue, ReadsWhatTheCatalogueToolPacks) {
+  TFolder folder;
+  TMembers members = Standard();
+  members.erase("lost.txt");
+  members["files.txt"] =
+      Lines({"doom.txt", "dune.txt", "duke.txt", "wolf.txt", "quake.txt", "doom.txt"});
+  if (!folder.Pack(members)) GTEST_SKIP() << "trickfolio-cat is not built";
+  TCatalogue catalogue(folder.Dir());
+  TStringList games, codes;
+  ASSERT_TRUE(catalogue.LoadIndex(games));
+  EXPECT_EQ(games.Count(), 6);
+  ASSERT_TRUE(catalogue.ExtractCodes(4, codes));
+  EXPECT_EQ(codes, TStringList{Cp("***Номер:777")});
+  ASSERT_TRUE(catalogue.ExtractCodes(0, codes));
+  EXPECT_EQ(codes, (TStringList{"IDDQD\tgod mode", "IDKFA\tall keys"}));
+}

@@ -229,3 +229,32 @@ TEST(FormMain, ForwardBackAndEnter) {
   QTest::keyClick(m.CLB_Games, Qt::Key_Down);
   EXPECT_EQ(Caption(m.CoolPanel6), "Wolfenstein 3D (PC)") << "a keyboard move is a click";
 }
+
+TEST(FormMain, AMouseClickOnTheListShowsTheGame) {
+  const TMembers members = Standard();
+  TFormHarness h(&members);
+  h.Start();
+  TFormMain& f = *h.Main;
+  const QRect item = f.CLB_Games->visualItemRect(f.CLB_Games->item(2));
+  QTest::mouseClick(f.CLB_Games->viewport(), Qt::LeftButton, {}, item.center());
+  EXPECT_EQ(f.CLB_Games->ItemIndex(), 2);
+  EXPECT_EQ(ToQString(f.CoolPanel6->Caption()), "Duke Nukem (PC)");
+  f.CoolMemo1->Lines().Clear();
+  QTest::mouseClick(f.CLB_Games->viewport(), Qt::LeftButton, {}, item.center());
+  EXPECT_EQ(f.CoolMemo1->Lines().Count(), 1) << "a click on the shown game shows it again";
+}
+
+TEST(FormMain, AnEmptyCodeMemberShowsAnEmptyCodeArea) {
+  TMembers members = Standard();
+  members["dune.txt"] = "";
+  TFormHarness h(&members);
+  h.Start();
+  TFormMain& f = *h.Main;
+  Select(f, 4);  // online-only first, so that the empty game must bring the area back
+  Select(f, 1);
+  EXPECT_TRUE(h.Messages.Texts.isEmpty());
+  EXPECT_EQ(f.CoolMemo1->Lines().Count(), 0);
+  EXPECT_FALSE(f.CoolMemo1->isHidden());
+  EXPECT_FALSE(f.CoolBitmapButton9->isHidden());
+  EXPECT_EQ(ToQString(f.CoolPanel6->Caption()), "Dune (PC)");
+}
