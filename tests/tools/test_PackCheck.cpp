@@ -154,6 +154,19 @@ TEST_F(PackCheck, PackedMembersReadBackByteExactWithBothReaders) {
   EXPECT_EQ(listing.Out, "8\n");
 }
 
+// Members carry their files' local modification times in DOS form: 2-second steps, and
+// nothing before 1980.
+TEST_F(PackCheck, MembersKeepTheFilesDates) {
+  WriteCleanCatalogue();
+  const std::string src = Shell(Src().string());
+  ASSERT_EQ(Sh("touch -d '2001-02-03 04:05:07' " + src + "/games.txt").Exit, 0);
+  ASSERT_EQ(Sh("touch -d '1975-06-01 12:00:00' " + src + "/files.txt").Exit, 0);
+  ASSERT_EQ(Pack().Exit, 0);
+  const std::string listing = Sh("zipinfo -T " + A()).Out;
+  EXPECT_NE(listing.find(" 20010203.040506 games.txt"), std::string::npos) << listing;
+  EXPECT_NE(listing.find(" 19800101.000000 files.txt"), std::string::npos) << listing;
+}
+
 TEST_F(PackCheck, PasswordOptionAndUnencryptedPacking) {
   WriteCleanCatalogue();
   ASSERT_EQ(Pack("-p 'other words'").Exit, 0);
