@@ -86,3 +86,16 @@ if kill -0 "$app_pid" 2>/dev/null; then cat "$work/app.log" >&2; fail "the close
 wait "$app_pid" || fail "the program ended with status $?"
 app_pid=
 echo "e2e: closed"
+
+# With -ns there is no splash, and the main window shows at once.
+(cd "$work" && exec ./trickfolio -ns) >"$work/app-ns.log" 2>&1 &
+app_pid=$!
+main=$(timeout 1.5 xdotool search --sync --onlyvisible --name '^Trickfolio v1.29$' | head -1) ||
+  fail "-ns: no main window within 1.5 s (the splash would take 2 s)"
+for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+  [ "$(size_of "$w")" != 322x202 ] || fail "-ns: a splash window showed"
+done
+kill "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=
+echo "e2e: -ns shows the main window without the splash"
