@@ -88,8 +88,10 @@ TMemberRead TCatalogueCheck::Extract(const std::string& name) {
   FUnZip.ExtractToMemoryStream(&FStream);
   read.Count = FStream.Count();
   read.PasswordFailed = FUnZip.PasswordFailed();
+  // Without an OnGetPassword handler a member no password opens reports the missing
+  // event; that is told apart through PasswordFailed, not as damage.
   for (int code : FErrors)
-    if (code != 25270) read.Errors.push_back(code);
+    if (code != E_REQUIREDEVENT) read.Errors.push_back(code);
   read.Bytes = FStream.ToString();
   return read;
 }
