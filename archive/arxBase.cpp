@@ -10,8 +10,12 @@
 
 namespace {
 
-uint16_t Get16(const uint8_t* b) { return uint16_t(b[0] | (b[1] << 8)); }
-uint32_t Get32(const uint8_t* b) { return uint32_t(Get16(b)) | (uint32_t(Get16(b + 2)) << 16); }
+uint16_t Get16(const uint8_t* b) {
+  return uint16_t(b[0] | (b[1] << 8));
+}
+uint32_t Get32(const uint8_t* b) {
+  return uint32_t(Get16(b)) | (uint32_t(Get16(b + 2)) << 16);
+}
 
 bool IsArchiveType(TArcType type) {
   return type != atNA && type != atUnsupported && type != atFileOpenErr && type != atUnknown;
@@ -58,8 +62,8 @@ TArcType SignatureType(const std::vector<uint8_t>& head, size_t at, bool& pk0708
   if (HasAt(head, at, "MSCF")) return atCab;
   if (b[0] == 'B' && b[1] == 'H' && b[2] == 5 && b[3] == 7) return atBh;
   if (b[0] == 0x13 && b[1] == 0x5D && b[2] == 0x65 && b[3] == 0x8C) return atMsGZ;
-  if (b[0] == 0x1F && (b[1] == 0x1E || b[1] == 0x8B || b[1] == 0x9D || b[1] == 0x9E ||
-                       b[1] == 0xA0))
+  if (b[0] == 0x1F &&
+      (b[1] == 0x1E || b[1] == 0x8B || b[1] == 0x9D || b[1] == 0x9E || b[1] == 0xA0))
     return atGZip;
   if (b[0] == 0x25 && b[1] == 0x21) return atGZip;
   if (b[0] == 'H' && b[1] == 'A') return atHa;
@@ -193,7 +197,9 @@ void TZipCommon::SetExtractDir(const std::string& value) {
   FExtractDir = dir;
 }
 
-void TZipCommon::SetZipCmntBufSize(int value) { FZipCmntBufSize = std::clamp(value, 2000, 32767); }
+void TZipCommon::SetZipCmntBufSize(int value) {
+  FZipCmntBufSize = std::clamp(value, 2000, 32767);
+}
 
 void TZipCommon::SetArchiveFile(const std::string& path) {
   FArchiveFile = FromNativePath(path);
@@ -310,9 +316,8 @@ uint32_t TZipCommon::FindCentralDir(TArchiveFile& file) {
   // The record points nowhere useful: walk from the first local header instead. Offset 0
   // counts too, or a damaged directory would cost the archive its first member.
   std::vector<uint8_t> start(size_t(std::min<uint64_t>(size, 4 * 32768 + 3)));
-  const uint32_t have = file.ReadAt(0, start.data(), uint32_t(start.size()))
-                            ? uint32_t(start.size())
-                            : 0;
+  const uint32_t have =
+      file.ReadAt(0, start.data(), uint32_t(start.size())) ? uint32_t(start.size()) : 0;
   for (uint32_t i = 0; i + 4 <= have; ++i)
     if (Get32(start.data() + i) == kLocalHeaderSig) {
       FHeaderStatus = hsLocal;
@@ -352,17 +357,17 @@ bool TZipCommon::MatchFileSpec(const std::string& name) const {
   return false;
 }
 
-bool TZipCommon::MatchName(const std::string& name, const std::string& spec) {
+bool TZipCommon::MatchName(const std::string& name, const std::string& pattern) {
   const size_t nameCut = MatchSplit(name);
-  const size_t specCut = MatchSplit(spec);
-  if (spec.find('\\') != std::string::npos &&
+  const size_t patternCut = MatchSplit(pattern);
+  if (pattern.find('\\') != std::string::npos &&
       !WildcardMatch(name.substr(0, nameCut ? nameCut - 1 : 0),
-                     spec.substr(0, specCut ? specCut - 1 : 0)))
+                     pattern.substr(0, patternCut ? patternCut - 1 : 0)))
     return false;
   const std::string nameFile = name.substr(nameCut);
-  const std::string specFile = spec.substr(specCut);
-  return WildcardMatch(MatchExt(nameFile), MatchExt(specFile)) &&
-         WildcardMatch(nameFile, specFile);
+  const std::string patternFile = pattern.substr(patternCut);
+  return WildcardMatch(MatchExt(nameFile), MatchExt(patternFile)) &&
+         WildcardMatch(nameFile, patternFile);
 }
 
 bool TZipCommon::WildcardMatch(std::string a, std::string b) {
@@ -510,10 +515,29 @@ namespace {
 
 bool IsExtractableType(TArcType type) {
   switch (type) {
-    case atAce: case atAceExe: case atArc: case atArcExe: case atArj: case atArjExe:
-    case atBh: case atBhExe: case atCab: case atGZip: case atJar: case atLha: case atLhaExe:
-    case atLzh: case atLzhExe: case atRar: case atRarExe: case atTar: case atUue: case atZip:
-    case atZipExe: case atZipMV: case atZoo:
+    case atAce:
+    case atAceExe:
+    case atArc:
+    case atArcExe:
+    case atArj:
+    case atArjExe:
+    case atBh:
+    case atBhExe:
+    case atCab:
+    case atGZip:
+    case atJar:
+    case atLha:
+    case atLhaExe:
+    case atLzh:
+    case atLzhExe:
+    case atRar:
+    case atRarExe:
+    case atTar:
+    case atUue:
+    case atZip:
+    case atZipExe:
+    case atZipMV:
+    case atZoo:
       return true;
     default:
       return false;

@@ -14,9 +14,37 @@
 #include "arxDiskMan.h"
 
 enum TArcType {
-  atNA, atUnsupported, atFileOpenErr, atUnknown, atAce, atAceExe, atArc, atArcExe, atArj,
-  atArjExe, atBh, atBhExe, atCab, atGZip, atHa, atJar, atJarExe, atLha, atLhaExe, atLzh,
-  atLzhExe, atMsGZ, atPak, atPakExe, atRar, atRarExe, atTar, atUue, atZip, atZipExe, atZipMV,
+  atNA,
+  atUnsupported,
+  atFileOpenErr,
+  atUnknown,
+  atAce,
+  atAceExe,
+  atArc,
+  atArcExe,
+  atArj,
+  atArjExe,
+  atBh,
+  atBhExe,
+  atCab,
+  atGZip,
+  atHa,
+  atJar,
+  atJarExe,
+  atLha,
+  atLhaExe,
+  atLzh,
+  atLzhExe,
+  atMsGZ,
+  atPak,
+  atPakExe,
+  atRar,
+  atRarExe,
+  atTar,
+  atUue,
+  atZip,
+  atZipExe,
+  atZipMV,
   atZoo
 };
 enum TDateAttribute { daFileDate, daSysDate, daMaxFileDate };
@@ -105,13 +133,12 @@ using TOnError =
 using TOnGetPassword = std::function<void(TZipCommon* Sender, const std::string& FN,
                                           std::string& Password, bool& TryAgain)>;
 using TUnBase_OnFileExists =
-    std::function<void(TZipCommon* Sender, const std::string& Filename,
-                       std::string& NewFilename, TOverwriteMode& OverwriteMode)>;
-using TOnProgress = std::function<void(TZipCommon* Sender, uint8_t ProgressByFile,
-                                       uint8_t ProgressByArchive)>;
+    std::function<void(TZipCommon* Sender, const std::string& Filename, std::string& NewFilename,
+                       TOverwriteMode& OverwriteMode)>;
+using TOnProgress =
+    std::function<void(TZipCommon* Sender, uint8_t ProgressByFile, uint8_t ProgressByArchive)>;
 using TOnElapsedTime = std::function<void(TZipCommon* Sender, float ElapsedTime)>;
-using TOnCorruptZipHeader =
-    std::function<void(TZipCommon* Sender, uint8_t HeadFlag, bool& Cancel)>;
+using TOnCorruptZipHeader = std::function<void(TZipCommon* Sender, uint8_t HeadFlag, bool& Cancel)>;
 using TOnGetZipDisk = std::function<void(TZipCommon* Sender, bool& Cancel)>;
 using TOnGetZipNextDisk =
     std::function<void(TZipCommon* Sender, const std::string& VolumeName, bool& Cancel)>;
@@ -186,7 +213,7 @@ class TZipCommon : public TDecodeHost {
 
   // Member selection: FileSpec lines against a stored name ("\" separators).
   bool MatchFileSpec(const std::string& name) const;
-  static bool MatchName(const std::string& name, const std::string& spec);
+  static bool MatchName(const std::string& name, const std::string& pattern);
   // Both sides may hold "*" and "?"; ASCII letters compare without case.
   static bool WildcardMatch(std::string a, std::string b);
   // x * 100 / y rounded to the nearest (ties to even), 0 when y is 0, within 0..100.
@@ -197,8 +224,7 @@ class TZipCommon : public TDecodeHost {
   uint32_t WriteBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) override;
   void ResetCrc32() override { FCrc32 = 0xFFFFFFFFu; }
   void RaiseError(const std::string& fileName, int code) override;
-  void ReportError(const std::string& fileName, const std::string& extendedMsg,
-                   int code) override;
+  void ReportError(const std::string& fileName, const std::string& extendedMsg, int code) override;
   void ProgressStep(uint32_t count, uint32_t memberDone, uint32_t memberSize) override;
 
  protected:

@@ -21,13 +21,15 @@ bool IsUnsafeComponent(const std::string& part) {
   return part == ".." || part.find('/') != std::string::npos;
 }
 
-bool IsSkippedComponent(const std::string& part) { return part.empty() || part == "."; }
+bool IsSkippedComponent(const std::string& part) {
+  return part.empty() || part == ".";
+}
 
 // The base directory, created with its parents when missing. The base is chosen by the
 // caller, not by the archive, so links in it are followed.
 int OpenBase(const std::string& base) {
   std::string native = base.empty() ? std::string(".") : ToNativePath(base);
-  for (size_t slash = native.find('/', 1); ; slash = native.find('/', slash + 1)) {
+  for (size_t slash = native.find('/', 1);; slash = native.find('/', slash + 1)) {
     ::mkdir(native.substr(0, slash).c_str(), 0777);
     if (slash == std::string::npos) break;
   }
@@ -74,9 +76,13 @@ int OpenRegularFile(int dir, const std::string& name) {
 
 }  // namespace
 
-std::string ToNativePath(const std::string& path) { return Replaced(path, '\\', '/'); }
+std::string ToNativePath(const std::string& path) {
+  return Replaced(path, '\\', '/');
+}
 
-std::string FromNativePath(const std::string& path) { return Replaced(path, '/', '\\'); }
+std::string FromNativePath(const std::string& path) {
+  return Replaced(path, '/', '\\');
+}
 
 std::string CurrentDirectory() {
   std::string dir(4096, '\0');

@@ -69,10 +69,17 @@ int TUnZip::ReadCentralDirectory() {
     FStoredName = TranslateName(ReadName(central.NameLength), central.Flags);
     if (!FStoredName.empty() && Selected(FStoredName) &&
         localOffsets.insert(central.LocalOffset).second) {
-      TUnBaseHeader entry{central.ExternalAttr, uint16_t(central.DiskNumberStart + 1), set,
-                          central.LocalOffset, central.Flags, central.Method,
-                          central.DosDateTime, central.Crc, central.PackedSize,
-                          central.UnpackedSize, FStoredName};
+      TUnBaseHeader entry{central.ExternalAttr,
+                          uint16_t(central.DiskNumberStart + 1),
+                          set,
+                          central.LocalOffset,
+                          central.Flags,
+                          central.Method,
+                          central.DosDateTime,
+                          central.Crc,
+                          central.PackedSize,
+                          central.UnpackedSize,
+                          FStoredName};
       uint8_t local[TZipLocalHeader::kSize];
       const uint32_t wanted = set == 0 ? TZipLocalHeader::kSize : 4;
       if (FArchive.ReadAt(central.LocalOffset, local, wanted) &&
@@ -111,12 +118,12 @@ int TUnZip::ReadLocalHeaders() {
     if (local.Signature != kLocalHeaderSig) break;
     FStoredName = TranslateName(ReadName(local.NameLength), local.Flags);
     if (!FStoredName.empty() && Selected(FStoredName)) {
-      AddMember({0, 1, set, uint32_t(pos), local.Flags, local.Method, local.DosDateTime,
-                 local.Crc, local.PackedSize, local.UnpackedSize, FStoredName},
+      AddMember({0, 1, set, uint32_t(pos), local.Flags, local.Method, local.DosDateTime, local.Crc,
+                 local.PackedSize, local.UnpackedSize, FStoredName},
                 int32_t(local.DosDateTime));
     }
-    pos += uint64_t(TZipLocalHeader::kSize) + local.NameLength + local.ExtraLength +
-           local.PackedSize;
+    pos +=
+        uint64_t(TZipLocalHeader::kSize) + local.NameLength + local.ExtraLength + local.PackedSize;
     got = FArchive.ReadAt(pos, buffer, sizeof buffer);
   }
   return int(FMembers.size());
@@ -191,8 +198,7 @@ void TUnZip::ProcessMember(const TUnBaseHeader& entry) {
     if (FArcType == atJar || FArcType == atJarExe)
       attr = FOutputName.empty() || FOutputName.back() == '\\' ? 0x10 : 0x20;
     if (attr & 0x10) {
-      if (FTarget == otFile && FCreateStoredDirs &&
-          !CreateOutputDirs(OutputPathOf(FOutputName)))
+      if (FTarget == otFile && FCreateStoredDirs && !CreateOutputDirs(OutputPathOf(FOutputName)))
         ReportError(FOutputName, "", E_MKDIR);
       return;
     }
@@ -232,8 +238,8 @@ bool TUnZip::CheckPassword(uint8_t headerSet) {
   uint8_t header[TZipKeys::kHeaderSize] = {};
   ReadBlock(header, sizeof header, crcNone, false);
   // With a data descriptor the CRC is not known yet, so the time stands in as the check.
-  const uint8_t check = (local.Flags & 0x08) ? uint8_t(local.DosDateTime >> 8)
-                                             : uint8_t(local.Crc >> 24);
+  const uint8_t check =
+      (local.Flags & 0x08) ? uint8_t(local.DosDateTime >> 8) : uint8_t(local.Crc >> 24);
   bool ok = FKeys.TryPassword(FCurrentPassword, header, check);
   for (int i = 0; !ok && i < FPasswords.Count(); ++i) {
     FCurrentPassword = FPasswords[i];

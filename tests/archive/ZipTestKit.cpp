@@ -26,7 +26,7 @@ std::string Slurp(const fs::path& path) {
 }  // namespace
 
 TRunResult RunTool(const std::vector<std::string>& argv, const std::string& input,
-               const std::string& cwd) {
+                   const std::string& cwd) {
   TTempDir io;
   WriteFile(io / "in", input);
   TRunResult result;
@@ -76,7 +76,9 @@ TTempDir::~TTempDir() {
   fs::remove_all(FPath, ignored);
 }
 
-std::string ReadFile(const std::string& path) { return Slurp(path); }
+std::string ReadFile(const std::string& path) {
+  return Slurp(path);
+}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   const fs::path p(path);
@@ -112,7 +114,9 @@ void FlipBits(const std::string& path, int64_t offset, uint8_t mask) {
   f.put(c);
 }
 
-void Truncate(const std::string& path, int64_t size) { fs::resize_file(path, uintmax_t(size)); }
+void Truncate(const std::string& path, int64_t size) {
+  fs::resize_file(path, uintmax_t(size));
+}
 
 void Patch16(const std::string& path, int64_t offset, uint16_t value) {
   std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);

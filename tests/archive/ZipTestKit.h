@@ -17,7 +17,7 @@ struct TRunResult {
 // Runs a program (searched on PATH) with `input` on its standard input, in `cwd` when
 // given; both outputs are captured.
 TRunResult RunTool(const std::vector<std::string>& argv, const std::string& input = "",
-               const std::string& cwd = "");
+                   const std::string& cwd = "");
 // True when the program can be found on PATH.
 bool HaveTool(const std::string& name);
 

@@ -146,3 +146,17 @@ TEST_F(TDamageFixture, EncryptedMemberShorterThanItsHeader) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TDamageFixture, LocalHeaderWithoutAName) {
+  const std::string path = MakeZip(dir, "a.zip", {"-0"}, {"games.txt", "codes.txt"});
+  Patch16(path, 26, 0);  // the first local header's name length
+  RunAll(path);
+  // A member without a name has no output name, so the begin decision refuses it.
+  ASSERT_EQ(stream.Count(), 1);
+  EXPECT_EQ(stream.Entries(0).Name, "codes.txt");
+  EXPECT_TRUE(stream.ToString() == text);
+}
+
+}  // namespace

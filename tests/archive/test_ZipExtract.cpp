@@ -39,10 +39,10 @@ struct TExtractFixture : ::testing::Test {
       ends.emplace_back(name, pass);
     };
   }
-  int Run(const std::string& path, std::initializer_list<std::string> spec) {
+  int Run(const std::string& path, std::initializer_list<std::string> patterns) {
     zip.SetArchiveFile(path);
     zip.FileSpec().Clear();
-    for (const std::string& line : spec) zip.FileSpec().Add(line);
+    for (const std::string& line : patterns) zip.FileSpec().Add(line);
     return zip.ExtractToMemoryStream(&stream);
   }
   std::string Member(int index) const {
@@ -117,13 +117,13 @@ TEST_F(TExtractFixture, OemNamesAreTranslatedBeforeMatching) {
   // "Игры.txt" in code page 866, as DOS archivers stored it.
   const std::string oem = "\x88\xa3\xe0\xeb.txt";
   const std::string ansi = Codepage::OemToAnsi(oem);
-  const std::string path =
-      MakePyZip(dir, "oem.zip",
-                "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
-                "z.writestr('XXXX.txt', b'oem')\n"
-                "z.close()\n"
-                "d = open(sys.argv[1], 'rb').read().replace(b'XXXX', bytes([0x88, 0xa3, 0xe0, 0xeb]))\n"
-                "open(sys.argv[1], 'wb').write(d)\n");
+  const std::string path = MakePyZip(
+      dir, "oem.zip",
+      "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
+      "z.writestr('XXXX.txt', b'oem')\n"
+      "z.close()\n"
+      "d = open(sys.argv[1], 'rb').read().replace(b'XXXX', bytes([0x88, 0xa3, 0xe0, 0xeb]))\n"
+      "open(sys.argv[1], 'wb').write(d)\n");
   EXPECT_EQ(Run(path, {ansi}), 1);
   EXPECT_EQ(stream.Entries(0).Name, ansi);
   EXPECT_EQ(stream.ToString(), "oem");

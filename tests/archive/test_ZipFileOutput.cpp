@@ -29,10 +29,10 @@ struct TFileFixture : ::testing::Test {
     WriteFile(dir / "sub/deep/codes.txt", "IDDQD\r\n");
     fs::create_directories(dir / "empty");
   }
-  int Extract(const std::string& path, const std::string& spec = "*.*") {
+  int Extract(const std::string& path, const std::string& pattern = "*.*") {
     zip.SetArchiveFile(path);
     zip.FileSpec().Clear();
-    zip.FileSpec().Add(spec);
+    zip.FileSpec().Add(pattern);
     return zip.Extract();
   }
   std::string Hostile() {

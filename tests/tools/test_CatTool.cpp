@@ -44,9 +44,13 @@ TEST_F(TToolFixture, HelpAndUsageErrors) {
   EXPECT_NE(help.Out.find("usage: trickfolio-cat"), std::string::npos);
   EXPECT_EQ(help.Err, "");
   EXPECT_EQ(Tool({"cat", "--help"}).ExitCode, 0);
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{}, {"frobnicate"}, {"list"}, {"cat", "a.zip"},
-        {"list", "a.zip", "-x"}, {"cat", "a.zip", "x", "-p"}, {"extract"}}) {
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{},
+                                              {"frobnicate"},
+                                              {"list"},
+                                              {"cat", "a.zip"},
+                                              {"list", "a.zip", "-x"},
+                                              {"cat", "a.zip", "x", "-p"},
+                                              {"extract"}}) {
     const TRunResult r = Tool(bad);
     EXPECT_EQ(r.ExitCode, 2);
     EXPECT_EQ(r.Out, "") << "usage goes to standard error";
@@ -128,8 +132,9 @@ TEST_F(TToolFixture, CatFailuresNameTheMember) {
   TRunResult r = Tool({"cat", archive, "-p", "wrong", "*.*"});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_TRUE(r.Out == codes) << "the member without a password still comes out";
-  EXPECT_EQ(Lines(r.Err), std::vector<std::string>{
-                              "trickfolio-cat: games.txt: Required event not assigned (OnGetPassword)"});
+  EXPECT_EQ(Lines(r.Err),
+            std::vector<std::string>{
+                "trickfolio-cat: games.txt: Required event not assigned (OnGetPassword)"});
 
   r = Tool({"cat", archive, "nothing.txt"});
   EXPECT_EQ(r.ExitCode, 1);
@@ -189,8 +194,8 @@ TEST_F(TToolFixture, ExtractRefusesNamesLeavingTheFolder) {
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_EQ(ReadFile(target + "/fine.txt"), "fine");
   EXPECT_FALSE(fs::exists(out / "evil.txt"));
-  EXPECT_EQ(r.Err,
-            "trickfolio-cat: " + target + "/../evil.txt: Error opening file (unsafe stored name)\n");
+  EXPECT_EQ(r.Err, "trickfolio-cat: " + target +
+                       "/../evil.txt: Error opening file (unsafe stored name)\n");
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ constexpr const char* kUsage =
 std::string Line(const TUnBaseHeader& member) {
   char fields[64];
   std::snprintf(fields, sizeof fields, "%6u %10u %10u %08x %04x ", unsigned(member.Method),
-                unsigned(member.PackedSize), unsigned(member.UnpackedSize),
-                unsigned(member.Crc), unsigned(member.Flags));
+                unsigned(member.PackedSize), unsigned(member.UnpackedSize), unsigned(member.Crc),
+                unsigned(member.Flags));
   return fields + FromReaderName(member.StoredName) + "\n";
 }
 

@@ -28,7 +28,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, std::string_view val
       optionsEnded = true;
     } else if (arg == "-h" || arg == "--help") {
       line.Help = true;
-    } else if (arg.size() >= 2 && arg[1] != '-' && valueOptions.find(arg[1]) != std::string_view::npos) {
+    } else if (arg.size() >= 2 && arg[1] != '-' &&
+               valueOptions.find(arg[1]) != std::string_view::npos) {
       if (arg.size() > 2) {
         line.Values[arg[1]].push_back(arg.substr(2));
       } else if (i + 1 < args.size()) {
