@@ -101,17 +101,12 @@ class TSlidingOutput {
   void Copy(uint32_t distance, uint32_t length) {
     uint32_t from = (FPos - distance) & FMask;
     while (length > 0) {
-      // A run ends where the dictionary wraps on either side or the window fills; bytes
-      // go one at a time in increasing order, so the overlap works within a run.
+      // A run ends where the dictionary wraps on either side or the window fills.
       uint32_t& windowPos = FDecoder.WindowPos();
       uint32_t run = std::min(length, TDecoder::kWindowSize - windowPos);
       run = std::min(run, FMask + 1 - std::max(from, FPos));
-      uint8_t* window = FDecoder.Window() + windowPos;
-      for (uint32_t i = 0; i < run; ++i) {
-        const uint8_t b = FDict[from + i];
-        FDict[FPos + i] = b;
-        window[i] = b;
-      }
+      CopyInDictionary(from, distance, run);
+      std::memcpy(FDecoder.Window() + windowPos, FDict + FPos, run);
       windowPos += run;
       FDecoder.OutputCount += run;
       FCount += run;
@@ -125,6 +120,22 @@ class TSlidingOutput {
   uint32_t Count() const { return FCount; }
 
  private:
+  // One run of a copy, wrapping on neither side. A source closer than the run's length
+  // lies just behind the destination (a wrapped source would leave no room for the run),
+  // and the bytes repeat with the period `distance`: each piece copies what is already
+  // there, doubling in size.
+  void CopyInDictionary(uint32_t from, uint32_t distance, uint32_t run) {
+    if (distance >= run) {
+      std::memmove(FDict + FPos, FDict + from, run);
+      return;
+    }
+    for (uint32_t done = 0; done < run;) {
+      const uint32_t piece = std::min(FPos + done - from, run - done);
+      std::memcpy(FDict + FPos + done, FDict + from, piece);
+      done += piece;
+    }
+  }
+
   TDecoder& FDecoder;
   uint8_t* FDict;
   uint32_t FMask;
