@@ -123,6 +123,7 @@ void TFormMain::FocusWindowChanged(QWindow* window) {
 void TFormMain::FormActivate(QObject*) {
   // The reader lets window messages through while it extracts; a second extraction must
   // not start inside the first, so the activation waits until the running one is done.
+  if (Terminated) return;
   if (Extracting()) {
     FActivatePending = true;
     return;

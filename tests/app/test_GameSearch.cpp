@@ -23,14 +23,6 @@ void Type(TGameSearch& search, const Step& step, const std::vector<std::string>&
 
 }  // namespace
 
-TEST(GameSearch, TypingAndDeletingWalksTheCounters) {
-  TGameSearch search;
-  for (const Step& step :
-       {Step{"d", 0, 1, 1}, Step{"du", 1, 2, 2}, Step{"duk", 2, 3, 3}, Step{"dukx", -1, 3, 3},
-        Step{"duk", 2, 3, 3}, Step{"du", 1, 2, 2}, Step{"d", 0, 1, 1}, Step{"", -1, 1, 1}})
-    Type(search, step, kGames);
-}
-
 TEST(GameSearch, AGrownTextOnlyTakesALongerMatch) {
   TGameSearch search;
   Type(search, {"D", 0, 1, 1}, kGames);
