@@ -43,10 +43,17 @@ bool TCatalogue::ExtractMember(const std::string& name, TStringList& target) {
     ok = false;
   }
   if (ExtractStream->Count() != 1) return false;
-  ScratchStream->LoadFrom(*ExtractStream);
-  ScratchStream->SetPosition(0);
-  target.Clear();
-  target.LoadFromStream(*ScratchStream);
+  // A member too large for memory fails like a damaged one instead of ending the program.
+  try {
+    ScratchStream->LoadFrom(*ExtractStream);
+    ScratchStream->SetPosition(0);
+    TStringList lines;
+    lines.LoadFromStream(*ScratchStream);
+    target.Clear();
+    target.Assign(lines);
+  } catch (const std::exception&) {
+    return false;
+  }
   return ok;
 }
 
