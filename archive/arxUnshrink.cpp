@@ -34,12 +34,18 @@ constexpr int kFree = -1;
 constexpr int kStackSize = 8192;
 constexpr int kMaxCodeSize = 13;
 
+struct TShrinkEntry {
+  int16_t Prefix;  // kFree for a free code; a byte code is its own prefix
+  uint8_t Suffix;
+};
+
 struct TShrinkTables {
-  int32_t Prefix[kCodes];  // kFree for a free code
-  uint8_t Suffix[kCodes];
-  uint16_t FreeList[kCodes];  // the free codes in the order they will be taken
+  TShrinkEntry Entry[kCodes];
+  // How many codes in use have this code as their prefix.
+  uint16_t Children[kCodes];
+  // The free codes, in the order they will be taken: [FNextFree, FFreeEnd).
+  uint16_t FreeList[kCodes];
   uint8_t Stack[kStackSize];  // filled from the end, so a string lies in order
-  bool HasChild[kCodes];
 };
 
 class TUnshrinker {
@@ -65,7 +71,8 @@ class TUnshrinker {
   TBitReader FBits;
   TShrinkTables& T;
   int FCodeSize = 9;
-  int FNextFree = kFirstFree;  // index into FreeList; kCodes when none is left
+  int FNextFree = 0;
+  int FFreeEnd = 0;
   int FOld = 0;
   uint8_t FLast = 0;           // first byte of the previous code's string
   int FStackTop = kStackSize;  // the first byte in use
@@ -74,11 +81,13 @@ class TUnshrinker {
 
 void TUnshrinker::Reset() {
   for (int code = 0; code < kCodes; ++code) {
-    T.Prefix[code] = code < kControl ? code : kFree;  // a byte code is its own root
-    T.Suffix[code] = code < kControl ? static_cast<uint8_t>(code) : 0;
-    T.FreeList[code] = static_cast<uint16_t>(code);
-    T.HasChild[code] = false;
+    const bool byte = code < kControl;
+    T.Entry[code] = {static_cast<int16_t>(byte ? code : kFree),
+                     static_cast<uint8_t>(byte ? code : 0)};
+    T.Children[code] = 0;
   }
+  for (int code = kFirstFree; code < kCodes; ++code)
+    T.FreeList[FFreeEnd++] = static_cast<uint16_t>(code);
 }
 
 void TUnshrinker::Run() {
@@ -116,20 +125,20 @@ void TUnshrinker::Control() {
   }
 }
 
-// A code is a leaf when no code's prefix link points at it. Codes that are free already
-// stay free, also when the entry defined right after a clear took one as its prefix.
+// The leaves are chosen first and freed afterwards, so a code whose last child goes in
+// this clear stays. A code that is free already stays in the list even when it has
+// children: the entry defined right after a clear takes the freed previous code as its
+// prefix.
 void TUnshrinker::PartialClear() {
-  for (int code = kFirstFree; code < kCodes; ++code) T.HasChild[code] = false;
-  for (int code = kFirstFree; code < kCodes; ++code) {
-    const int32_t prefix = T.Prefix[code];
-    if (prefix >= kFirstFree) T.HasChild[prefix] = true;
-  }
-  FNextFree = kCodes;
-  for (int code = kCodes - 1; code >= kFirstFree; --code) {
-    if (T.HasChild[code] && T.Prefix[code] != kFree) continue;
-    T.Prefix[code] = kFree;
-    T.Suffix[code] = 0;
-    T.FreeList[--FNextFree] = static_cast<uint16_t>(code);
+  FNextFree = FFreeEnd = 0;
+  for (int code = kFirstFree; code < kCodes; ++code)
+    if (T.Entry[code].Prefix == kFree || T.Children[code] == 0)
+      T.FreeList[FFreeEnd++] = static_cast<uint16_t>(code);
+  for (int i = 0; i < FFreeEnd; ++i) {
+    TShrinkEntry& entry = T.Entry[T.FreeList[i]];
+    if (entry.Prefix == kFree) continue;
+    --T.Children[entry.Prefix];
+    entry = {kFree, 0};
   }
 }
 
@@ -151,20 +160,20 @@ void TUnshrinker::PutStack() {
 void TUnshrinker::Decode(int code) {
   if (code >= kCodes) RaiseDecodeError(FDecoder, E_BADBLOCK);
   int current = code;
-  if (current > kControl && T.Prefix[current] == kFree) {
+  if (current > kControl && T.Entry[current].Prefix == kFree) {
     Push(FLast);
     current = FOld;
   }
   while (current > kControl) {
-    const int32_t prefix = T.Prefix[current];
-    if (prefix == kFree) RaiseDecodeError(FDecoder, E_BADBLOCK);
-    Push(T.Suffix[current]);
-    current = prefix;
+    const TShrinkEntry entry = T.Entry[current];
+    if (entry.Prefix == kFree) RaiseDecodeError(FDecoder, E_BADBLOCK);
+    Push(entry.Suffix);
+    current = entry.Prefix;
   }
   // Only a byte code ends a chain: 256 is never stored as a prefix, but the first test
   // keeps the table index honest whatever the data.
   if (current == kControl) RaiseDecodeError(FDecoder, E_BADBLOCK);
-  const uint8_t first = T.Suffix[current];
+  const uint8_t first = T.Entry[current].Suffix;
   Put(first);
   PutStack();
   AddCode(first);
@@ -172,10 +181,10 @@ void TUnshrinker::Decode(int code) {
 }
 
 void TUnshrinker::AddCode(uint8_t first) {
-  if (FNextFree >= kCodes) return;
+  if (FNextFree == FFreeEnd) return;
   const int code = T.FreeList[FNextFree++];
-  T.Prefix[code] = FOld;
-  T.Suffix[code] = first;
+  T.Entry[code] = {static_cast<int16_t>(FOld), first};
+  ++T.Children[FOld];
 }
 
 }  // namespace
