@@ -256,9 +256,7 @@ TArcType TZipCommon::Classify(TArchiveFile& file, const std::vector<uint8_t>& he
     type = atAce;
   }
   if (!IsArchiveType(type)) {
-    if (ace) {
-      type = atAce;
-    } else if (IsUueStart(head)) {
+    if (IsUueStart(head)) {
       type = atUue;
     } else if (file.Size() > 512) {
       const bool second = head.size() > 156 && head[156] == 'V';
@@ -284,8 +282,7 @@ uint32_t TZipCommon::FindCentralDir(TArchiveFile& file) {
   if (size < wanted) tail = FZipCmntBufSize == 0 ? 23 : size > 32768 ? 32768 : size - 1;
   if (size <= tail) return 0;
 
-  std::vector<uint8_t> buffer{};
-  buffer.resize(size_t(tail));
+  std::vector<uint8_t> buffer(static_cast<size_t>(tail));
   file.Seek(size - tail);
   const uint32_t got = file.Read(buffer.data(), uint32_t(tail));
   if (got < TZipEndRecord::kSize + 1) return 0;
@@ -467,21 +464,21 @@ void TZipCommon::RaiseError(const std::string& fileName, int code) {
 
 void TZipCommon::ProgressStep(uint32_t count, uint32_t memberDone, uint32_t memberSize) {
   FRemaining -= count;
-  const int64_t total = FCurrentHeader.Method == 0 ? FPackedSum : FUnpackedSum;
-  const uint8_t byFile = Pct(memberDone, memberSize);
-  const uint8_t byArchive = Pct(total - FRemaining, total);
-  TTimerPause pause(FTimer);
-  MessageHook::ProcessMessages();
-  if (OnProgress) OnProgress(this, byFile, byArchive);
+  Progress(Pct(memberDone, memberSize));
 }
 
 void TZipCommon::SkipStep(uint32_t memberSize) {
   FRemaining -= memberSize;
+  Progress(100);
+}
+
+void TZipCommon::Progress(uint8_t byFile) {
+  // Stored members are counted in packed bytes, as their copy reads them.
   const int64_t total = FCurrentHeader.Method == 0 ? FPackedSum : FUnpackedSum;
   const uint8_t byArchive = Pct(total - FRemaining, total);
   TTimerPause pause(FTimer);
   MessageHook::ProcessMessages();
-  if (OnProgress) OnProgress(this, 100, byArchive);
+  if (OnProgress) OnProgress(this, byFile, byArchive);
 }
 
 const std::string& TZipCommon::EventName() const {

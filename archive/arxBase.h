@@ -245,6 +245,8 @@ class TZipCommon : public TDecodeHost {
   std::string TranslateName(std::string raw, uint16_t flags) const;
   // A member that has passed through every other step: one progress step as complete.
   void SkipStep(uint32_t memberSize);
+  // Messages first, then OnProgress with the archive's share done.
+  void Progress(uint8_t byFile);
   // The name that events get for the current member.
   const std::string& EventName() const;
   bool IsZipFamily() const;
