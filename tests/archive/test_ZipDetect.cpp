@@ -62,6 +62,23 @@ TEST_F(TDetectFixture, CommentHidesTheEndRecordUntilTheBufferIsWidened) {
   EXPECT_EQ(Extract("codes.txt"), std::string(3000, 'x'));
 }
 
+TEST_F(TDetectFixture, CorruptHeaderHandlerDecidesWhetherToWalk) {
+  const std::string path =
+      MakeZip(dir, "c.zip", {"-0", "-z"}, {"games.txt"}, std::string("comment"));
+  std::vector<int> flags;
+  bool cancel = true;
+  zip.OnCorruptZipHeader = [&](TZipCommon*, uint8_t headFlag, bool& Cancel) {
+    EXPECT_TRUE(Cancel);
+    flags.push_back(headFlag);
+    Cancel = cancel;
+  };
+  zip.SetArchiveFile(path);
+  EXPECT_EQ(Extract("games.txt"), "");
+  cancel = false;
+  EXPECT_EQ(Extract("games.txt"), "Doom\r\nQuake\r\n");
+  EXPECT_EQ(flags, (std::vector<int>{hsLocal, hsLocal}));
+}
+
 TEST_F(TDetectFixture, CommentBufferSizeIsClamped) {
   zip.SetZipCmntBufSize(1);
   EXPECT_EQ(zip.ZipCmntBufSize(), 2000);
