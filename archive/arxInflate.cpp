@@ -85,10 +85,20 @@ uint64_t Mask(uint32_t n) {
   return (uint64_t(1) << n) - 1;
 }
 
-uint32_t ReverseBits(uint32_t code, uint32_t len) {
-  uint32_t r = 0;
-  for (uint32_t i = 0; i < len; ++i, code >>= 1) r = (r << 1) | (code & 1);
+constexpr std::array<uint8_t, 256> MakeByteReversal() {
+  std::array<uint8_t, 256> r{};
+  for (uint32_t b = 0; b < 256; ++b)
+    for (uint32_t i = 0; i < 8; ++i) r[b] |= uint8_t(((b >> i) & 1) << (7 - i));
   return r;
+}
+
+constexpr std::array<uint8_t, 256> kByteReversal = MakeByteReversal();
+
+// The low `len` bits of `code` in reverse order (len 1..15).
+uint32_t ReverseBits(uint32_t code, uint32_t len) {
+  const uint32_t r16 =
+      uint32_t(kByteReversal[code & 0xFF]) << 8 | kByteReversal[(code >> 8) & 0xFF];
+  return r16 >> (16 - len);
 }
 
 uint64_t LoadLE64(const uint8_t* p) {
@@ -596,19 +606,22 @@ TCodeSet BuildHuft(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
 
   std::vector<uint16_t> subStart(rootSize);
   size_t total = rootSize;
-  for (uint32_t p = 0; p < rootSize; ++p)
-    if (subBits[p] != 0) {
-      subStart[p] = uint16_t(total);
-      total += size_t(1) << subBits[p];
-    }
+  const bool hasSubTables = maxLen > root;
+  if (hasSubTables)
+    for (uint32_t p = 0; p < rootSize; ++p)
+      if (subBits[p] != 0) {
+        subStart[p] = uint16_t(total);
+        total += size_t(1) << subBits[p];
+      }
   table.Entries.assign(total, THuft{kHuftInvalid, uint8_t(root), 0});
   table.RootBits = root;
-  for (uint32_t p = 0; p < rootSize; ++p) {
-    if (subBits[p] == 0) continue;
-    table.Entries[p] = {uint8_t(kHuftLiteral + subBits[p]), uint8_t(root), subStart[p]};
-    std::fill_n(table.Entries.begin() + subStart[p], size_t(1) << subBits[p],
-                THuft{kHuftInvalid, subBits[p], 0});
-  }
+  if (hasSubTables)
+    for (uint32_t p = 0; p < rootSize; ++p) {
+      if (subBits[p] == 0) continue;
+      table.Entries[p] = {uint8_t(kHuftLiteral + subBits[p]), uint8_t(root), subStart[p]};
+      std::fill_n(table.Entries.begin() + subStart[p], size_t(1) << subBits[p],
+                  THuft{kHuftInvalid, subBits[p], 0});
+    }
 
   for (uint32_t s = 0; s < n; ++s) {
     const uint32_t len = lengths[s];

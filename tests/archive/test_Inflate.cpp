@@ -303,6 +303,13 @@ std::vector<TBad> BadStreams() {
   }
   {
     TBitWriter w;
+    // Every code longer than the first-level lookup: the table's first level must grow.
+    DynamicHeader(w, true, 257, 1, kPlainLengthCode, AsIs(std::vector<uint8_t>(258, 15)));
+    w.Put(0, 24);
+    add("only codes longer than the lookup", w, E_INCOMPLETECODES, "");
+  }
+  {
+    TBitWriter w;
     const auto lit = Lengths(257, {{'a', 1}, {256, 1}});
     DynamicHeader(w, true, 257, 3, kPlainLengthCode, AsIs(Concat(lit, {1, 1, 1})));
     w.Put(0, 24);
