@@ -1,6 +1,7 @@
 #include "arxUnZIP.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <numeric>
 
 #include "Err_Msgs.h"
 
@@ -10,6 +11,34 @@ namespace {
 bool IsZip64Member(const TUnBaseHeader& entry, const TZipLocalHeader& local) {
   return entry.PackedSize == 0xFFFFFFFFu || entry.UnpackedSize == 0xFFFFFFFFu ||
          local.PackedSize == 0xFFFFFFFFu || local.UnpackedSize == 0xFFFFFFFFu;
+}
+
+// Where a member's local header and data lie in the archive.
+struct TSpan {
+  uint64_t Start = 0;
+  uint64_t End = 0;
+};
+
+// Members whose bytes lie inside an earlier member's: decoding the same bytes again and
+// again would multiply a small archive's output without limit. The member that starts
+// first keeps them.
+std::vector<bool> Overlapping(const std::vector<TSpan>& spans) {
+  std::vector<size_t> order(spans.size());
+  std::iota(order.begin(), order.end(), size_t(0));
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return spans[a].Start < spans[b].Start; });
+  std::vector<bool> overlapping(spans.size());
+  uint64_t reach = 0;
+  bool first = true;
+  for (size_t i : order) {
+    if (!first && spans[i].Start < reach) {
+      overlapping[i] = true;
+      continue;
+    }
+    reach = spans[i].End;
+    first = false;
+  }
+  return overlapping;
 }
 
 }  // namespace
@@ -60,38 +89,41 @@ int TUnZip::ReadCentralDirectory() {
   uint64_t pos = FEndRecord.CentralOffset;
   if (!FArchive.ReadAt(pos, buffer, sizeof buffer)) return 0;
   const uint8_t set = (TZipCentralHeader::Parse(buffer).Flags & 0x40) ? 1 : 0;
-  // Two entries that share a local header would decode the same data twice over: a way
-  // to multiply a small archive's output without limit.
-  std::unordered_set<uint32_t> localOffsets;
+  std::vector<TUnBaseHeader> found;
+  std::vector<TSpan> spans;
   for (;;) {
     const TZipCentralHeader& central = FCentral[set] = TZipCentralHeader::Parse(buffer);
     if (central.Signature != kCentralHeaderSig || FCancel) break;
     FStoredName = TranslateName(ReadName(central.NameLength), central.Flags);
-    if (!FStoredName.empty() && Selected(FStoredName) &&
-        localOffsets.insert(central.LocalOffset).second) {
-      TUnBaseHeader entry{central.ExternalAttr,
-                          uint16_t(central.DiskNumberStart + 1),
-                          set,
-                          central.LocalOffset,
-                          central.Flags,
-                          central.Method,
-                          central.DosDateTime,
-                          central.Crc,
-                          central.PackedSize,
-                          central.UnpackedSize,
-                          FStoredName};
+    if (!FStoredName.empty() && Selected(FStoredName)) {
       uint8_t local[TZipLocalHeader::kSize];
       const uint32_t wanted = set == 0 ? TZipLocalHeader::kSize : 4;
       if (FArchive.ReadAt(central.LocalOffset, local, wanted) &&
           TZipLocalHeader::Parse(local).Signature == kLocalHeaderSig) {
         if (set == 0) FLocal[0] = TZipLocalHeader::Parse(local);
-        AddMember(entry, int32_t(central.DosDateTime));
+        // A lower bound of the member's extent, so that damage to one size or one
+        // extra field does not cost the following members.
+        uint32_t packed = central.PackedSize;
+        if (set == 0 && FLocal[0].PackedSize != 0) packed = std::min(packed, FLocal[0].PackedSize);
+        if (packed == 0xFFFFFFFFu) packed = 0;
+        const uint64_t start = central.LocalOffset;
+        spans.push_back({start, start + TZipLocalHeader::kSize + central.NameLength + packed});
+        found.push_back({central.ExternalAttr, uint16_t(central.DiskNumberStart + 1), set,
+                         central.LocalOffset, central.Flags, central.Method, central.DosDateTime,
+                         central.Crc, central.PackedSize, central.UnpackedSize, FStoredName});
       }
     }
     if (FCancel) break;
     pos += uint64_t(TZipCentralHeader::kSize) + central.NameLength + central.ExtraLength +
            central.CommentLength;
     if (!FArchive.ReadAt(pos, buffer, sizeof buffer)) break;
+  }
+  const std::vector<bool> overlapping = Overlapping(spans);
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (overlapping[i])
+      ReportError(found[i].StoredName, "", E_BADBLOCK);
+    else
+      AddMember(found[i], int32_t(found[i].DosDateTime));
   }
   return int(FMembers.size());
 }

@@ -160,3 +160,24 @@ TEST_F(TDamageFixture, LocalHeaderWithoutAName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TDamageFixture, MembersInsideAnotherMembersDataAreDropped) {
+  // A stored zip inside a zip: its local header lies in the outer member's data, and the
+  // second directory entry is pointed at it, as overlapping "zip bombs" do.
+  WriteFile(dir / "inner.txt", "inner");
+  MakeZip(dir, "inner.zip", {"-0"}, {"inner.txt"});
+  const std::string path = MakeZip(dir, "outer.zip", {"-0"}, {"inner.zip", "games.txt"});
+  const std::string bytes = ReadFile(path);
+  const int64_t inner = FindSignature(bytes, 0x04034B50, 4);
+  const int64_t first = Read32(bytes, bytes.size() - 22 + 16);  // the outer directory
+  const int64_t second = FindSignature(bytes, 0x02014B50, size_t(first) + 4);
+  Patch32(path, second + 42, uint32_t(inner));
+  RunAll(path);
+  ASSERT_EQ(stream.Count(), 1);
+  EXPECT_EQ(stream.Entries(0).Name, "inner.zip");
+  EXPECT_EQ(errors, std::vector<int>{E_BADBLOCK});
+}
+
+}  // namespace
