@@ -440,12 +440,8 @@ bool TZipCommon::IsZipFamily() const {
 }
 
 void TZipCommon::DecryptBuffer(uint8_t* buffer, uint32_t length) {
-  if (IsZipFamily()) {
-    FKeys.DecryptBuffer(buffer, length);
-  } else if ((FArcType == atArj || FArcType == atArjExe) && !FCurrentPassword.empty()) {
-    for (uint32_t i = 0; i < length; ++i)
-      buffer[i] ^= uint8_t(FCurrentPassword[FArjKeyIndex++ % FCurrentPassword.size()]);
-  }
+  // Only the zip family carries the traditional cipher; nothing else is decrypted here.
+  if (IsZipFamily()) FKeys.DecryptBuffer(buffer, length);
 }
 
 // ---------------------------------------------------------- errors and progress

@@ -297,7 +297,6 @@ class TZipCommon : public TDecodeHost {
   uint32_t FCrc32 = 0xFFFFFFFFu;
   uint32_t FCrc16 = 0;
   TZipKeys FKeys;
-  size_t FArjKeyIndex = 0;
   std::unique_ptr<TDecoder> FDecoder;
 
  private:
