@@ -81,7 +81,7 @@ inline void PutBytes(TDecoder& decoder, const uint8_t* bytes, uint32_t n) {
 }
 
 // The output of reduce and implode: every byte goes to the member's output window and to
-// a circular dictionary of Size bytes (a power of two), which matches copy from. The
+// a circular dictionary of `size` bytes (a power of two), which matches copy from. The
 // dictionary starts as zeros, so a match that reaches back before the first byte
 // copies zeros, as the old encoders assumed.
 class TSlidingOutput {
@@ -96,9 +96,12 @@ class TSlidingOutput {
     ++FCount;
     FDecoder.PutByte(b);
   }
-  // Copies length bytes starting distance bytes back (1 = the byte just written); an
-  // overlapping copy repeats what it has just written.
+  // Copies length bytes starting distance bytes back (1 = the byte just written, at
+  // most the dictionary's size); an overlapping copy repeats what it has just written.
   void Copy(uint32_t distance, uint32_t length) {
+    // The formats' distances are in range by construction; a distance of 0 would make
+    // the overlapping copy below stand still.
+    if (distance == 0 || distance > FMask + 1) return;
     uint32_t from = (FPos - distance) & FMask;
     while (length > 0) {
       // A run ends where the dictionary wraps on either side or the window fills.

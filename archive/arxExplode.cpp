@@ -44,7 +44,6 @@ class TShannonFanoTree {
     FRoot = 2 * symbols - 1;
     std::fill(&FChild[0][0], &FChild[0][0] + 2 * kMaxNodes, static_cast<int16_t>(kEmpty));
   }
-  int Symbols() const { return FSymbols; }
   // False when the codes are ambiguous (25293 has been reported); raises 25293 when a
   // code lands on a place that another code holds already.
   bool Insert(TDecoder& decoder, int symbol, uint32_t code, int length, int& nextFree);

@@ -17,10 +17,10 @@
 //
 // Control code 256 is followed by one code of the current width: 1 widens codes by one
 // bit (13 at most), 2 is a partial clear: every string code that is no prefix of another
-// is freed, and new codes are taken from the free codes in increasing order. The
-// encoder's table keeps the prefix links of the codes that survive, so they may point at
-// freed codes that are later given new strings; the decoder follows the links as they
-// are at the time of use.
+// is freed, and new codes are taken from the free codes in increasing order. The entry
+// defined right after a clear takes the previous code as its prefix even when the clear
+// has just freed it, and that code may later get a new string: the encoder does the
+// same, so the decoder follows the links as they are at the time of use.
 //
 // Damaged data can link codes into a cycle; the decoding stack (8192 bytes, more than
 // the longest string a sound table can hold) bounds every walk.
@@ -170,8 +170,8 @@ void TUnshrinker::Decode(int code) {
     Push(entry.Suffix);
     current = entry.Prefix;
   }
-  // Only a byte code ends a chain: 256 is never stored as a prefix, but the first test
-  // keeps the table index honest whatever the data.
+  // A chain ends at a byte code; 256 is never stored as a prefix, and is refused here
+  // whatever the data.
   if (current == kControl) RaiseDecodeError(FDecoder, E_BADBLOCK);
   const uint8_t first = T.Entry[current].Suffix;
   Put(first);
