@@ -167,10 +167,4 @@ inline std::optional<std::vector<TMember>> SharedMembers(const std::string& name
   return Members(*file);
 }
 
-inline const TMember* Find(const std::vector<TMember>& members, const std::string& name) {
-  for (const auto& m : members)
-    if (m.Name == name) return &m;
-  return nullptr;
-}
-
 }  // namespace legacy
