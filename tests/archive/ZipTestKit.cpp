@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "arxCrypt.h"
+
 namespace fs = std::filesystem;
 
 namespace ziptest {
@@ -97,6 +99,51 @@ std::string MakeZip(const TTempDir& dir, const std::string& archive,
   const TRunResult r = RunTool(argv, input, dir.Path());
   EXPECT_EQ(r.ExitCode, 0) << "zip failed: " << r.Err;
   return archive.front() == '/' ? archive : dir / archive;
+}
+
+namespace {
+
+uint16_t Read16(const std::string& bytes, size_t offset) {
+  return uint16_t(uint8_t(bytes.at(offset)) | uint8_t(bytes.at(offset + 1)) << 8);
+}
+
+// True when one of the passwords passes the check byte of an encrypted member, walking
+// the local headers from the start.
+bool AnyOpens(const std::string& bytes, const std::vector<std::string>& passwords) {
+  for (size_t pos = 0; pos + 30 <= bytes.size() && Read32(bytes, pos) == 0x04034B50;) {
+    const uint16_t flags = Read16(bytes, pos + 6);
+    const size_t data = pos + 30 + Read16(bytes, pos + 26) + Read16(bytes, pos + 28);
+    if ((flags & 1) && data + 12 <= bytes.size()) {
+      uint8_t header[TZipKeys::kHeaderSize];
+      for (size_t i = 0; i < sizeof header; ++i) header[i] = uint8_t(bytes[data + i]);
+      const uint8_t check = (flags & 8) ? uint8_t(bytes[pos + 11]) : uint8_t(bytes[pos + 17]);
+      for (const std::string& password : passwords) {
+        TZipKeys keys;
+        if (keys.TryPassword(password, header, check)) return true;
+      }
+    }
+    const uint32_t packed = Read32(bytes, pos + 18);
+    if ((flags & 8) && packed == 0) break;  // the size is only behind the data
+    pos = data + packed;
+    // A data descriptor follows, with or without its signature.
+    if (flags & 8) pos += pos + 4 <= bytes.size() && Read32(bytes, pos) == 0x08074B50 ? 16 : 12;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string MakeEncryptedZip(const TTempDir& dir, const std::string& archive,
+                             const std::string& password, const std::vector<std::string>& args,
+                             const std::vector<std::string>& inputs,
+                             const std::vector<std::string>& wrongPasswords) {
+  std::vector<std::string> all{"-P", password};
+  all.insert(all.end(), args.begin(), args.end());
+  for (int attempt = 0;; ++attempt) {
+    fs::remove(archive.front() == '/' ? archive : dir / archive);
+    const std::string path = MakeZip(dir, archive, all, inputs);
+    if (!AnyOpens(ReadFile(path), wrongPasswords) || attempt == 50) return path;
+  }
 }
 
 std::string MakePyZip(const TTempDir& dir, const std::string& archive, const std::string& script) {

@@ -46,6 +46,13 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string MakeZip(const TTempDir& dir, const std::string& archive,
                     const std::vector<std::string>& args, const std::vector<std::string>& inputs,
                     const std::string& input = "");
+// MakeZip with "-P password": the encryption header is random, and one wrong password in
+// 256 passes its one-byte check, so the archive is made again until none of
+// `wrongPasswords` would open a member.
+std::string MakeEncryptedZip(const TTempDir& dir, const std::string& archive,
+                             const std::string& password, const std::vector<std::string>& args,
+                             const std::vector<std::string>& inputs,
+                             const std::vector<std::string>& wrongPasswords);
 // Runs a Python script with the archive's full path as sys.argv[1] (zipfile is imported
 // as `zipfile`) and returns that path.
 std::string MakePyZip(const TTempDir& dir, const std::string& archive, const std::string& script);

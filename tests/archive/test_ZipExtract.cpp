@@ -173,7 +173,8 @@ TEST_F(TExtractFixture, DataDescriptorsTakeTheDirectorysSizesAndCrc) {
 }
 
 TEST_F(TExtractFixture, PasswordsInListOrder) {
-  const std::string path = MakeZip(dir, "p.zip", {"-P", "secret"}, {"games.txt", "codes.txt"});
+  const std::string path =
+      MakeEncryptedZip(dir, "p.zip", "secret", {}, {"games.txt", "codes.txt"}, {"wrong"});
   zip.Passwords().Add("wrong");
   zip.Passwords().Add("secret");
   TrackEnds();
@@ -206,7 +207,7 @@ TEST_F(TExtractFixture, UnencryptedMembersSurviveAFailedPassword) {
 }
 
 TEST_F(TExtractFixture, GetPasswordHandlerIsAskedUpToTheAttempts) {
-  const std::string path = MakeZip(dir, "p.zip", {"-P", "secret"}, {"games.txt"});
+  const std::string path = MakeEncryptedZip(dir, "p.zip", "secret", {}, {"games.txt"}, {"bad"});
   std::vector<std::string> answers = {"bad", "secret"};
   int asked = 0;
   zip.OnGetPassword = [&](TZipCommon*, const std::string& name, std::string& password,

@@ -114,8 +114,8 @@ TEST_F(TToolFixture, ListAgreesWithZipInfo) {
 
 TEST_F(TToolFixture, CatWritesTheSelectedMembersInArchiveOrder) {
   WriteFile(dir / "more/games.txt", "second\r\n");
-  const std::string archive =
-      MakeZip(dir, "a.zip", {"-P", "secret"}, {"games.txt", "sub/codes.txt", "more/games.txt"});
+  const std::string archive = MakeEncryptedZip(
+      dir, "a.zip", "secret", {}, {"games.txt", "sub/codes.txt", "more/games.txt"}, {"wrong"});
   TRunResult r = Tool({"cat", archive, "-p", "wrong", "-p", "secret", "games.txt"});
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_EQ(r.Out, kGames + "second\r\n");
@@ -127,7 +127,8 @@ TEST_F(TToolFixture, CatWritesTheSelectedMembersInArchiveOrder) {
 }
 
 TEST_F(TToolFixture, CatFailuresNameTheMember) {
-  const std::string archive = MakeZip(dir, "p.zip", {"-P", "secret"}, {"games.txt"});
+  const std::string archive =
+      MakeEncryptedZip(dir, "p.zip", "secret", {}, {"games.txt"}, {"wrong"});
   MakeZip(dir, "p.zip", {}, {"sub/codes.txt"});
   TRunResult r = Tool({"cat", archive, "-p", "wrong", "*.*"});
   EXPECT_EQ(r.ExitCode, 1);
