@@ -1,5 +1,6 @@
 #include "ExtractCommand.h"
 
+#include <cstdint>
 #include <ostream>
 
 #include "Err_Msgs.h"
@@ -18,26 +19,13 @@ constexpr const char* kUsage =
 
 int ExtractCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   TCommandLine line;
-  std::string error;
-  if (!ParseCommandLine(args, "pd", line, error)) {
-    err << "trickfolio-cat extract: " << error << "\n" << kUsage;
-    return 2;
-  }
-  if (line.Help) {
-    out << kUsage;
-    return 0;
-  }
-  if (line.Positional.empty()) {
-    err << kUsage;
-    return 2;
-  }
+  if (const int code = ParseCommand("extract", args, "pd", kUsage, 1, SIZE_MAX, line, out, err);
+      code >= 0)
+    return code;
   const std::string& archive = line.Positional[0];
   TUnZip reader;
   TMemberReport report(reader);
-  reader.SetArchiveFile(archive);
-  for (const std::string& password : line.All('p')) reader.Passwords().Add(password);
-  for (size_t i = 1; i < line.Positional.size(); ++i)
-    reader.FileSpec().Add(ToReaderName(line.Positional[i]));
+  LoadSelection(reader, line);
   if (reader.FileSpec().Count() == 0) reader.FileSpec().Add("*.*");
   // The reader's own default would be the archive's folder; a command works where it runs.
   reader.SetExtractDir(line.Last('d', ToNativePath(CurrentDirectory())));

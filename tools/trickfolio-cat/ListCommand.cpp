@@ -25,19 +25,8 @@ std::string Line(const TUnBaseHeader& member) {
 
 int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   TCommandLine line;
-  std::string error;
-  if (!ParseCommandLine(args, "p", line, error)) {
-    err << "trickfolio-cat list: " << error << "\n" << kUsage;
-    return 2;
-  }
-  if (line.Help) {
-    out << kUsage;
-    return 0;
-  }
-  if (line.Positional.size() != 1) {
-    err << kUsage;
-    return 2;
-  }
+  if (const int code = ParseCommand("list", args, "p", kUsage, 1, 1, line, out, err); code >= 0)
+    return code;
   const std::string& archive = line.Positional[0];
   TUnZip reader;
   reader.SetArchiveFile(archive);

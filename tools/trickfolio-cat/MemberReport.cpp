@@ -32,6 +32,13 @@ int TMemberReport::Finish(int written, std::ostream& err) const {
   return FFailures.empty() ? 0 : 1;
 }
 
+void LoadSelection(TUnZip& reader, const TCommandLine& line) {
+  reader.SetArchiveFile(line.Positional[0]);
+  for (const std::string& password : line.All('p')) reader.Passwords().Add(password);
+  for (size_t i = 1; i < line.Positional.size(); ++i)
+    reader.FileSpec().Add(ToReaderName(line.Positional[i]));
+}
+
 int RunFailed(const std::string& command, const std::string& archive, const std::string& message,
               std::ostream& err) {
   err << "trickfolio-cat " << command << ": " << archive << ": " << message << "\n";

@@ -22,6 +22,12 @@ class TMemberReport {
   std::vector<std::pair<std::string, std::string>> FFailures;
 };
 
+struct TCommandLine;
+
+// The reader on the archive (the first positional word) with the passwords (-p) in their
+// order and the member names (the other positional words) as FileSpec.
+void LoadSelection(TUnZip& reader, const TCommandLine& line);
+
 // The message of a run-level error on `err`; returns its exit code (2).
 int RunFailed(const std::string& command, const std::string& archive, const std::string& message,
               std::ostream& err);

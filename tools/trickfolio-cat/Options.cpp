@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include <algorithm>
+#include <ostream>
 
 #include "Codepage.h"
 
@@ -44,6 +45,25 @@ bool ParseCommandLine(const std::vector<std::string>& args, std::string_view val
     }
   }
   return true;
+}
+
+int ParseCommand(const char* command, const std::vector<std::string>& args,
+                 std::string_view valueOptions, const char* usage, size_t minPositional,
+                 size_t maxPositional, TCommandLine& line, std::ostream& out, std::ostream& err) {
+  std::string error;
+  if (!ParseCommandLine(args, valueOptions, line, error)) {
+    err << "trickfolio-cat " << command << ": " << error << "\n" << usage;
+    return 2;
+  }
+  if (line.Help) {
+    out << usage;
+    return 0;
+  }
+  if (line.Positional.size() < minPositional || line.Positional.size() > maxPositional) {
+    err << usage;
+    return 2;
+  }
+  return -1;
 }
 
 std::string ToReaderName(const std::string& utf8) {

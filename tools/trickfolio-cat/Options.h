@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <map>
 #include <string>
 #include <string_view>
@@ -22,6 +23,13 @@ struct TCommandLine {
 // set, for an unknown option or one without its value.
 bool ParseCommandLine(const std::vector<std::string>& args, std::string_view valueOptions,
                       TCommandLine& line, std::string& error);
+
+// A command's words parsed for `valueOptions`: "--help" prints `usage` on `out`, a bad word
+// prints the error and `usage` on `err`, as does a count of positional words outside
+// minPositional..maxPositional. Returns the exit code to end with (0 or 2), or -1 to go on.
+int ParseCommand(const char* command, const std::vector<std::string>& args,
+                 std::string_view valueOptions, const char* usage, size_t minPositional,
+                 size_t maxPositional, TCommandLine& line, std::ostream& out, std::ostream& err);
 
 // Names on the command line are UTF-8 with "/" separators; the reader's names are
 // Windows-1251 with "\". And back, for what the tool prints.
