@@ -245,6 +245,8 @@ TArcType TZipCommon::Classify(TArchiveFile& file, const std::vector<uint8_t>& he
   bool pk0708 = false;
   TArcType type = SignatureType(head, skipped, pk0708);
   const bool ace = HasAt(head, 7, "**ACE**");
+  // This family's own reader starts past the program that carries it.
+  if (type == atArcExe) FStartOffset = 7717;
   if (type == atZip) {
     FStartOffset = FindCentralDir(file);
     if (pk0708) FHeaderStatus |= hsLocal;

@@ -138,6 +138,10 @@ TEST_F(TDetectFixture, OtherFamiliesBySignature) {
     zip.SetArchiveFile(dir / "f.bin");
     EXPECT_EQ(zip.ArcType(), type) << content;
   }
+  WriteFile(dir / "f.bin", "\xB7\x92" + pad);
+  zip.SetArchiveFile(dir / "f.bin");
+  EXPECT_EQ(zip.ArcType(), atArcExe);
+  EXPECT_EQ(zip.StartOffset(), 7717u);
   if (HaveTool("tar")) {
     RunTool({"tar", "cf", dir / "t.tar", "-C", dir.Path(), "games.txt"});
     zip.SetArchiveFile(dir / "t.tar");
