@@ -571,6 +571,9 @@ int TUnBase::ExtractToMemoryStream(TDecompMemoryStream* stream) {
   });
   FTarget = otMemory;
   FStream = stream;
+  // The previous run left the position at 0; writing there would overwrite members whose
+  // entries the stream still holds.
+  stream->SetPosition(stream->Size());
   return RunExtraction();
 }
 

@@ -111,6 +111,12 @@ TEST_F(TExtractFixture, StreamIsAppendedToAndLeftAtPositionZero) {
   EXPECT_EQ(stream.Entries(0).Offset, 8);
   EXPECT_EQ(stream.ToString(), "previous" + kGames);
   EXPECT_EQ(stream.Position(), 0);
+
+  // A second run without Reset appends too, although the first left the position at 0.
+  EXPECT_EQ(Run(path, {"games.txt"}), 1);
+  ASSERT_EQ(stream.Count(), 2);
+  EXPECT_EQ(stream.Entries(1).Offset, int64_t(8 + kGames.size()));
+  EXPECT_EQ(stream.ToString(), "previous" + kGames + kGames);
 }
 
 TEST_F(TExtractFixture, OemNamesAreTranslatedBeforeMatching) {
