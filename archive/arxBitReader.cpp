@@ -1,6 +1,8 @@
 #include "arxBitReader.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "Err_Msgs.h"
 
@@ -21,10 +23,15 @@ void TBitReader::Refill() {
     }
     const uint8_t* next = FDecoder.InputNext();
     const uint32_t take = std::min<uint32_t>(available, (64 - FBitCount) / 8);
-    for (uint32_t i = 0; i < take; ++i) {
-      FBits |= static_cast<uint64_t>(next[i]) << FBitCount;
-      FBitCount += 8;
+    uint64_t bytes = 0;
+    if (std::endian::native == std::endian::little && available >= 8) {
+      std::memcpy(&bytes, next, 8);
+      if (take < 8) bytes &= (uint64_t{1} << (8 * take)) - 1;
+    } else {
+      for (uint32_t i = 0; i < take; ++i) bytes |= static_cast<uint64_t>(next[i]) << (8 * i);
     }
+    FBits |= bytes << FBitCount;
+    FBitCount += 8 * take;
     FDecoder.SkipInput(take);
   }
 }

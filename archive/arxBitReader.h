@@ -108,8 +108,13 @@ class TSlidingOutput {
       uint32_t& windowPos = FDecoder.WindowPos();
       uint32_t run = std::min(length, TDecoder::kWindowSize - windowPos);
       run = std::min(run, FMask + 1 - std::max(from, FPos));
-      CopyInDictionary(from, distance, run);
-      std::memcpy(FDecoder.Window() + windowPos, FDict + FPos, run);
+      uint8_t* window = FDecoder.Window() + windowPos;
+      if (run <= kShortRun) {
+        for (uint32_t i = 0; i < run; ++i) window[i] = FDict[FPos + i] = FDict[from + i];
+      } else {
+        CopyInDictionary(from, distance, run);
+        std::memcpy(window, FDict + FPos, run);
+      }
       windowPos += run;
       FDecoder.OutputCount += run;
       FCount += run;
@@ -123,6 +128,9 @@ class TSlidingOutput {
   uint32_t Count() const { return FCount; }
 
  private:
+  // Most matches are a few bytes long, for which block moves cost more than they save.
+  static constexpr uint32_t kShortRun = 32;
+
   // One run of a copy, wrapping on neither side. A source closer than the run's length
   // lies just behind the destination (a wrapped source would leave no room for the run),
   // and the bytes repeat with the period `distance`: each piece copies what is already
