@@ -108,7 +108,9 @@ bool TDiskManager::Query(const std::string& path) {
 
 bool TArchiveFile::Open(const std::string& path) {
   Close();
-  const int handle = ::open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO under the archive's name must not stall the open; it is refused
+  // below like anything else that is not a regular file.
+  const int handle = ::open(ToNativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (handle < 0) return false;
   struct stat st;
   if (::fstat(handle, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -1,5 +1,6 @@
 // Classifying files and locating the zip directory, against archives made by real tools.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "Err_Msgs.h"
 #include "ZipTestKit.h"
@@ -162,6 +163,15 @@ TEST_F(TDetectFixture, MissingFileIsReportedThenRefusedAtRunTime) {
     EXPECT_EQ(e.Message(), "Invalid or unsupported archive type for this operation");
   }
   EXPECT_EQ(errors, (std::vector<int>{E_FOPEN, E_BADARCTYPE}));
+}
+
+TEST_F(TDetectFixture, FoldersAndPipesAreNotArchives) {
+  zip.SetArchiveFile(dir.Path());
+  EXPECT_EQ(zip.ArcType(), atFileOpenErr);
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  zip.SetArchiveFile(dir / "pipe");  // must not wait for a writer
+  EXPECT_EQ(zip.ArcType(), atFileOpenErr);
+  EXPECT_EQ(errors, (std::vector<int>{E_FOPEN, E_FOPEN}));
 }
 
 TEST_F(TDetectFixture, EmptyNameAndMissingStreamRaise) {
