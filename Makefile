@@ -59,7 +59,7 @@ sanitize-test: deps
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DTRICKFOLIO_CORE_ONLY=ON -DTRICKFOLIO_FUZZ=ON \
 	  -DTRICKFOLIO_BENCH=OFF >/dev/null
-	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_unzip
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_unzip fuzz_legacy
 
 # make fuzz-run FUZZ_SECONDS=1800: seeds from real zip tools, then libFuzzer on the reader.
 FUZZ_SECONDS ?= 600
