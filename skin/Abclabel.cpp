@@ -187,8 +187,8 @@ void TabcCustomMouseLabel::paintEvent(QPaintEvent*) {
   const QRect rect = TextRect();
   if (!Enabled()) {
     // The embossed look of disabled text: a highlight copy under a shadow copy.
-    DrawText(painter, rect.translated(1, 1), palette().color(QPalette::Light));
-    DrawText(painter, rect, palette().color(QPalette::Dark));
+    DrawText(painter, rect.translated(1, 1), SysColor(*this, clBtnHighlight));
+    DrawText(painter, rect, SysColor(*this, clBtnShadow));
     return;
   }
   if (!FPressed && !FHovering) {

@@ -77,39 +77,15 @@ TPicture TabcSplash::ChoosePicture() const {
 void TabcSplash::Show() {
   if (!FPicture.HasGraphic() && !FPictureVGA.HasGraphic()) throw Exception("Picture required");
   if (FSplash) return;
-  std::unique_ptr<QWidget> form =
-      TabcFormFactory::Instance().CreateForm(TabcsfSplash::staticMetaObject, nullptr);
-  auto* splash = qobject_cast<TabcsfSplash*>(form.get());
+  TabcsfSplash* splash = CreateSplashWindow();
   if (!splash) return;
-  // From here the window frees itself when closed; one still open goes with us.
-  FSplash = splash;
-  form.release();
-  splash->OnShow = [this](QObject*) {
-    if (OnShow) OnShow(this);
-  };
-  splash->OnHide = [this](QObject*) { SplashHidden(); };
-
   splash->SetStayOnTop(FStayOnTop);
   splash->tmrClose->setInterval(FDuration);
   splash->SetHideOnClick(FHideOnClick);
   splash->SetBevelWidth(FBevelWidth);
-
   const TPicture picture = ChoosePicture();
-  splash->imgSplash->SetPicture(picture);
-  if (FShapeForm) {
-    splash->abcShapeForm1->SetTolerance(FShapeTolerance);
-    splash->abcShapeForm1->SetPicture(picture);
-    splash->abcShapeForm1->show();
-  } else {
-    splash->pnlSplash->show();
-  }
-
-  const int width = picture.Width() + 2 * FBevelWidth;
-  const int height = picture.Height() + 2 * FBevelWidth;
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect desktop = screen ? screen->geometry() : QRect(0, 0, width, height);
-  splash->setGeometry(desktop.x() + (desktop.width() - width) / 2,
-                      desktop.y() + (desktop.height() - height) / 2, width, height);
+  ShowPicture(*splash, picture);
+  CentreOnScreen(*splash, picture.Width() + 2 * FBevelWidth, picture.Height() + 2 * FBevelWidth);
 
   if (FShowModal) {
     if (FDuration == 0) splash->tmrClose->setInterval(5000);
@@ -120,6 +96,39 @@ void TabcSplash::Show() {
     splash->show();
   }
   QCoreApplication::processEvents();
+}
+
+TabcsfSplash* TabcSplash::CreateSplashWindow() {
+  std::unique_ptr<QWidget> form =
+      TabcFormFactory::Instance().CreateForm(TabcsfSplash::staticMetaObject, nullptr);
+  auto* splash = qobject_cast<TabcsfSplash*>(form.get());
+  if (!splash) return nullptr;
+  // From here the window frees itself when closed; one still open goes with us.
+  FSplash = splash;
+  form.release();
+  splash->OnShow = [this](QObject*) {
+    if (OnShow) OnShow(this);
+  };
+  splash->OnHide = [this](QObject*) { SplashHidden(); };
+  return splash;
+}
+
+void TabcSplash::ShowPicture(TabcsfSplash& splash, const TPicture& picture) const {
+  splash.imgSplash->SetPicture(picture);
+  if (FShapeForm) {
+    splash.abcShapeForm1->SetTolerance(FShapeTolerance);
+    splash.abcShapeForm1->SetPicture(picture);
+    splash.abcShapeForm1->show();
+  } else {
+    splash.pnlSplash->show();
+  }
+}
+
+void TabcSplash::CentreOnScreen(TabcsfSplash& splash, int width, int height) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect desktop = screen ? screen->geometry() : QRect(0, 0, width, height);
+  splash.setGeometry(desktop.x() + (desktop.width() - width) / 2,
+                     desktop.y() + (desktop.height() - height) / 2, width, height);
 }
 
 void TabcSplash::Hide() {

@@ -63,6 +63,10 @@ class TabcSplash : public QObject {
 
  private:
   TPicture ChoosePicture() const;
+  // The window the form factory makes for the splash, wired to OnShow and OnHide.
+  TabcsfSplash* CreateSplashWindow();
+  void ShowPicture(TabcsfSplash& splash, const TPicture& picture) const;
+  static void CentreOnScreen(TabcsfSplash& splash, int width, int height);
   void SplashHidden();
 
   bool FAllowLocalBmp = true;

@@ -105,7 +105,7 @@ void TColorList::CheckIndex(int index) const {
 // ---------------------------------------------------------------- button
 
 TCustomBitmapButton::TCustomBitmapButton(QWidget* parent) : TSkinControl<QWidget>(parent) {
-  FColor = palette().color(QPalette::Button);
+  FColor = SysColor(*this, clBtnFace);
   FColors.OnChange = [this](TColorList*) { UpdateRegion(); };
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);

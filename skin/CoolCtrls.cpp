@@ -33,10 +33,10 @@ void Frame3D(QPainter& painter, QRect& rect, const QColor& topLeft, const QColor
   }
 }
 
-void Bevel(QPainter& painter, QRect& rect, TBevelCut cut, int width, const QPalette& palette) {
+void Bevel(QPainter& painter, QRect& rect, TBevelCut cut, int width, const QWidget& control) {
   if (cut == bvNone) return;
-  const QColor shadow = palette.color(QPalette::Dark);
-  const QColor highlight = palette.color(QPalette::Light);
+  const QColor shadow = SysColor(control, clBtnShadow);
+  const QColor highlight = SysColor(control, clBtnHighlight);
   if (cut == bvLowered)
     Frame3D(painter, rect, shadow, highlight, width);
   else
@@ -210,7 +210,7 @@ void DrawTransparentBackground(QPainter& painter, const QWidget& control, const 
 // ---------------------------------------------------------------- panel
 
 TCoolPanel::TCoolPanel(QWidget* parent) : TSkinControl<QWidget>(parent) {
-  FColor = palette().color(QPalette::Dark);
+  FColor = SysColor(*this, clBtnShadow);
   FFontColor = palette().color(QPalette::WindowText);
   FChangeLink.OnChange = [this](QObject*) { update(); };
   setMouseTracking(true);
@@ -372,9 +372,9 @@ void TCoolPanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   EraseBackground(painter, QPoint(0, 0));
   QRect rect = this->rect();
-  Bevel(painter, rect, FBevelOuter, FBevelWidth, palette());
+  Bevel(painter, rect, FBevelOuter, FBevelWidth, *this);
   Frame3D(painter, rect, Color(), Color(), FBorderWidth);
-  Bevel(painter, rect, FBevelInner, FBevelWidth, palette());
+  Bevel(painter, rect, FBevelInner, FBevelWidth, *this);
   if (!FCaption.empty()) {
     painter.setFont(font());
     painter.setPen(FFontColor);
@@ -779,12 +779,12 @@ void TCoolMemo::PaintCaptionBar(QPainter& painter) const {
 }
 
 void TCoolMemo::PaintFlatBorder(QPainter& painter) const {
-  const QColor face = palette().color(QPalette::Button);
+  const QColor face = SysColor(*this, clBtnFace);
   QRect outer = rect();
   Frame3D(painter, outer, face, face, 2);
   if (FMouseInside || hasFocus()) {
     QRect edge = rect();
-    Frame3D(painter, edge, palette().color(QPalette::Dark), palette().color(QPalette::Light), 1);
+    Frame3D(painter, edge, SysColor(*this, clBtnShadow), SysColor(*this, clBtnHighlight), 1);
   }
 }
 
@@ -814,7 +814,8 @@ void TCoolMemo::paintEvent(QPaintEvent* event) {
   if (FOptions.Contains(ocFlatBorder)) {
     QPainter painter(viewport());
     QRect ring = viewport()->rect();
-    Frame3D(painter, ring, palette().color(QPalette::Base), palette().color(QPalette::Base), 1);
+    const QColor window = SysColor(*this, clWindow);
+    Frame3D(painter, ring, window, window, 1);
   }
 }
 

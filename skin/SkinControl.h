@@ -21,6 +21,18 @@ using TKeyEvent = std::function<void(QObject* Sender, int& Key, Qt::KeyboardModi
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// The system colours of the 3-D look, named as the layouts name them.
+enum TSysColor { clBtnFace, clBtnShadow, clBtnHighlight, clWindow };
+
+// A system colour from the widget's palette. Always the normal state's colour: a
+// disabled widget's palette answers with pale disabled shades, which would wash an
+// embossed caption or a bevel out, but the system colours do not change with a control.
+inline QColor SysColor(const QWidget& widget, TSysColor color) {
+  static constexpr QPalette::ColorRole roles[] = {QPalette::Button, QPalette::Dark, QPalette::Light,
+                                                  QPalette::Base};
+  return widget.palette().color(QPalette::Normal, roles[color]);
+}
+
 // A set of a small enumeration: bit n stands for the value n.
 template <class E>
 class TSet {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QWidget>
 
 // Pictures for the skin tests: every pixel tells where it came from.
 namespace SkinTestImages {
@@ -22,6 +23,11 @@ inline QImage Pattern(int width, int height) {
 
 inline QRgb PatternPixel(int x, int y) {
   return qRgb(x * 16 + 1, y * 4 + 2, 77);
+}
+
+// What the widget shows, rendered as it would be on screen.
+inline QImage Shot(QWidget& widget) {
+  return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace SkinTestImages

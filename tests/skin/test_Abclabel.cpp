@@ -9,6 +9,9 @@
 
 #include "Abclabel.h"
 #include "CoolCtrls.h"
+#include "SkinTestImages.h"
+
+using SkinTestImages::Shot;
 
 namespace {
 
@@ -40,10 +43,6 @@ TInk InkOf(const QImage& image, const QColor& color, int tolerance = 48) {
     }
   }
   return ink;
-}
-
-QImage Shot(QWidget& widget) {
-  return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 const QColor Background{0x60, 0x70, 0x60};
@@ -209,9 +208,14 @@ TEST_F(AbclabelLook, DisabledLabelIsEmbossedAndIgnoresTheMouse) {
   label->OnMouseDown = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { ++downs; };
   label->SetEnabled(false);
 
+  // The system's button highlight and shadow, not the pale shades that a disabled
+  // widget's palette answers with (those left the text barely readable).
+  const QPalette system = QApplication::palette();
+  const QColor buttonShadow = system.color(QPalette::Normal, QPalette::Dark);
+  ASSERT_NE(buttonShadow, system.color(QPalette::Disabled, QPalette::Dark));
   const QImage image = Shot(*label);
-  const TInk highlight = InkOf(image, label->palette().color(QPalette::Light), 0);
-  const TInk shadow = InkOf(image, label->palette().color(QPalette::Dark), 0);
+  const TInk highlight = InkOf(image, system.color(QPalette::Normal, QPalette::Light), 0);
+  const TInk shadow = InkOf(image, buttonShadow, 0);
   EXPECT_EQ(InkOf(image, Blue).Pixels, 0);
   ASSERT_GT(shadow.Pixels, 20);
   ASSERT_GT(highlight.Pixels, 20);

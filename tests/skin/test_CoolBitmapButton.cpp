@@ -8,13 +8,10 @@
 #include "CoolBitmapButton.h"
 #include "SkinTestImages.h"
 
+using SkinTestImages::Shot;
 using SkinTestImages::Solid;
 
 namespace {
-
-QImage Shot(QWidget& widget) {
-  return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
 
 struct Window {
   QWidget form;

@@ -14,13 +14,10 @@
 
 using SkinTestImages::Pattern;
 using SkinTestImages::PatternPixel;
+using SkinTestImages::Shot;
 using SkinTestImages::Solid;
 
 namespace {
-
-QImage Shot(QWidget& widget) {
-  return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
 
 // A pixel of the memo's text area, away from the text.
 QRgb ClientPixel(TCoolMemo& memo, QPoint inViewport) {

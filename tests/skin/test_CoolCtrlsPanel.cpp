@@ -10,13 +10,10 @@
 
 using SkinTestImages::Pattern;
 using SkinTestImages::PatternPixel;
+using SkinTestImages::Shot;
 using SkinTestImages::Solid;
 
 namespace {
-
-QImage Shot(QWidget& widget) {
-  return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
 
 // A panel without bevels, so every pixel is background.
 std::unique_ptr<TCoolPanel> FlatPanel(int width, int height, QWidget* parent = nullptr) {
@@ -160,6 +157,15 @@ TEST(CoolPanel, LoweredAndRaisedBevelsUseThePalettesShadowAndHighlight) {
   EXPECT_EQ(shot.pixel(2, 3), light);
   EXPECT_EQ(shot.pixel(7, 3), shadow);
   EXPECT_EQ(panel.contentsRect(), QRect(3, 3, 4, 2));
+
+  // A disabled panel keeps the system colours, not its palette's pale disabled shades.
+  TCoolPanel disabled;
+  disabled.resize(10, 8);
+  disabled.setEnabled(false);
+  const QPalette system = QApplication::palette();
+  shot = Shot(disabled);
+  EXPECT_EQ(shot.pixel(0, 0), system.color(QPalette::Normal, QPalette::Dark).rgb());
+  EXPECT_EQ(shot.pixel(9, 7), system.color(QPalette::Normal, QPalette::Light).rgb());
 }
 
 TEST(CoolPanel, TheCaptionIsDrawnInTheFontColourAtItsAlignment) {
