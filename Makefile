@@ -43,9 +43,11 @@ test: deps build
 catalogue: configure
 	cmake --build $(BUILD) -j$(JOBS) --target catalogue
 
-# The viewer on the demo catalogue, which the build packs into $(BUILD)/bin/trickfolio.dat.
+# The viewer on the demo catalogue, packed into $(BUILD)/bin/trickfolio.dat; only what
+# the viewer needs is built, so a fresh clone starts without building the tests.
 .PHONY: run
-run: deps build
+run: deps configure
+	cmake --build $(BUILD) -j$(JOBS) --target trickfolio catalogue
 	cd $(BUILD)/bin && ./trickfolio
 
 # The Qt-free core once more under AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -4,7 +4,8 @@ namespace CodeText {
 
 std::string ExpandTabs(std::string line) {
   static const std::string spaces(TabWidth, ' ');
-  // Positions are counted from 1 as the catalogue format describes them.
+  // p counts from 1, so the stop arithmetic reads in columns as the catalogue's authors
+  // count them; line[p - 1] is the character at p.
   size_t p = 1;
   while (p < line.size()) {
     if (line[p - 1] == '\t') {

@@ -52,9 +52,21 @@ void TGameListBox::Click() {
   if (OnClick) OnClick(this);
 }
 
+void TGameListBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    event->accept();
+    return;
+  }
+  FPressedRow = currentRow();
+  QListWidget::mousePressEvent(event);
+}
+
 void TGameListBox::mouseReleaseEvent(QMouseEvent* event) {
   QListWidget::mouseReleaseEvent(event);
-  if (event->button() == Qt::LeftButton && itemAt(event->position().toPoint())) Click();
+  if (event->button() != Qt::LeftButton || FPressedRow == -2) return;
+  const bool moved = currentRow() != FPressedRow;
+  FPressedRow = -2;
+  if (moved || itemAt(event->position().toPoint())) Click();
 }
 
 void TGameListBox::keyPressEvent(QKeyEvent* event) {

@@ -190,9 +190,7 @@ void TFormMain::ViewCodes(QObject*) {
   ViewBusy = true;
   bool ok = true;
   TStringList lines;
-  for (TCoolBitmapButton* button :
-       {CoolBitmapButton1, CoolBitmapButton2, CoolBitmapButton3, CoolBitmapButton5})
-    button->SetEnabled(false);
+  SetViewButtonsEnabled(false);
 
   const int i = CLB_Games->ItemIndex();
   if (Catalogue->ExtractCodes(i, lines)) {
@@ -204,10 +202,7 @@ void TFormMain::ViewCodes(QObject*) {
     ok = false;
   }
   SetFixedPitch(Catalogue->FixedPitch(i));
-
-  for (TCoolBitmapButton* button :
-       {CoolBitmapButton1, CoolBitmapButton2, CoolBitmapButton3, CoolBitmapButton5})
-    button->SetEnabled(true);
+  SetViewButtonsEnabled(true);
 
   std::string id;
   const bool online = CoolMemo1->Lines().Count() == 1 &&
@@ -220,6 +215,14 @@ void TFormMain::ViewCodes(QObject*) {
     Terminate();
   }
   ActivateWhenIdle();
+}
+
+// Forward, back, close and update: the buttons that could start another view or leave
+// the program while the reader still works.
+void TFormMain::SetViewButtonsEnabled(bool enabled) {
+  for (TCoolBitmapButton* button :
+       {CoolBitmapButton1, CoolBitmapButton2, CoolBitmapButton3, CoolBitmapButton5})
+    button->SetEnabled(enabled);
 }
 
 void TFormMain::SetFixedPitch(bool fixed) {

@@ -90,6 +90,7 @@ class TFormMain : public QWidget {
   TCoolBitmapButton* CoolBitmapButton5;
   TCoolBitmapButton* CoolBitmapButton3;
   QMenu* PopupMenu1;
+  QObject* ActionList1;
   QAction* ActionViewCodes;
   TabcSplash* abcSplash1;
   QTimer* Timer1;
@@ -152,6 +153,7 @@ class TFormMain : public QWidget {
   void ActivateWhenIdle();
   void ShowCatalogueError();
   void Terminate();
+  void SetViewButtonsEnabled(bool enabled);
   void SetFixedPitch(bool fixed);
   void ShowOnlineOnly(bool online, const std::string& id);
   void TitleBarMouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y);

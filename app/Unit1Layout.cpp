@@ -6,6 +6,7 @@
 
 #include "Abclabel.h"
 #include "Abcspla.h"
+#include "CodeMemo.h"
 #include "CoolBitmapButton.h"
 #include "CoolCtrls.h"
 #include "FormBuilder.h"
@@ -155,7 +156,7 @@ void TFormMain::LayoutFormMain() {
                 QString("Для просмотра информации необходимо\nподключиться к сети интернет\n"
                         "и перейти на сайт %1\nнажав эту ссылку")
                     .arg(QString::fromStdString(SiteLinks::SiteHost()))));
-            CoolMemo1 = Place<TCoolMemo>(CoolPanel4, "CoolMemo1", alBottom, {0, 26, 462, 243});
+            CoolMemo1 = Place<TCodeMemo>(CoolPanel4, "CoolMemo1", alBottom, {0, 26, 462, 243});
             CoolMemo1->SetBorderStyle(bsNone);
             CoolMemo1->SetFont(PixelFont("MS Sans Serif", 12));
             CoolMemo1->SetColor(LightColor);
@@ -207,7 +208,9 @@ void TFormMain::LayoutFormMain() {
   PopupMenu1->addAction("Копирование запрещено")->setObjectName("N1");
   CoolMemo1->SetPopupMenu(PopupMenu1);
 
-  ActionViewCodes = new QAction(this);
+  ActionList1 = new QObject(this);
+  ActionList1->setObjectName("ActionList1");
+  ActionViewCodes = new QAction(ActionList1);
   ActionViewCodes->setObjectName("ActionViewCodes");
 
   Timer1 = new QTimer(this);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QEnterEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -166,6 +167,13 @@ TEST_F(FormChrome, TheCodeAreaDoesNotLetCodesBeCopied) {
   EXPECT_EQ(memo->SelLength(), 0);
   QTest::keyClick(memo, Qt::Key_End, Qt::ShiftModifier);
   EXPECT_EQ(memo->SelLength(), 0);
+  // A mouse selection stays visible, but what it would hand to the clipboard, the X11
+  // primary selection or a drag is empty.
+  QApplication::clipboard()->setText("before");
+  memo->selectAll();
+  ASSERT_GT(memo->SelLength(), 0);
+  memo->copy();
+  EXPECT_TRUE(QApplication::clipboard()->text().isEmpty());
   ASSERT_EQ(f().PopupMenu1->actions().size(), 1);
   EXPECT_EQ(f().PopupMenu1->actions()[0]->text(), "Копирование запрещено");
   EXPECT_EQ(memo->PopupMenu(), f().PopupMenu1);

@@ -34,6 +34,19 @@ void Type(QLineEdit* edit, const QString& text) {
     QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
+// The window on the standard catalogue, started and showing its first game.
+class FormMainStarted : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    h = std::make_unique<TFormHarness>(&members);
+    h->Start();
+    ASSERT_TRUE(h->Started);
+  }
+
+  const TMembers members = Standard();
+  std::unique_ptr<TFormHarness> h;
+};
+
 }  // namespace
 
 TEST(FormMain, StartsBehindTheSplashAndShowsTheFirstGame) {
@@ -111,11 +124,8 @@ TEST(FormMain, AnUnreadableCatalogueEndsTheProgramWithTheDamagedMessage) {
   EXPECT_EQ(garbage.Messages.Texts[0], CatalogueMessages::Damaged);
 }
 
-TEST(FormMain, ViewsFollowTheDisplayFlagAndExpandTabs) {
-  const TMembers members = Standard();
-  TFormHarness h(&members);
-  h.Start();
-  TFormMain& f = *h.Main;
+TEST_F(FormMainStarted, ViewsFollowTheDisplayFlagAndExpandTabs) {
+  TFormMain& f = *h->Main;
   for (int i : {1, 2}) {  // flags "0" and "1 "
     Select(f, i);
     EXPECT_EQ(f.CoolMemo1->font().family(), "Arial") << i;
@@ -137,11 +147,8 @@ TEST(FormMain, ViewsFollowTheDisplayFlagAndExpandTabs) {
   EXPECT_FALSE(f.ViewBusy);
 }
 
-TEST(FormMain, OnlineOnlyGamesShowTheLinkInsteadOfTheCodes) {
-  const TMembers members = Standard();
-  TFormHarness h(&members);
-  h.Start();
-  TFormMain& f = *h.Main;
+TEST_F(FormMainStarted, OnlineOnlyGamesShowTheLinkInsteadOfTheCodes) {
+  TFormMain& f = *h->Main;
   Select(f, 4);
   EXPECT_EQ(Caption(f.CoolPanel6), "Квейк (PC)");
   EXPECT_TRUE(f.CoolMemo1->isHidden());
@@ -154,15 +161,12 @@ TEST(FormMain, OnlineOnlyGamesShowTheLinkInsteadOfTheCodes) {
   EXPECT_FALSE(f.CoolBitmapButton9->isHidden());
 }
 
-TEST(FormMain, AGameWhoseMemberIsMissingEndsTheProgram) {
-  const TMembers members = Standard();
-  TFormHarness h(&members);
-  h.Start();
-  TFormMain& f = *h.Main;
+TEST_F(FormMainStarted, AGameWhoseMemberIsMissingEndsTheProgram) {
+  TFormMain& f = *h->Main;
   Select(f, 1);
   Select(f, 5);
-  ASSERT_EQ(h.Messages.Texts.size(), 1);
-  EXPECT_EQ(h.Messages.Texts[0], CatalogueMessages::Damaged);
+  ASSERT_EQ(h->Messages.Texts.size(), 1);
+  EXPECT_EQ(h->Messages.Texts[0], CatalogueMessages::Damaged);
   EXPECT_TRUE(f.Terminated);
   EXPECT_EQ(Caption(f.CoolPanel6), "Dune (PC)") << "the last view stays";
   EXPECT_EQ(f.CoolMemo1->font().family(), "Courier") << "the display mode still follows the flag";
@@ -170,11 +174,8 @@ TEST(FormMain, AGameWhoseMemberIsMissingEndsTheProgram) {
   EXPECT_FALSE(f.ViewBusy);
 }
 
-TEST(FormMain, IncrementalSearchWalksTheList) {
-  const TMembers members = Standard();
-  TFormHarness h(&members);
-  h.Start();
-  TFormMain& f = *h.Main;
+TEST_F(FormMainStarted, IncrementalSearchWalksTheList) {
+  TFormMain& f = *h->Main;
   struct {
     const char* keys;  // "\b" deletes
     int selected;
@@ -200,11 +201,8 @@ TEST(FormMain, IncrementalSearchWalksTheList) {
   EXPECT_EQ(Caption(f.CoolPanel6), "Квейк (PC)");
 }
 
-TEST(FormMain, ForwardBackAndEnter) {
-  const TMembers members = Standard();
-  TFormHarness h(&members);
-  h.Start();
-  TFormMain& f = *h.Main;
+TEST_F(FormMainStarted, ForwardBackAndEnter) {
+  TFormMain& f = *h->Main;
   f.CoolBitmapButton2Click(f.CoolBitmapButton2);
   EXPECT_EQ(f.CLB_Games->ItemIndex(), 0);
   f.CoolBitmapButton1Click(f.CoolBitmapButton1);
@@ -213,7 +211,7 @@ TEST(FormMain, ForwardBackAndEnter) {
   f.CoolBitmapButton1Click(f.CoolBitmapButton1);
   EXPECT_EQ(f.CLB_Games->ItemIndex(), 5) << "nothing after the last game";
   EXPECT_EQ(Caption(f.CoolPanel6), "Dune (PC)");
-  EXPECT_TRUE(h.Messages.Texts.isEmpty());
+  EXPECT_TRUE(h->Messages.Texts.isEmpty());
 
   // Selecting from the program shows nothing by itself; Enter shows the selected game.
   TFormHarness g(&members);
@@ -230,11 +228,8 @@ TEST(FormMain, ForwardBackAndEnter) {
   EXPECT_EQ(Caption(m.CoolPanel6), "Wolfenstein 3D (PC)") << "a keyboard move is a click";
 }
 
-TEST(FormMain, AMouseClickOnTheListShowsTheGame) {
-  const TMembers members = Standard();
-  TFormHarness h(&members);
-  h.Start();
-  TFormMain& f = *h.Main;
+TEST_F(FormMainStarted, AMouseClickOnTheListShowsTheGame) {
+  TFormMain& f = *h->Main;
   const QRect item = f.CLB_Games->visualItemRect(f.CLB_Games->item(2));
   QTest::mouseClick(f.CLB_Games->viewport(), Qt::LeftButton, {}, item.center());
   EXPECT_EQ(f.CLB_Games->ItemIndex(), 2);
@@ -242,6 +237,15 @@ TEST(FormMain, AMouseClickOnTheListShowsTheGame) {
   f.CoolMemo1->Lines().Clear();
   QTest::mouseClick(f.CLB_Games->viewport(), Qt::LeftButton, {}, item.center());
   EXPECT_EQ(f.CoolMemo1->Lines().Count(), 1) << "a click on the shown game shows it again";
+
+  // Other buttons neither select nor show, so forward still steps from the shown game.
+  const QRect other = f.CLB_Games->visualItemRect(f.CLB_Games->item(4));
+  for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+    QTest::mouseClick(f.CLB_Games->viewport(), button, {}, other.center());
+    QTest::mouseDClick(f.CLB_Games->viewport(), button, {}, other.center());
+    EXPECT_EQ(f.CLB_Games->ItemIndex(), 2) << button;
+  }
+  EXPECT_EQ(ToQString(f.CoolPanel6->Caption()), "Duke Nukem (PC)");
 }
 
 TEST(FormMain, AnEmptyCodeMemberShowsAnEmptyCodeArea) {

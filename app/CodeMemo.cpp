@@ -1,0 +1,7 @@
+#include "CodeMemo.h"
+
+#include <QMimeData>
+
+QMimeData* TCodeMemo::createMimeDataFromSelection() const {
+  return new QMimeData;
+}
