@@ -20,7 +20,7 @@ void TabcSplashImage::paintEvent(QPaintEvent*) {
 }
 
 void TabcSplashImage::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) FLeftDown = true;
+  if (ArmsClick(*event)) FLeftDown = true;
 }
 
 void TabcSplashImage::mouseReleaseEvent(QMouseEvent* event) {

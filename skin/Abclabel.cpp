@@ -241,7 +241,7 @@ void TabcCustomMouseLabel::leaveEvent(QEvent*) {
 
 void TabcCustomMouseLabel::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  if (event->button() == Qt::LeftButton) FLeftDown = true;
+  if (ArmsClick(*event)) FLeftDown = true;
   if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), pos.x(), pos.y());
   if (!FPressed && Enabled()) {
     FPressed = true;

@@ -208,7 +208,7 @@ void TCustomBitmapButton::paintEvent(QPaintEvent*) {
 }
 
 void TCustomBitmapButton::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) FLeftDown = true;
+  if (ArmsClick(*event)) FLeftDown = true;
   if (FPressed) return;
   const QPoint pos = event->position().toPoint();
   PressEffect();

@@ -210,7 +210,7 @@ void DrawTransparentBackground(QPainter& painter, const QWidget& control, const 
 // ---------------------------------------------------------------- panel
 
 TCoolPanel::TCoolPanel(QWidget* parent) : TSkinControl<QWidget>(parent) {
-  FColor = SysColor(*this, clBtnShadow);
+  SetColor(SysColor(*this, clBtnShadow));
   FFontColor = palette().color(QPalette::WindowText);
   FChangeLink.OnChange = [this](QObject*) { update(); };
   setMouseTracking(true);
@@ -395,12 +395,16 @@ void TCoolPanel::resizeEvent(QResizeEvent*) {
 
 void TCoolPanel::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
+  if (ArmsClick(*event)) FLeftDown = true;
   if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), pos.x(), pos.y());
 }
 
 void TCoolPanel::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  if (event->button() == Qt::LeftButton && rect().contains(pos) && OnClick) OnClick(this);
+  if (event->button() == Qt::LeftButton) {
+    if (FLeftDown && rect().contains(pos) && OnClick) OnClick(this);
+    FLeftDown = false;
+  }
   if (OnMouseUp) OnMouseUp(this, event->button(), event->modifiers(), pos.x(), pos.y());
 }
 

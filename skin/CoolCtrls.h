@@ -228,6 +228,8 @@ class TCoolPanel : public TSkinControl<QWidget> {
   std::vector<QWidget*> FButtonList;
   QToolButton* FScrollUp = nullptr;
   QToolButton* FScrollDown = nullptr;
+  // A left press on the panel awaits its release: the release over it is a click.
+  bool FLeftDown = false;
 };
 
 enum TCoolOption {

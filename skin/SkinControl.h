@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QMouseEvent>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -65,6 +66,13 @@ class TSet {
   }
   std::uint32_t FBits = 0;
 };
+
+// Whether a press arms a click for its release over the control. The second press of a
+// double click does not: the pair is one click and one double click, so a link opens
+// its browser once.
+inline bool ArmsClick(const QMouseEvent& event) {
+  return event.button() == Qt::LeftButton && event.type() == QEvent::MouseButtonPress;
+}
 
 // Windows-1251 text of the core shown in a widget, and back.
 inline QString ToQString(const std::string& cp1251) {

@@ -154,7 +154,7 @@ bool TabcShapeForm::eventFilter(QObject* watched, QEvent* event) {
 void TabcShapeForm::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   if (HandleDrag(event, mapTo(FOwner, pos))) return;
-  if (event->button() == Qt::LeftButton) FLeftDown = true;
+  if (ArmsClick(*event)) FLeftDown = true;
   if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), pos.x(), pos.y());
 }
 

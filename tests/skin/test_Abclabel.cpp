@@ -180,6 +180,14 @@ TEST_F(AbclabelLook, ParentColourOnASkinPanelIsThePanelsColour) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
   EXPECT_EQ(label.Color(), panelColour);
   EXPECT_TRUE(Near(Shot(label).pixel(0, 0), panelColour, 0));
+
+  // A panel left at its default colour (the button shadow) passes that on as well.
+  TCoolPanel plain;
+  plain.resize(300, 120);
+  TabcMouseLabel onPlain(&plain);
+  onPlain.SetCaption("Links Here");
+  EXPECT_EQ(onPlain.Color(), plain.Color());
+  EXPECT_TRUE(Near(Shot(onPlain).pixel(0, 0), plain.Color(), 0));
 }
 
 TEST_F(AbclabelLook, ColourShadowDrawsAHaloAroundTheText) {
@@ -302,6 +310,17 @@ TEST_F(AbclabelMouse, EventsComeInTheFrameworkOrder) {
   QTest::mousePress(label.get(), Qt::RightButton, {}, QPoint(10, 12));
   QTest::mouseRelease(label.get(), Qt::RightButton, {}, QPoint(10, 12));
   for (const std::string& event : events) EXPECT_EQ(event.find("click"), std::string::npos);
+  EXPECT_FALSE(label->Pressed());
+}
+
+TEST_F(AbclabelMouse, ADoubleClickOpensTheLinkOnce) {
+  auto label = MakeLabel<TabcURLLabel>();
+  int clicks = 0, ups = 0;
+  label->OnClick = [&](QObject*) { ++clicks; };
+  label->OnMouseUp = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { ++ups; };
+  QTest::mouseDClick(label->windowHandle(), Qt::LeftButton, {}, QPoint(10, 12));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(ups, 2);
   EXPECT_FALSE(label->Pressed());
 }
 

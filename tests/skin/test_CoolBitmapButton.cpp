@@ -202,6 +202,23 @@ TEST(CoolBitmapButton, AReleaseOutsideOrWithAnotherButtonIsNoClick) {
   EXPECT_EQ(button.pos(), QPoint(20, 30));
 }
 
+TEST(CoolBitmapButton, ADoubleClickIsOneClickAndOneDoubleClick) {
+  Window w;
+  TCoolBitmapButton& button = *w.button;
+  button.SetBitmap(Solid(10, 10, QColor(100, 100, 100)));
+  int clicks = 0, doubleClicks = 0, ups = 0;
+  button.OnClick = [&](QObject*) { ++clicks; };
+  button.OnDblClick = [&](QObject*) { ++doubleClicks; };
+  button.OnMouseUp = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { ++ups; };
+  QTest::mouseDClick(w.form.windowHandle(), Qt::LeftButton, {}, QPoint(25, 35));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(doubleClicks, 1);
+  EXPECT_EQ(ups, 2);
+  EXPECT_FALSE(button.Pressed());
+  EXPECT_EQ(button.pos(), QPoint(20, 30));
+  EXPECT_EQ(button.Bitmap().pixel(0, 0), qRgb(100, 100, 100));
+}
+
 TEST(CoolBitmapButton, ABitmapSwappedOnMouseDownIsNotDarkenedAndBrighteningSaturates) {
   Window w;
   TCoolBitmapButton& button = *w.button;

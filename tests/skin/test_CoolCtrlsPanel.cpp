@@ -324,8 +324,10 @@ TEST(CoolPanel, MouseEventsReachTheHandlersWithTheClickBeforeTheRelease) {
   QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
                   Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&panel, &dbl);
+  QApplication::sendEvent(&panel, &leftUp);
+  // The second press of a double click is no new click.
   EXPECT_EQ(events, (std::vector<std::string>{"down 2 5,6", "up", "down 1 1,1", "click", "up",
-                                              "dblclick", "down 1 1,1"}));
+                                              "dblclick", "down 1 1,1", "up"}));
 }
 
 namespace {
