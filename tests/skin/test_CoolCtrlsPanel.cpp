@@ -309,22 +309,17 @@ TEST(CoolPanel, MouseEventsReachTheHandlersWithTheClickBeforeTheRelease) {
   panel.OnMouseUp = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
     events.push_back("up");
   };
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 6), QPointF(5, 6), Qt::RightButton,
-                    Qt::RightButton, Qt::NoModifier);
-  QApplication::sendEvent(&panel, &press);
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 6), QPointF(5, 6), Qt::RightButton,
-                      Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(&panel, &release);
-  QMouseEvent leftDown(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
-                       Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(&panel, &leftDown);
-  QMouseEvent leftUp(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
-                     Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(&panel, &leftUp);
-  QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
-                  Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(&panel, &dbl);
-  QApplication::sendEvent(&panel, &leftUp);
+  const auto send = [&](QEvent::Type type, Qt::MouseButton button, QPointF at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent event(type, at, at, button, held, Qt::NoModifier);
+    QApplication::sendEvent(&panel, &event);
+  };
+  send(QEvent::MouseButtonPress, Qt::RightButton, {5, 6});
+  send(QEvent::MouseButtonRelease, Qt::RightButton, {5, 6});
+  send(QEvent::MouseButtonPress, Qt::LeftButton, {1, 1});
+  send(QEvent::MouseButtonRelease, Qt::LeftButton, {1, 1});
+  send(QEvent::MouseButtonDblClick, Qt::LeftButton, {1, 1});
+  send(QEvent::MouseButtonRelease, Qt::LeftButton, {1, 1});
   // The second press of a double click is no new click.
   EXPECT_EQ(events, (std::vector<std::string>{"down 2 5,6", "up", "down 1 1,1", "click", "up",
                                               "dblclick", "down 1 1,1", "up"}));
