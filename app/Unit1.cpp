@@ -128,6 +128,14 @@ void TFormMain::FormActivate(QObject*) {
     FActivatePending = true;
     return;
   }
+  ResetWindow();
+  LoadCatalogue();
+  ActivateWhenIdle();
+}
+
+// Every activation starts the window afresh: empty search, code area filling its column,
+// the links, and the advertising rotation restarted with a tick at once.
+void TFormMain::ResetWindow() {
   Edit1->setText(QString());
   Search.SearchLastLen = int(Edit1->text().size());
   TAlignLayout::Of(CoolPanel4)->SetAlign(CoolMemo1, alClient);
@@ -141,7 +149,11 @@ void TFormMain::FormActivate(QObject*) {
   AdTimer->setInterval(40000);
   AdTimer->start();
   AdTimerTimer(AdTimer);
+}
 
+// The index members again, then the first game; a catalogue that cannot be read ends the
+// program. The list keeps the names that were read even when the load fails.
+void TFormMain::LoadCatalogue() {
   TStringList games;
   for (const std::string& item : GameItems) games.Add(item);
   FLoading = true;
@@ -163,7 +175,6 @@ void TFormMain::FormActivate(QObject*) {
     ShowCatalogueError();
     Terminate();
   }
-  ActivateWhenIdle();
 }
 
 void TFormMain::ActivateWhenIdle() {

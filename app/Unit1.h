@@ -150,6 +150,8 @@ class TFormMain : public QWidget {
   void LoadSkin();
   void WireHandlers();
   void FocusWindowChanged(QWindow* window);
+  void ResetWindow();
+  void LoadCatalogue();
   void ActivateWhenIdle();
   void ShowCatalogueError();
   void Terminate();
