@@ -152,17 +152,8 @@ void TCustomBitmapButton::UpdateRegion() {
     clearMask();
     return;
   }
-  QRegion region;
-  for (int y = 0; y < FBitmap.height(); ++y) {
-    const QRgb* row = reinterpret_cast<const QRgb*>(FBitmap.constScanLine(y));
-    int x = 0;
-    while (x < FBitmap.width()) {
-      while (x < FBitmap.width() && FColors.Contains(row[x])) ++x;
-      const int start = x;
-      while (x < FBitmap.width() && !FColors.Contains(row[x])) ++x;
-      if (x > start) region += QRect(start, y, x - start, 1);
-    }
-  }
+  const QRegion region =
+      PixelRegion(FBitmap, [this](QRgb pixel) { return !FColors.Contains(pixel); });
   // Qt takes an empty mask for none; a button whose every pixel is transparent keeps a
   // mask that lies outside it instead of showing its whole rectangle.
   setMask(region.isEmpty() ? QRegion(-1, -1, 1, 1) : region);

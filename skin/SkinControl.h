@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
+#include <QList>
 #include <QMouseEvent>
+#include <QRegion>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -72,6 +75,26 @@ class TSet {
 // its browser once.
 inline bool ArmsClick(const QMouseEvent& event) {
   return event.button() == Qt::LeftButton && event.type() == QEvent::MouseButtonPress;
+}
+
+// The pixels of a 32-bit image for which `inside(pixel)` holds, as a window shape: each
+// row's runs become one-row rectangles, given to the region in the sorted, banded order
+// it takes at once.
+template <class Inside>
+QRegion PixelRegion(const QImage& image, Inside inside) {
+  QList<QRect> runs;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width();) {
+      while (x < image.width() && !inside(row[x])) ++x;
+      const int start = x;
+      while (x < image.width() && inside(row[x])) ++x;
+      if (x > start) runs.append(QRect(start, y, x - start, 1));
+    }
+  }
+  QRegion region;
+  region.setRects(runs.constData(), int(runs.size()));
+  return region;
 }
 
 // Windows-1251 text of the core shown in a widget, and back.

@@ -57,27 +57,14 @@ void TabcShapeForm::SetTolerance(const QColor& value) {
 }
 
 QRegion TabcShapeForm::ShapeRegion() const {
-  QRegion region;
-  if (FBitmap.isNull()) return region;
+  if (FBitmap.isNull()) return {};
   const TChannelRange red = Range(FTransparentColor.red(), FTolerance.red());
   const TChannelRange green = Range(FTransparentColor.green(), FTolerance.green());
   const TChannelRange blue = Range(FTransparentColor.blue(), FTolerance.blue());
-  const auto transparent = [&](QRgb pixel) {
-    return red.Contains(qRed(pixel)) && green.Contains(qGreen(pixel)) &&
-           blue.Contains(qBlue(pixel));
-  };
-  QList<QRect> runs;
-  for (int y = 0; y < FBitmap.height(); ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(FBitmap.constScanLine(y));
-    for (int x = 0; x < FBitmap.width();) {
-      while (x < FBitmap.width() && transparent(row[x])) ++x;
-      const int start = x;
-      while (x < FBitmap.width() && !transparent(row[x])) ++x;
-      if (x > start) runs.append(QRect(start, y, x - start, 1));
-    }
-  }
-  region.setRects(runs.constData(), int(runs.size()));
-  return region;
+  return PixelRegion(FBitmap, [&](QRgb pixel) {
+    return !red.Contains(qRed(pixel)) || !green.Contains(qGreen(pixel)) ||
+           !blue.Contains(qBlue(pixel));
+  });
 }
 
 void TabcShapeForm::ApplyRegion() {
