@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <string_view>
+#include <system_error>
 
 #include "Codepage.h"
 #include "Err_Msgs.h"
@@ -711,9 +714,38 @@ bool TUnBase::OpenOutput() {
     entry.Offset = FStream->Position();
     entry.Name = FStoredName;
     FStream->AddEntry(entry);
+    ReserveOutput();
     return true;
   }
   return FTarget == otFile && FOutFile.Create(OutputPathOf(FOutputName));
+}
+
+uint32_t TUnBase::ExpansionBound(uint16_t method, uint64_t packed) {
+  // Deflate's best case comes to about 1032 output bytes per packed byte; stored is one
+  // to one. Shrink's long strings can go further, but then the stream simply grows past
+  // what was reserved.
+  constexpr uint64_t kDeflateRatio = 1032;
+  constexpr uint64_t kSlack = 64 * 1024;
+  const uint64_t bound = method == 0 ? packed : packed * kDeflateRatio + kSlack;
+  return uint32_t(std::min<uint64_t>(bound, 0xFFFFFFFFu));
+}
+
+void TUnBase::ReserveOutput() {
+  // Room for the whole member at once spares the copies of a growing stream. Only the
+  // packed bytes really present in the archive can vouch for it, so a forged size
+  // reserves no more than the data could ever expand to; beyond that the stream grows.
+  const uint64_t left =
+      FArchive.Size() > FArchive.Position() ? FArchive.Size() - FArchive.Position() : 0;
+  const uint64_t packed = std::min<uint64_t>(FCurrentHeader.PackedSize, left);
+  const uint32_t room =
+      std::min(FCurrentHeader.UnpackedSize, ExpansionBound(FCurrentHeader.Method, packed));
+  const int64_t wanted = FStream->Position() + int64_t(room);
+  if (room == 0 || wanted <= FStream->Capacity()) return;
+  try {
+    FStream->SetCapacity(wanted);
+  } catch (const std::bad_alloc&) {
+    // Without the room the member is written as before, growing the stream step by step.
+  }
 }
 
 void TUnBase::CloseOutput(uint32_t externalAttr, uint32_t dosDateTime) {

@@ -343,6 +343,8 @@ class TUnBase : public TZipCommon {
   int RunExtraction();
   bool BeginMember(bool isDirOrVolume);
   bool OpenOutput();
+  // The most output `packed` bytes of `method` can decode to.
+  static uint32_t ExpansionBound(uint16_t method, uint64_t packed);
   void CloseOutput(uint32_t externalAttr, uint32_t dosDateTime);
   virtual bool CheckCrc(int mode, uint32_t storedCrc);
   // True when the stored name can only land below ExtractDir.
@@ -358,4 +360,5 @@ class TUnBase : public TZipCommon {
 
  private:
   void ExistingFileDialogue();
+  void ReserveOutput();
 };
