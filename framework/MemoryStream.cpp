@@ -5,6 +5,29 @@
 #include <cstring>
 #include <new>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace {
+
+// A large block is backed by huge pages where the system offers them on request: filling
+// it then costs one fault per 2 MiB instead of one per 4 KiB.
+void AdviseLarge(uint8_t* block, int64_t capacity) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr uintptr_t kHuge = uintptr_t(2) << 20;
+  if (capacity < int64_t(4 * kHuge)) return;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + kHuge - 1) & ~(kHuge - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + uintptr_t(capacity)) & ~(kHuge - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)block;
+  (void)capacity;
+#endif
+}
+
+}  // namespace
+
 TMemoryStream::~TMemoryStream() { std::free(FMemory); }
 
 void TMemoryStream::SetPosition(int64_t position) {
@@ -24,6 +47,7 @@ void TMemoryStream::SetCapacity(int64_t capacity) {
   if (!block) throw std::bad_alloc();
   FMemory = static_cast<uint8_t*>(block);
   FCapacity = capacity;
+  AdviseLarge(FMemory, FCapacity);
 }
 
 void TMemoryStream::Grow(int64_t needed) {
