@@ -353,9 +353,56 @@ std::string TZipCommon::TranslateName(std::string raw, uint16_t flags) const {
 
 // ------------------------------------------------------------------------ matching
 
+namespace {
+
+bool HasWildcard(std::string_view text) {
+  return text.find_first_of("*?") != std::string_view::npos;
+}
+
+// What WildcardMatch decides when neither side holds a wildcard, without its table.
+bool SamePlain(std::string_view a, std::string_view b) {
+  if (!a.empty() && a.back() == '.') a.remove_suffix(1);
+  if (!b.empty() && b.back() == '.') b.remove_suffix(1);
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Codepage::AsciiUpperChar(a[i]) != Codepage::AsciiUpperChar(b[i])) return false;
+  return true;
+}
+
+size_t MatchSplitView(std::string_view name) {
+  const size_t cut = name.find_last_of("\\:");
+  return cut == std::string_view::npos ? 0 : cut + 1;
+}
+
+std::string_view MatchExtView(std::string_view file) {
+  const size_t dot = file.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : file.substr(dot);
+}
+
+// MatchName for a name and a pattern that hold no wildcard: the catalogue asks for one
+// member by its exact name among thousands, so this is the common case.
+bool MatchPlainName(std::string_view name, std::string_view pattern) {
+  const size_t nameCut = MatchSplitView(name);
+  const size_t patternCut = MatchSplitView(pattern);
+  if (pattern.find('\\') != std::string_view::npos &&
+      !SamePlain(name.substr(0, nameCut ? nameCut - 1 : 0),
+                 pattern.substr(0, patternCut ? patternCut - 1 : 0)))
+    return false;
+  const std::string_view nameFile = name.substr(nameCut);
+  const std::string_view patternFile = pattern.substr(patternCut);
+  return SamePlain(MatchExtView(nameFile), MatchExtView(patternFile)) &&
+         SamePlain(nameFile, patternFile);
+}
+
+}  // namespace
+
 bool TZipCommon::MatchFileSpec(const std::string& name) const {
-  for (const std::string& line : FFileSpec.Lines())
-    if (line == "*.*" || MatchName(name, line)) return true;
+  const bool plainName = !HasWildcard(name);
+  for (const std::string& line : FFileSpec.Lines()) {
+    if (line == "*.*") return true;
+    if (plainName && !HasWildcard(line) ? MatchPlainName(name, line) : MatchName(name, line))
+      return true;
+  }
   return false;
 }
 

@@ -41,6 +41,46 @@ std::vector<bool> Overlapping(const std::vector<TSpan>& spans) {
   return overlapping;
 }
 
+// The archive read through one large window, so that a directory of thousands of headers
+// costs one read instead of two per header. Every request is checked against the window
+// and the archive's size.
+class TWindowReader {
+ public:
+  TWindowReader(TArchiveFile& file, uint64_t span) : FFile(file), FSpan(span) {}
+
+  // `count` bytes at `offset`, or nullptr when the archive has fewer there.
+  const uint8_t* At(uint64_t offset, uint32_t count) {
+    if (offset >= FStart && count <= FData.size() && offset - FStart <= FData.size() - count)
+      return FData.data() + (offset - FStart);
+    const uint64_t size = FFile.Size();
+    if (offset > size || count > size - offset) return nullptr;
+    const uint64_t length = std::min(size - offset, std::max<uint64_t>(count, FSpan));
+    FData.resize(size_t(length));
+    FStart = offset;
+    if (!FFile.ReadAt(offset, FData.data(), uint32_t(length))) {
+      FData.clear();
+      return nullptr;
+    }
+    return FData.data();
+  }
+  // What is there of `count` bytes at `offset`: fewer at the archive's end.
+  std::string Text(uint64_t offset, uint32_t count) {
+    const uint64_t size = FFile.Size();
+    const uint32_t have = offset >= size ? 0 : uint32_t(std::min<uint64_t>(count, size - offset));
+    const uint8_t* at = have ? At(offset, have) : nullptr;
+    return at ? std::string(reinterpret_cast<const char*>(at), have) : std::string();
+  }
+
+ private:
+  TArchiveFile& FFile;
+  uint64_t FSpan;
+  std::vector<uint8_t> FData;
+  uint64_t FStart = 0;
+};
+
+// A forged directory size must not make the scan hold the whole archive at once.
+constexpr uint64_t kMaxDirectoryWindow = 16u << 20;
+
 }  // namespace
 
 TUnBaseHeaderObj TUnZip::ListMembers() {
@@ -85,16 +125,21 @@ void TUnZip::AddMember(const TUnBaseHeader& entry, int32_t dosDateTime) {
 
 int TUnZip::ReadCentralDirectory() {
   TTimerPause pause(FTimer);
-  uint8_t buffer[TZipCentralHeader::kSize];
+  // The directory and the first header after it, in one read.
+  TWindowReader directory(
+      FArchive, std::min<uint64_t>(uint64_t(FEndRecord.CentralSize) + TZipCentralHeader::kSize,
+                                   kMaxDirectoryWindow));
   uint64_t pos = FEndRecord.CentralOffset;
-  if (!FArchive.ReadAt(pos, buffer, sizeof buffer)) return 0;
+  const uint8_t* buffer = directory.At(pos, TZipCentralHeader::kSize);
+  if (!buffer) return 0;
   const uint8_t set = (TZipCentralHeader::Parse(buffer).Flags & 0x40) ? 1 : 0;
   std::vector<TUnBaseHeader> found;
   std::vector<TSpan> spans;
   for (;;) {
     const TZipCentralHeader& central = FCentral[set] = TZipCentralHeader::Parse(buffer);
     if (central.Signature != kCentralHeaderSig || FCancel) break;
-    FStoredName = TranslateName(ReadName(central.NameLength), central.Flags);
+    FStoredName = TranslateName(directory.Text(pos + TZipCentralHeader::kSize, central.NameLength),
+                                central.Flags);
     if (!FStoredName.empty() && Selected(FStoredName)) {
       uint8_t local[TZipLocalHeader::kSize];
       const uint32_t wanted = set == 0 ? TZipLocalHeader::kSize : 4;
@@ -116,7 +161,7 @@ int TUnZip::ReadCentralDirectory() {
     if (FCancel) break;
     pos += uint64_t(TZipCentralHeader::kSize) + central.NameLength + central.ExtraLength +
            central.CommentLength;
-    if (!FArchive.ReadAt(pos, buffer, sizeof buffer)) break;
+    if (!(buffer = directory.At(pos, TZipCentralHeader::kSize))) break;
   }
   const std::vector<bool> overlapping = Overlapping(spans);
   for (size_t i = 0; i < found.size(); ++i) {
