@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <string_view>
-#include <system_error>
 
 #include "Codepage.h"
 #include "Err_Msgs.h"
@@ -468,10 +468,36 @@ void TZipCommon::FeedCrc(int crcMode, const uint8_t* buffer, uint32_t count) {
 }
 
 uint32_t TZipCommon::ReadBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) {
-  const uint32_t got = FArchive.Read(buffer, count);
-  if (decrypt) DecryptBuffer(buffer, got);
+  uint32_t got = 0;
+  if (FReadAhead && decrypt) {
+    got = FReadAhead->Read(buffer, count);
+    FArchive.Seek(FArchive.Position() + got);
+    if (got < count) {
+      // The helper's data has ended and its keys stand where reading here would have
+      // left them: whatever is asked beyond comes the plain way.
+      FKeys = FReadAhead->Keys();
+      FReadAhead.reset();
+      const uint32_t more = FArchive.Read(buffer + got, count - got);
+      DecryptBuffer(buffer + got, more);
+      got += more;
+    }
+  } else {
+    got = FArchive.Read(buffer, count);
+    if (decrypt) DecryptBuffer(buffer, got);
+  }
   FeedCrc(crcMode, buffer, got);
   return got;
+}
+
+void TZipCommon::StartReadAhead(uint64_t length) {
+  FReadAhead.reset();
+  if (length < FReadAheadMin || !IsZipFamily()) return;
+  try {
+    FReadAhead = std::make_unique<TReadAhead>(FArchive, FArchive.Position(), length, FKeys);
+  } catch (const std::exception&) {
+    // Without a second thread or its buffers the member is read and decrypted here, as
+    // small ones are.
+  }
 }
 
 uint32_t TZipCommon::WriteBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) {

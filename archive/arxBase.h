@@ -12,6 +12,7 @@
 #include "arxDecoder.h"
 #include "arxDecompStream.h"
 #include "arxDiskMan.h"
+#include "arxReadAhead.h"
 
 enum TArcType {
   atNA,
@@ -298,6 +299,14 @@ class TZipCommon : public TDecodeHost {
   uint32_t FCrc16 = 0;
   TZipKeys FKeys;
   std::unique_ptr<TDecoder> FDecoder;
+
+  // Decrypting reads of the current member come from a helper thread when its packed
+  // data reaches FReadAheadMin; smaller members are not worth a thread's start.
+  void StartReadAhead(uint64_t length);
+  void EndReadAhead() { FReadAhead.reset(); }
+  uint64_t FReadAheadMin = uint64_t(1) << 20;
+  // Declared after FArchive, so that the helper has stopped before the file closes.
+  std::unique_ptr<TReadAhead> FReadAhead;
 
  private:
   TArcType Classify(TArchiveFile& file, const std::vector<uint8_t>& head);

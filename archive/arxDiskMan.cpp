@@ -134,17 +134,22 @@ void TArchiveFile::SeekRelative(int64_t delta) {
 }
 
 uint32_t TArchiveFile::Read(void* buffer, uint32_t count) {
-  if (FHandle < 0 || FPosition >= FSize || count == 0) return 0;
+  const uint32_t done = ReadFrom(FPosition, buffer, count);
+  FPosition += done;
+  return done;
+}
+
+uint32_t TArchiveFile::ReadFrom(uint64_t offset, void* buffer, uint32_t count) const {
+  if (FHandle < 0 || offset >= FSize || count == 0) return 0;
   uint32_t done = 0;
   while (done < count) {
-    const ssize_t got = ::pread(FHandle, static_cast<uint8_t*>(buffer) + done, count - done,
-                                off_t(FPosition + done));
+    const ssize_t got =
+        ::pread(FHandle, static_cast<uint8_t*>(buffer) + done, count - done, off_t(offset + done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return 0;
     if (got == 0) break;
     done += uint32_t(got);
   }
-  FPosition += done;
   return done;
 }
 

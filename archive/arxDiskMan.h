@@ -59,6 +59,9 @@ class TArchiveFile {
   uint32_t Read(void* buffer, uint32_t count);
   // Reads exactly count bytes at offset; false when fewer are there.
   bool ReadAt(uint64_t offset, void* buffer, uint32_t count);
+  // Up to count bytes at offset as Read gives them, leaving the position alone, so that
+  // another thread may read beside the owner's.
+  uint32_t ReadFrom(uint64_t offset, void* buffer, uint32_t count) const;
 
  private:
   int FHandle = -1;

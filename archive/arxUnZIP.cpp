@@ -300,7 +300,17 @@ void TUnZip::DecodeCurrent(bool encrypted, bool searchedNow) {
       if (!searchedNow) ReportError(EventName(), "", E_BADPASSWORD);
       SkipStep(FCurrentHeader.UnpackedSize);
     } else {
-      FDecoder->DecodeMember(FCurrentHeader, EventName(), encrypted && IsZipFamily());
+      const bool decrypt = encrypted && IsZipFamily();
+      // Stored members decrypt on the write side; they stay on the plain road.
+      if (decrypt && FCurrentHeader.Method != 0) {
+        const uint32_t packed = FCurrentHeader.PackedSize;
+        StartReadAhead(packed > TZipKeys::kHeaderSize ? packed - TZipKeys::kHeaderSize : 0);
+      }
+      struct TEnd {
+        TUnZip& Owner;
+        ~TEnd() { Owner.EndReadAhead(); }
+      } end{*this};
+      FDecoder->DecodeMember(FCurrentHeader, EventName(), decrypt);
       if (FDecoder->Overrun()) FOutputSpoiled = true;
     }
   } catch (...) {
