@@ -25,10 +25,10 @@ struct TFastPathFixture : ::testing::Test {
   TUnZip zip;
   TDecompMemoryStream stream;
 
-  int Run(const std::string& path, const std::string& spec) {
+  int Run(const std::string& path, const std::string& line) {
     zip.SetArchiveFile(path);
     zip.FileSpec().Clear();
-    zip.FileSpec().Add(spec);
+    zip.FileSpec().Add(line);
     return zip.ExtractToMemoryStream(&stream);
   }
 };
