@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
-#include "Codepage.h"
+#include "SkinControl.h"
 
 TGameListBox::TGameListBox(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -41,7 +41,7 @@ void TGameListBox::SetItems(const std::vector<std::string>& items) {
   QStringList texts;
   texts.reserve(qsizetype(items.size()));
   for (const std::string& line : items)
-    texts.append(QString::fromStdString(Codepage::Cp1251ToUtf8(line)));
+    texts.append(ToQString(line));
   setUpdatesEnabled(false);
   clear();
   addItems(texts);

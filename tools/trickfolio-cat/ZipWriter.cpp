@@ -108,9 +108,8 @@ void TZipWriter::AddMember(const std::string& name, std::string_view data, uint3
   FEntries.push_back(std::move(entry));
 }
 
-void TZipWriter::WriteLocalHeader(const TCentralEntry& entry) {
-  Put32(FArchive, kLocalSignature);
-  Put16(FArchive, kVersionNeeded);
+// The fields from the flags to the extra length stand alike in both headers.
+void TZipWriter::WriteSharedFields(const TCentralEntry& entry) {
   Put16(FArchive, entry.Flags);
   Put16(FArchive, kMethodDeflate);
   Put32(FArchive, entry.DosDateTime);
@@ -119,6 +118,12 @@ void TZipWriter::WriteLocalHeader(const TCentralEntry& entry) {
   Put32(FArchive, entry.UnpackedSize);
   Put16(FArchive, uint16_t(entry.Name.size()));
   Put16(FArchive, 0);  // extra field
+}
+
+void TZipWriter::WriteLocalHeader(const TCentralEntry& entry) {
+  Put32(FArchive, kLocalSignature);
+  Put16(FArchive, kVersionNeeded);
+  WriteSharedFields(entry);
   FArchive += entry.Name;
 }
 
@@ -126,14 +131,7 @@ void TZipWriter::WriteCentralHeader(const TCentralEntry& entry) {
   Put32(FArchive, kCentralSignature);
   Put16(FArchive, kVersionNeeded);  // made by: MS-DOS host, so the attributes are DOS ones
   Put16(FArchive, kVersionNeeded);
-  Put16(FArchive, entry.Flags);
-  Put16(FArchive, kMethodDeflate);
-  Put32(FArchive, entry.DosDateTime);
-  Put32(FArchive, entry.Crc);
-  Put32(FArchive, entry.PackedSize);
-  Put32(FArchive, entry.UnpackedSize);
-  Put16(FArchive, uint16_t(entry.Name.size()));
-  Put16(FArchive, 0);  // extra field
+  WriteSharedFields(entry);
   Put16(FArchive, 0);  // comment
   Put16(FArchive, 0);  // disk number start
   Put16(FArchive, 0);  // internal attributes

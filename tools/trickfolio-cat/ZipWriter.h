@@ -32,6 +32,7 @@ class TZipWriter {
   };
 
   std::string Encrypt(std::string_view packed, uint32_t crc);
+  void WriteSharedFields(const TCentralEntry& entry);
   void WriteLocalHeader(const TCentralEntry& entry);
   void WriteCentralHeader(const TCentralEntry& entry);
 
