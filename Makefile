@@ -9,17 +9,23 @@ export CCACHE_BASEDIR  := $(CURDIR)
 export CCACHE_NOHASHDIR := true
 CMAKE_FLAGS ?= -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
-PACKAGES := cmake make g++ clang libclang-rt-14-dev ccache python3 \
-  qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev zlib1g-dev \
-  libgtest-dev libbenchmark-dev libcups2-dev \
-  fonts-liberation fonts-liberation2 fonts-dejavu-core python3-pil \
+# Debian 12 (bookworm) and Ubuntu 22.04/24.04 package names. RUN_PACKAGES build and start the
+# viewer and the catalogue tool; TEST_PACKAGES add what the tests, fuzzers and benchmarks use.
+RUN_PACKAGES := cmake make g++ ccache \
+  qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev zlib1g-dev libcups2-dev libglib2.0-dev \
+  fonts-liberation fonts-liberation2 fonts-dejavu-core
+TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \
+  libgtest-dev libbenchmark-dev libgif-dev giflib-tools libdeflate-dev desktop-file-utils \
   xvfb xauth xdotool imagemagick poppler-utils zip unzip p7zip-full \
-  cups printer-driver-cups-pdf
+  cups cups-daemon cups-client cups-filters printer-driver-cups-pdf
+PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
-.PHONY: deps configure build test sanitize-test fuzz fuzz-run bench clean
+.PHONY: deps run-deps configure build test sanitize-test fuzz fuzz-run bench clean
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+deps: PACKAGES_WANTED := $(PACKAGES)
+run-deps: PACKAGES_WANTED := $(RUN_PACKAGES)
+deps run-deps:
+	@missing=$$(for p in $(PACKAGES_WANTED); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
 	done); \
 	if [ -n "$$missing" ]; then \
@@ -30,7 +36,7 @@ deps:
 	fi
 
 configure:
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_TESTS=ON >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
@@ -46,7 +52,8 @@ catalogue: configure
 # The viewer on the demo catalogue, packed into $(BUILD)/bin/trickfolio.dat; only what
 # the viewer needs is built, so a fresh clone starts without building the tests.
 .PHONY: run
-run: deps configure
+run: run-deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_TESTS=OFF >/dev/null
 	cmake --build $(BUILD) -j$(JOBS) --target trickfolio catalogue
 	cd $(BUILD)/bin && ./trickfolio
 
