@@ -1,0 +1,5 @@
+#include "RPDefine.h"
+
+std::string TRPComponent::Version() const {
+  return "Trickfolio Report Engine 1.29";
+}

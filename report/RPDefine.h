@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <string>
+
+#include "Exception.h"
+
+// Shared vocabulary of the report engine. The ordinals are stored in forms and in report
+// streams, so neither names nor order may change.
+
+enum TPrintUnits { unInch = 0, unMM = 1, unCM = 2, unPoint = 3, unUser = 4 };
+enum TLineHeightMethod { lhmLinesPerInch = 0, lhmFont = 1, lhmUser = 2 };
+enum TBKMode { bkTransparent = 0, bkOpaque = 1 };
+enum TOrientation { poPortrait = 0, poLandScape = 1, poDefault = 2 };
+enum TAccuracyMethod { amPositioning = 0, amAppearance = 1 };
+enum TStreamMode { smMemory = 0, smFile = 1, smUser = 2, smTempFile = 3 };
+enum TDistMethod { dmPage = 0, dmMargin = 1, dmSpecial = 2 };
+enum THeightMethod { hmUnits = 0, hmLines = 1 };
+
+// Font record fields with fixed codes (they are recorded in report streams).
+enum TFontPitch { fpDefault = 0, fpVariable = 1, fpFixed = 2 };
+enum TFontAlign { faBaseline = 0, faTop = 1, faBottom = 2 };
+enum TPrintJustify { pjCenter = 0, pjLeft = 1, pjRight = 2, pjBlock = 3 };
+
+// Which writers an operation reaches (a writer's OutputKind).
+enum TOutputKind { okPrinter = 0, okPreview = 1, okReportStream = 2 };
+
+using TColor = unsigned int;  // 0x00BBGGRR, as stored in streams
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+
+// Text of the messages the engine raises; callers and tests compare them byte for byte.
+namespace RPMessages {
+inline constexpr const char* NotPrinting = "Invalid method call.  ReportPrinter is not printing.";
+inline constexpr const char* AlreadyPrinting =
+    "Invalid method call.  ReportPrinter already printing.";
+inline constexpr const char* NoEngine = "No reporting engine provided for report shell.";
+inline constexpr const char* MemoNoReport = "TMemoBuf.BaseReport not assigned.";
+inline constexpr const char* MemoBadRange =
+    "TMemoBuf.PrintEnd must be greater than TMemoBuf.PrintStart";
+// The runtime's integer-conversion error, %s being the offending token.
+inline constexpr const char* NotAnInteger = "'%s' is not a valid integer value";
+}  // namespace RPMessages
+
+// The silent abort: unwinds a cancelled job to Execute without any message being shown.
+class EAbort : public Exception {
+ public:
+  EAbort() : Exception("Operation aborted") {}
+};
+
+// An engine component: a QObject so that owners free it and references to it (a shell's
+// Engine, a writer's status label) clear themselves when it goes.
+class TRPComponent : public QObject {
+ public:
+  explicit TRPComponent(QObject* owner = nullptr) : QObject(owner) {}
+
+  // Read-only: the setter exists for form streaming and ignores the value.
+  std::string Version() const;
+  void SetVersion(const std::string&) {}
+};
+
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+// Page-at-a-time printing: fills page PageNum, answers whether another page follows.
+using TPrintPageEvent = std::function<bool(QObject* Sender, int& PageNum)>;
