@@ -1,0 +1,53 @@
+#include "PageDecode.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace PageDecode {
+namespace {
+
+QString CharsetOf(const QString& contentType) {
+  static const QRegularExpression charset(R"(charset\s*=\s*"?([A-Za-z0-9._:-]+))",
+                                          QRegularExpression::CaseInsensitiveOption);
+  return charset.match(contentType).captured(1);
+}
+
+// Only formats known by their first bytes are handed to a reader; the page cannot pick
+// a reader by its address or headers.
+QByteArray FormatOf(const QByteArray& data) {
+  if (data.startsWith("\x89PNG\r\n\x1a\n")) return "png";
+  if (data.startsWith("\xff\xd8\xff")) return "jpeg";
+  return {};
+}
+
+}  // namespace
+
+QString HtmlText(const QByteArray& data, const QString& contentType) {
+  QString declared = CharsetOf(contentType);
+  if (declared.isEmpty()) declared = CharsetOf(QString::fromLatin1(data.left(1024)));
+  if (!declared.isEmpty()) {
+    QStringDecoder decoder(declared.toLatin1().constData());
+    if (decoder.isValid()) return decoder.decode(data);
+  }
+  if (const auto byteOrderMark = QStringConverter::encodingForData(data))
+    return QStringDecoder(*byteOrderMark).decode(data);
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString text = utf8.decode(data);
+  // Pages of this site that declare nothing are in the product's own code page.
+  return utf8.hasError() ? QStringDecoder("windows-1251").decode(data) : text;
+}
+
+QImage Picture(const QByteArray& data) {
+  const QByteArray format = FormatOf(data);
+  if (format.isEmpty()) return {};
+  QBuffer buffer;
+  buffer.setData(data);
+  QImageReader reader(&buffer, format);
+  const QSize size = reader.size();
+  if (!size.isValid() || qint64(size.width()) * size.height() > MaxPicturePixels) return {};
+  return reader.read();
+}
+
+}  // namespace PageDecode

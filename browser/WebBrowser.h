@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QNetworkAccessManager;
+class TPageFetch;
+class TPageView;
+
+// The banner area's web page: a light HTML view that loads one page and its pictures over
+// http or https and nothing else. The page is untrusted, so it runs no code, reads no
+// local file, and its size, its pictures and its redirects are bounded. Links clicked in
+// it open in the user's own browser.
+//
+// Showing, hiding and placing are the widget's own (show, hide, move, setGeometry).
+// Addresses cross this interface as wide-character strings.
+//
+// What the status-text event reports, in this order, for one navigation:
+//   "Opening page <address>"           when the navigation starts
+//   "Downloading picture <address>"    for each picture of the page as its download starts
+//   "Done"                             when the page and all its pictures are in
+// A navigation that fails (no connection, refused, timed out, too many redirects, a
+// scheme other than http or https, an HTTP error status) goes on to a local error page
+// instead and reports it as a navigation of its own:
+//   "Opening page res://browser/navcancl.htm#<address>"    (the page could not be reached)
+//   "Opening page res://browser/httperror.htm#<address>"   (the server answered an error)
+// followed by the navigate-complete event with that res:// address and "Done".
+class TWebBrowser : public QWidget {
+  Q_OBJECT
+ public:
+  using TNavigateComplete2Event = std::function<void(QObject* Sender, const std::wstring& URL)>;
+  using TStatusTextChangeEvent = std::function<void(QObject* Sender, const std::wstring& Text)>;
+
+  static constexpr qint64 MaxPageBytes = 1 << 20;
+  static constexpr qint64 MaxPictureBytes = 1 << 20;
+  static constexpr int MaxPictures = 64;
+  static constexpr int MaxRedirects = 5;
+  static constexpr int DefaultTimeout = 30000;
+
+  explicit TWebBrowser(QWidget* parent = nullptr);
+  ~TWebBrowser() override;
+
+  // Starts loading URL; a navigation still running is dropped without further events.
+  void Navigate(const std::wstring& URL);
+  // Drops the running navigation, if any, without further events.
+  void Stop();
+  bool Busy() const { return FLoading; }
+
+  // The control's own visibility flag, apart from whether the widget shows: an embedded
+  // view keeps it for its host and draws the same either way.
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool value) { FVisible = value; }
+
+  // How long the page, and then its pictures, may take before the navigation gives up
+  // (milliseconds).
+  int Timeout() const { return FTimeout; }
+  void SetTimeout(int value) { FTimeout = value; }
+
+  // The address of the page shown now (after redirects), empty before the first one.
+  std::wstring LocationURL() const;
+  // The text of the page shown now, as the view holds it.
+  QString PageText() const;
+
+  TNavigateComplete2Event OnNavigateComplete2;
+  TStatusTextChangeEvent OnStatusTextChange;
+
+ private:
+  void PageFinished();
+  void ShowErrorPage(const QString& page);
+  void PictureWanted(const QUrl& url);
+  void PictureFinished(TPageFetch* fetch);
+  void TimedOut();
+  void FinishIfIdle();
+  void LinkClicked(const QUrl& url);
+  // Events reach the host through the event loop, never from inside a call it made, and
+  // only while the navigation that raised them is still the current one.
+  void Post(std::function<void()> event);
+  void PostStatusText(const QString& text);
+  void PostNavigateComplete2(const QString& url);
+
+  QNetworkAccessManager* FNetwork;
+  TPageView* FView;
+  QTimer FDeadline;
+  std::unique_ptr<TPageFetch> FPage;
+  std::vector<std::unique_ptr<TPageFetch>> FPictures;
+  quint64 FNavigation = 0;
+  QString FRequested;
+  QString FLocation;
+  int FPictureCount = 0;
+  bool FLoading = false;
+  bool FVisible = true;
+  int FTimeout = DefaultTimeout;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+// Readable failure messages for Qt strings (and, through them, string lists).
+#include <QString>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}

@@ -1,0 +1,210 @@
+// The banner's web view against a loopback server: what loads, what is refused, which
+// events the host sees and in what order.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFragment>
+
+#include "LoopbackServer.h"
+#include "QtPrint.h"
+#include "WebBrowser.h"
+
+namespace {
+
+// What the host is told, one line per event.
+class TEventLog {
+ public:
+  explicit TEventLog(TWebBrowser& browser) {
+    browser.OnStatusTextChange = [this, &browser](QObject* sender, const std::wstring& text) {
+      EXPECT_EQ(sender, &browser);
+      Lines.append("status " + QString::fromStdWString(text));
+    };
+    browser.OnNavigateComplete2 = [this, &browser](QObject* sender, const std::wstring& url) {
+      EXPECT_EQ(sender, &browser);
+      Lines.append("complete " + QString::fromStdWString(url));
+    };
+  }
+  bool WaitForDone() {
+    return QTest::qWaitFor([this] { return Lines.contains("status Done"); }, 10000);
+  }
+  QStringList Lines;
+};
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  file.open(QIODevice::ReadOnly);
+  return file.readAll();
+}
+
+// Pictures drawn by Pillow, as a site's authoring tools would write them.
+class WebBrowserPictures : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Folder = new QTemporaryDir;
+    const QString script = R"(
+import os, sys
+from PIL import Image
+os.chdir(sys.argv[1])
+Image.new('RGB', (40, 20), (200, 30, 40)).save('red.png')
+Image.new('RGB', (24, 12), (20, 40, 220)).save('blue.jpg', quality=95)
+Image.new('1', (9000, 9000), 0).save('huge.png')
+Image.frombytes('RGB', (700, 700), os.urandom(700 * 700 * 3)).save('noise.png')
+)";
+    ASSERT_EQ(QProcess::execute("/usr/bin/python3", {"-c", script, Folder->path()}), 0);
+  }
+  static void TearDownTestSuite() { delete Folder; }
+  static QByteArray Picture(const QString& name) { return ReadFile(Folder->filePath(name)); }
+
+  static QImage Shown(TWebBrowser& browser, const QString& url) {
+    const QVariant resource =
+        browser.findChild<QTextBrowser*>()->document()->resource(QTextDocument::ImageResource, url);
+    return resource.value<QImage>();
+  }
+
+  static inline QTemporaryDir* Folder = nullptr;
+};
+
+}  // namespace
+
+TEST_F(WebBrowserPictures, PageLoadsWithItsWebPicturesOnly) {
+  TLoopbackServer server;
+  ASSERT_GT(Picture("noise.png").size(), TWebBrowser::MaxPictureBytes);
+  server.Answer("/pics/red.png", Picture("red.png"), "image/png");
+  server.Answer("/blue.jpg", Picture("blue.jpg"), "image/jpeg");
+  server.Answer("/huge.png", Picture("huge.png"), "image/png");
+  server.Answer("/noise.png", Picture("noise.png"), "image/png");
+  const QString local = Folder->filePath("red.png");
+  server.Answer("/pics/banner.html",
+                "<html><body><img src=\"red.png\"><img src=\"" + server.Url("/blue.jpg").toUtf8() +
+                    "\"><img src=\"/huge.png\"><img src=\"/noise.png\"><img src=\"file://" +
+                    local.toUtf8() + "\"><img src=\"qrc:/red.png\"></body></html>");
+
+  TWebBrowser browser;  // never shown: a hidden banner loads whole all the same
+  TEventLog log(browser);
+  browser.Navigate(server.Url("/pics/banner.html").toStdWString());
+  ASSERT_TRUE(log.WaitForDone()) << log.Lines.join('\n').toStdString();
+
+  EXPECT_EQ(log.Lines.mid(0, 2),
+            QStringList({"status Opening page " + server.Url("/pics/banner.html"),
+                         "complete " + server.Url("/pics/banner.html")}));
+  EXPECT_EQ(log.Lines.last(), "status Done");
+  for (const char* path : {"/pics/red.png", "/blue.jpg", "/huge.png", "/noise.png"})
+    EXPECT_TRUE(log.Lines.contains("status Downloading picture " + server.Url(path))) << path;
+  EXPECT_EQ(log.Lines.size(), 2 + 4 + 1);
+
+  const QImage red = Shown(browser, server.Url("/pics/red.png"));
+  EXPECT_EQ(red.size(), QSize(40, 20));
+  EXPECT_EQ(red.pixelColor(5, 5), QColor(200, 30, 40));
+  const QImage blue = Shown(browser, server.Url("/blue.jpg"));
+  EXPECT_EQ(blue.size(), QSize(24, 12));
+  for (const QString& refused : {server.Url("/huge.png"), server.Url("/noise.png"),
+                                 QUrl::fromLocalFile(local).toString(), QString("qrc:/red.png")})
+    EXPECT_TRUE(Shown(browser, refused).isNull()) << refused.toStdString();
+  EXPECT_EQ(server.Requests.size(), 5);
+  EXPECT_FALSE(browser.Busy());
+  EXPECT_EQ(browser.LocationURL(), server.Url("/pics/banner.html").toStdWString());
+}
+
+// Every way a navigation fails ends on the local error page, reported as a navigation.
+TEST(WebBrowser, FailuresEndOnTheErrorPage) {
+  TLoopbackServer server;
+  server.Stall("/stall");
+  server.Answer("/forbidden", "no", "text/html", 403);
+  server.Redirect("/loop", "/loop");
+  server.Redirect("/to-file", "file:///etc/passwd");
+  for (int hop = 1; hop <= 6; ++hop)
+    server.Redirect(QString("/hop%1").arg(hop), QString("/hop%1").arg(hop + 1));
+  QTcpServer closed;
+  closed.listen(QHostAddress::LocalHost, 0);
+  const QString refused = QString("http://127.0.0.1:%1/page").arg(closed.serverPort());
+  closed.close();
+
+  const QString unreachable = "res://browser/navcancl.htm#";
+  const QString httpError = "res://browser/httperror.htm#";
+  const struct {
+    QString url;
+    QString page;
+  } cases[] = {
+      {refused, unreachable},
+      {server.Url("/missing"), httpError},
+      {server.Url("/forbidden"), httpError},
+      {server.Url("/stall"), unreachable},
+      {server.Url("/loop"), unreachable},
+      {server.Url("/to-file"), unreachable},
+      {server.Url("/hop1"), unreachable},  // six redirects, one too many
+      {"file:///etc/passwd", unreachable},
+      {"ftp://127.0.0.1/", unreachable},
+      {"not an address", unreachable},
+  };
+  for (const auto& [url, page] : cases) {
+    TWebBrowser browser;
+    browser.SetTimeout(300);
+    TEventLog log(browser);
+    browser.Navigate(url.toStdWString());
+    ASSERT_TRUE(log.WaitForDone()) << url.toStdString();
+    EXPECT_EQ(log.Lines,
+              QStringList({"status Opening page " + url, "status Opening page " + page + url,
+                           "complete " + page + url, "status Done"}))
+        << url.toStdString();
+    EXPECT_EQ(browser.LocationURL(), (page + url).toStdWString());
+  }
+}
+
+TEST(WebBrowser, BoundedPagesAndRedirects) {
+  TLoopbackServer server;
+  server.Answer("/big", "<p>START</p>" + QByteArray(2 << 20, 'a') + "<p>END</p>");
+  server.Answer("/exact", QByteArray(TWebBrowser::MaxPageBytes - 3, 'b') + "END", "text/plain");
+  for (int hop = 1; hop <= 5; ++hop)
+    server.Redirect(QString("/hop%1").arg(hop), QString("/hop%1").arg(hop + 1));
+  server.Answer("/hop6", "<p>arrived</p>");
+
+  const struct {
+    QString path;
+    QString location;
+    QString starts, ends;
+    qsizetype size;
+  } cases[] = {
+      // "<p>START</p>" and the a's after it fill the first MiB; the text shows "START\n".
+      {"/big", "/big", "START", "a", TWebBrowser::MaxPageBytes - 6},
+      {"/exact", "/exact", "bbb", "END", TWebBrowser::MaxPageBytes},
+      {"/hop1", "/hop6", "arrived", "arrived", 7},  // five redirects are followed
+  };
+  for (const auto& c : cases) {
+    TWebBrowser browser;
+    TEventLog log(browser);
+    browser.Navigate(server.Url(c.path).toStdWString());
+    ASSERT_TRUE(log.WaitForDone()) << c.path.toStdString();
+    EXPECT_EQ(log.Lines, QStringList({"status Opening page " + server.Url(c.path),
+                                      "complete " + server.Url(c.location), "status Done"}));
+    const QString text = browser.PageText();
+    EXPECT_TRUE(text.startsWith(c.starts)) << c.path.toStdString();
+    EXPECT_TRUE(text.endsWith(c.ends)) << c.path.toStdString();
+    EXPECT_EQ(text.size(), c.size) << c.path.toStdString();
+  }
+}
+
+TEST(WebBrowser, NewNavigationCancelsTheRunningOne) {
+  TLoopbackServer server;
+  server.Stall("/slow");
+  server.Answer("/page", "<p>second</p>");
+  TWebBrowser browser;
+  browser.SetTimeout(200);
+  TEventLog log(browser);
+  browser.Navigate(server.Url("/slow").toStdWString());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.Requests.contains("/slow"); }, 5000));
+  browser.Navigate(server.Url("/page").toStdWString());
+  ASSERT_TRUE(log.WaitForDone());
+  // Long past the first navigation's time limit: it has nothing more to say.
+  QTest::qWait(400);
+  EXPECT_EQ(log.Lines, QStringList({"status Opening page " + server.Url("/slow"),
+                                    "status Opening page " + server.Url("/page"),
+                                    "complete " + server.Url("/page"), "status Done"}));
+  EXPECT_EQ(browser.PageText(), "second");
+}
