@@ -68,7 +68,7 @@ sanitize-test: deps
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DTRICKFOLIO_CORE_ONLY=ON -DTRICKFOLIO_FUZZ=ON \
 	  -DTRICKFOLIO_BENCH=OFF >/dev/null
-	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_unzip fuzz_legacy
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_unzip fuzz_legacy fuzz_gif
 
 # make fuzz-run FUZZ_SECONDS=1800: seeds from real zip tools, then libFuzzer on the reader.
 FUZZ_SECONDS ?= 600
@@ -76,6 +76,12 @@ fuzz-run: fuzz
 	bash fuzz/make-seeds.sh fuzz/corpus-work
 	$(FUZZ_BUILD)/bin/fuzz_unzip -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
 	  -rss_limit_mb=2048 -artifact_prefix=fuzz/corpus-work/crash- fuzz/corpus-work
+
+# make fuzz-gif-run FUZZ_SECONDS=1800: seeds from Pillow and ImageMagick, then the GIF reader.
+fuzz-gif-run: fuzz
+	bash fuzz/make-gif-seeds.sh fuzz/corpus-gif-work
+	$(FUZZ_BUILD)/bin/fuzz_gif -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
+	  -rss_limit_mb=2048 -artifact_prefix=fuzz/corpus-gif-work/crash- fuzz/corpus-gif-work
 
 bench: deps build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
