@@ -21,6 +21,7 @@
 #include "Abcspla.h"
 #include "Catalogue.h"
 #include "GameListBox.h"
+#include "ResidentMemory.h"
 #include "Unit1.h"
 
 namespace fs = std::filesystem;
@@ -171,14 +172,6 @@ void BM_Edit1Change_Hit(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Edit1Change_Hit)->Unit(benchmark::kMillisecond);
-
-long ResidentKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  return -1;
-}
 
 // The real program, started without the splash beside the big catalogue, left idle.
 void BM_IdleResidentMemory(benchmark::State& state) {

@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include "ResidentMemory.h"
 #include "WebBrowser.h"
 
 namespace fs = std::filesystem;
@@ -86,14 +87,6 @@ open(folder + '/trickfoliobanner.html', 'w').write(
   QTemporaryDir Folder;
   QProcess Server;
 };
-
-long ResidentKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  return -1;
-}
 
 // Starts `program`, gives it `seconds` to load and settle, and reads its resident memory.
 long IdleResidentKiB(const std::string& program, const std::vector<std::string>& arguments,
