@@ -57,13 +57,25 @@ bool TPageFetch::Take() {
 }
 
 void TPageFetch::Read() {
-  if (!IsRedirect() && Take()) Succeed();
+  // The body of a redirect or an error is drained unread: it is not the page, whatever
+  // its size, and a full read buffer would hold the answer up.
+  if (!IsSuccess())
+    FReply->skip(FReply->bytesAvailable());
+  else if (Take())
+    Succeed();
+}
+
+int TPageFetch::Status() const {
+  return FReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+bool TPageFetch::IsSuccess() const {
+  return Status() >= 200 && Status() < 300;
 }
 
 bool TPageFetch::IsRedirect() const {
   static const int redirects[] = {301, 302, 303, 307, 308};
-  const int status = FReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  return std::find(std::begin(redirects), std::end(redirects), status) != std::end(redirects);
+  return std::find(std::begin(redirects), std::end(redirects), Status()) != std::end(redirects);
 }
 
 void TPageFetch::Succeed() {
@@ -73,8 +85,7 @@ void TPageFetch::Succeed() {
 
 void TPageFetch::Finished() {
   if (FReply->error() != QNetworkReply::NoError) {
-    const QVariant status = FReply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    Finish(status.isValid() && status.toInt() >= 400 ? frHttpError : frUnreachable);
+    Finish(Status() >= 400 ? frHttpError : frUnreachable);
   } else if (IsRedirect()) {
     const QUrl next = FFinalUrl.resolved(QUrl::fromEncoded(FReply->rawHeader("Location")));
     if (!IsWebUrl(next) || FRedirectsLeft-- == 0) {

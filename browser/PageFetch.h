@@ -38,6 +38,8 @@ class TPageFetch : public QObject {
   void Get(const QUrl& url);
   bool Take();
   void Read();
+  int Status() const;
+  bool IsSuccess() const;
   bool IsRedirect() const;
   void Succeed();
   void Finished();

@@ -117,6 +117,7 @@ TEST(WebBrowser, FailuresEndOnTheErrorPage) {
   TLoopbackServer server;
   server.Stall("/stall");
   server.Answer("/forbidden", "no", "text/html", 403);
+  server.Answer("/big-missing", QByteArray(2 << 20, 'x'), "text/html", 404);
   server.Redirect("/loop", "/loop");
   server.Redirect("/to-file", "file:///etc/passwd");
   for (int hop = 1; hop <= 6; ++hop)
@@ -131,11 +132,13 @@ TEST(WebBrowser, FailuresEndOnTheErrorPage) {
   const struct {
     QString url;
     QString page;
+    int timeout = TWebBrowser::DefaultTimeout;
   } cases[] = {
       {refused, unreachable},
       {server.Url("/missing"), httpError},
       {server.Url("/forbidden"), httpError},
-      {server.Url("/stall"), unreachable},
+      {server.Url("/big-missing"), httpError},
+      {server.Url("/stall"), unreachable, 300},
       {server.Url("/loop"), unreachable},
       {server.Url("/to-file"), unreachable},
       {server.Url("/hop1"), unreachable},  // six redirects, one too many
@@ -143,9 +146,9 @@ TEST(WebBrowser, FailuresEndOnTheErrorPage) {
       {"ftp://127.0.0.1/", unreachable},
       {"not an address", unreachable},
   };
-  for (const auto& [url, page] : cases) {
+  for (const auto& [url, page, timeout] : cases) {
     TWebBrowser browser;
-    browser.SetTimeout(300);
+    browser.SetTimeout(timeout);
     TEventLog log(browser);
     browser.Navigate(url.toStdWString());
     ASSERT_TRUE(log.WaitForDone()) << url.toStdString();
@@ -164,6 +167,7 @@ TEST(WebBrowser, BoundedPagesAndRedirects) {
   for (int hop = 1; hop <= 5; ++hop)
     server.Redirect(QString("/hop%1").arg(hop), QString("/hop%1").arg(hop + 1));
   server.Answer("/hop6", "<p>arrived</p>");
+  server.Answer("/moved", QByteArray(300000, 'x'), "text/html", 301, "Location: /hop6\r\n");
 
   const struct {
     QString path;
@@ -175,6 +179,7 @@ TEST(WebBrowser, BoundedPagesAndRedirects) {
       {"/big", "/big", "START", "a", TWebBrowser::MaxPageBytes - 6},
       {"/exact", "/exact", "bbb", "END", TWebBrowser::MaxPageBytes},
       {"/hop1", "/hop6", "arrived", "arrived", 7},  // five redirects are followed
+      {"/moved", "/hop6", "arrived", "arrived", 7},
   };
   for (const auto& c : cases) {
     TWebBrowser browser;
