@@ -2,8 +2,11 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QStringDecoder>
+
+#include "RxGIF.h"
 
 namespace PageDecode {
 namespace {
@@ -19,7 +22,32 @@ QString CharsetOf(const QString& contentType) {
 QByteArray FormatOf(const QByteArray& data) {
   if (data.startsWith("\x89PNG\r\n\x1a\n")) return "png";
   if (data.startsWith("\xff\xd8\xff")) return "jpeg";
+  if (data.startsWith("GIF8")) return "gif";
   return {};
+}
+
+bool WithinBounds(QSize size) {
+  return size.isValid() && qint64(size.width()) * size.height() <= MaxPicturePixels;
+}
+
+// GIF pictures go through the product's own reader: the first frame at its place on the
+// logical screen, its transparent colour see-through. The reader bounds the memory of a
+// frame by its declared size; the screen is checked here.
+QImage GifPicture(const QByteArray& data) {
+  try {
+    TGIFImage gif;
+    gif.LoadFromData(data);
+    const QSize screen(gif.ScreenWidth(), gif.ScreenHeight());
+    if (gif.Empty() || !WithinBounds(screen)) return {};
+    QImage picture(screen, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    const TGIFFrame& frame = gif.Frames(0);
+    frame.Draw(painter, QRect(frame.Left(), frame.Top(), frame.Width(), frame.Height()), true);
+    return picture;
+  } catch (const std::exception&) {
+    return {};
+  }
 }
 
 }  // namespace
@@ -41,13 +69,12 @@ QString HtmlText(const QByteArray& data, const QString& contentType) {
 
 QImage Picture(const QByteArray& data) {
   const QByteArray format = FormatOf(data);
+  if (format == "gif") return GifPicture(data);
   if (format.isEmpty()) return {};
   QBuffer buffer;
   buffer.setData(data);
   QImageReader reader(&buffer, format);
-  const QSize size = reader.size();
-  if (!size.isValid() || qint64(size.width()) * size.height() > MaxPicturePixels) return {};
-  return reader.read();
+  return WithinBounds(reader.size()) ? reader.read() : QImage();
 }
 
 }  // namespace PageDecode

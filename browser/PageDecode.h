@@ -15,7 +15,7 @@ inline constexpr qint64 MaxPicturePixels = 4096 * 1024;
 // Windows-1251 when they are not.
 QString HtmlText(const QByteArray& data, const QString& contentType);
 
-// A PNG or JPEG picture; a null image for anything else,
+// A PNG, JPEG or GIF picture (the first frame of a GIF); a null image for anything else,
 // for a damaged file and for one larger than MaxPicturePixels.
 QImage Picture(const QByteArray& data);
 

@@ -56,6 +56,11 @@ Image.new('RGB', (40, 20), (200, 30, 40)).save('red.png')
 Image.new('RGB', (24, 12), (20, 40, 220)).save('blue.jpg', quality=95)
 Image.new('1', (9000, 9000), 0).save('huge.png')
 Image.frombytes('RGB', (700, 700), os.urandom(700 * 700 * 3)).save('noise.png')
+green = Image.new('P', (30, 16), 1)
+green.putpalette([0, 0, 0, 20, 160, 60] + [0] * 762)
+green.paste(0, (0, 0, 10, 16))
+green.save('green.gif', transparency=0)
+Image.new('P', (3000, 3000), 0).save('huge.gif')
 )";
     ASSERT_EQ(QProcess::execute("/usr/bin/python3", {"-c", script, Folder->path()}), 0);
   }
@@ -80,10 +85,13 @@ TEST_F(WebBrowserPictures, PageLoadsWithItsWebPicturesOnly) {
   server.Answer("/blue.jpg", Picture("blue.jpg"), "image/jpeg");
   server.Answer("/huge.png", Picture("huge.png"), "image/png");
   server.Answer("/noise.png", Picture("noise.png"), "image/png");
+  server.Answer("/green.gif", Picture("green.gif"), "image/gif");
+  server.Answer("/huge.gif", Picture("huge.gif"), "image/gif");
   const QString local = Folder->filePath("red.png");
   server.Answer("/pics/banner.html",
                 "<html><body><img src=\"red.png\"><img src=\"" + server.Url("/blue.jpg").toUtf8() +
-                    "\"><img src=\"/huge.png\"><img src=\"/noise.png\"><img src=\"file://" +
+                    "\"><img src=\"/huge.png\"><img src=\"/noise.png\"><img src=\"/green.gif\">"
+                    "<img src=\"/huge.gif\"><img src=\"file://" +
                     local.toUtf8() + "\"><img src=\"qrc:/red.png\"></body></html>");
 
   TWebBrowser browser;  // never shown: a hidden banner loads whole all the same
@@ -95,19 +103,27 @@ TEST_F(WebBrowserPictures, PageLoadsWithItsWebPicturesOnly) {
             QStringList({"status Opening page " + server.Url("/pics/banner.html"),
                          "complete " + server.Url("/pics/banner.html")}));
   EXPECT_EQ(log.Lines.last(), "status Done");
-  for (const char* path : {"/pics/red.png", "/blue.jpg", "/huge.png", "/noise.png"})
+  const char* const fetched[] = {"/pics/red.png", "/blue.jpg",  "/huge.png",
+                                 "/noise.png",    "/green.gif", "/huge.gif"};
+  for (const char* path : fetched)
     EXPECT_TRUE(log.Lines.contains("status Downloading picture " + server.Url(path))) << path;
-  EXPECT_EQ(log.Lines.size(), 2 + 4 + 1);
+  EXPECT_EQ(log.Lines.size(), 2 + std::size(fetched) + 1);
 
   const QImage red = Shown(browser, server.Url("/pics/red.png"));
   EXPECT_EQ(red.size(), QSize(40, 20));
   EXPECT_EQ(red.pixelColor(5, 5), QColor(200, 30, 40));
   const QImage blue = Shown(browser, server.Url("/blue.jpg"));
   EXPECT_EQ(blue.size(), QSize(24, 12));
-  for (const QString& refused : {server.Url("/huge.png"), server.Url("/noise.png"),
-                                 QUrl::fromLocalFile(local).toString(), QString("qrc:/red.png")})
+  // The GIF's first frame, its transparent colour see-through.
+  const QImage green = Shown(browser, server.Url("/green.gif"));
+  EXPECT_EQ(green.size(), QSize(30, 16));
+  EXPECT_EQ(green.pixelColor(20, 5), QColor(20, 160, 60));
+  EXPECT_EQ(green.pixelColor(5, 5).alpha(), 0);
+  for (const QString& refused :
+       {server.Url("/huge.png"), server.Url("/noise.png"), server.Url("/huge.gif"),
+        QUrl::fromLocalFile(local).toString(), QString("qrc:/red.png")})
     EXPECT_TRUE(Shown(browser, refused).isNull()) << refused.toStdString();
-  EXPECT_EQ(server.Requests.size(), 5);
+  EXPECT_EQ(server.Requests.size(), 1 + std::size(fetched));
   EXPECT_FALSE(browser.Busy());
   EXPECT_EQ(browser.LocationURL(), server.Url("/pics/banner.html").toStdWString());
 }
