@@ -1085,8 +1085,11 @@ void TBaseReport::FlushLines() {
     return a.From < b.From;
   });
   const TRPPen pen = FPen;
+  // The segments were kept only while output was on: draw them whatever it is now.
   const bool skip = FSkipPage;
-  FSkipPage = false;  // the segments were kept only from pages that print
+  const int kinds = FOutputKinds;
+  FSkipPage = false;
+  FOutputKinds = 1 << OutputKind();
   for (size_t i = 0; i < lines.size();) {
     TLineSegment run = lines[i++];
     while (i < lines.size() && lines[i].Horizontal == run.Horizontal &&
@@ -1101,6 +1104,7 @@ void TBaseReport::FlushLines() {
       DrawLineSegment(run.FixedI, run.From, run.FixedI, run.To);
   }
   FSkipPage = skip;
+  FOutputKinds = kinds;
   FPen = pen;
 }
 

@@ -63,3 +63,16 @@ class TRPComponent : public QObject {
 using TNotifyEvent = std::function<void(QObject* Sender)>;
 // Page-at-a-time printing: fills page PageNum, answers whether another page follows.
 using TPrintPageEvent = std::function<bool(QObject* Sender, int& PageNum)>;
+
+class TBaseReport;
+
+// What a shell needs from a component that runs whole reports (the report system): the
+// writer of the report it is generating, and a way to run a report through a handler.
+class TRPReportRunner {
+ public:
+  virtual ~TRPReportRunner() = default;
+  // The writer while a report is being generated, else nullptr.
+  virtual TBaseReport* GeneratingReport() const = 0;
+  // Runs one report whose writers call handler with themselves as the sender.
+  virtual void ExecuteWith(TNotifyEvent handler) = 0;
+};
