@@ -1,0 +1,196 @@
+#include "RxTimer.h"
+
+#include <QCoreApplication>
+#include <QTimerEvent>
+#include <chrono>
+#include <cstdio>
+#include <limits>
+
+void RunInThreadOf(QObject* context, std::function<void()> method) {
+  if (QThread::currentThread() == context->thread())
+    method();
+  else
+    QMetaObject::invokeMethod(context, std::move(method), Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------- worker
+
+TTimerThread::TTimerThread(TRxTimer* owner) : FOwner(owner) {}
+
+TTimerThread::~TTimerThread() {
+  Stop();
+}
+
+void TTimerThread::Configure(unsigned interval, bool running) {
+  {
+    std::lock_guard lock(FLock);
+    FInterval = interval;
+    FRunning = running;
+    ++FGeneration;
+  }
+  FWake.notify_all();
+}
+
+bool TTimerThread::Suspended() const {
+  std::lock_guard lock(FLock);
+  return !FRunning;
+}
+
+void TTimerThread::TickDone() {
+  {
+    std::lock_guard lock(FLock);
+    FTickPending = false;
+  }
+  FWake.notify_all();
+}
+
+void TTimerThread::Stop() {
+  {
+    std::lock_guard lock(FLock);
+    FTerminated = true;
+  }
+  FWake.notify_all();
+  wait();
+}
+
+void TTimerThread::run() {
+  std::unique_lock lock(FLock);
+  while (!FTerminated) {
+    if (!FRunning) {
+      FWake.wait(lock);
+      continue;
+    }
+    const unsigned long long generation = FGeneration;
+    const bool woken = FWake.wait_for(lock, std::chrono::milliseconds(FInterval), [&] {
+      return FTerminated || FGeneration != generation;
+    });
+    if (woken) continue;
+    // The next interval is measured from the end of this tick, so a tick handed to the
+    // GUI thread is waited for (a reconfiguration does not end that wait; stopping does).
+    FTickPending = true;
+    lock.unlock();
+    FOwner->ThreadTimer();
+    lock.lock();
+    FWake.wait(lock, [&] { return FTerminated || !FTickPending; });
+  }
+}
+
+// ---------------------------------------------------------------- timer
+
+namespace {
+
+QThread::Priority QtPriority(TThreadPriority value) {
+  static constexpr QThread::Priority map[] = {
+      QThread::IdlePriority,   QThread::LowestPriority,  QThread::LowPriority,
+      QThread::NormalPriority, QThread::HighPriority,    QThread::HighestPriority,
+      QThread::TimeCriticalPriority};
+  return map[value];
+}
+
+}  // namespace
+
+TRxTimer::TRxTimer(QObject* parent) : QObject(parent) {}
+
+TRxTimer::~TRxTimer() {
+  FDestroying = true;
+  FEnabled = false;
+  SetOnTimer(nullptr);
+  if (FThread) FThread->Stop();
+  if (FTimerId) killTimer(FTimerId);
+}
+
+void TRxTimer::SetEnabled(bool value) {
+  if (value == FEnabled) return;
+  FEnabled = value;
+  UpdateTimer();
+}
+
+void TRxTimer::SetInterval(unsigned value) {
+  if (value == FInterval) return;
+  FInterval = value;
+  UpdateTimer();
+}
+
+void TRxTimer::SetThreaded(bool value) {
+  if (value == FThreaded) return;
+  FThreaded = value;
+  UpdateTimer();
+}
+
+void TRxTimer::SetThreadPriority(TThreadPriority value) {
+  if (value == FThreadPriority) return;
+  FThreadPriority = value;
+  if (FThreaded) UpdateTimer();
+}
+
+void TRxTimer::SetOnTimer(TNotifyEvent value) {
+  const bool change = bool(value) != bool(FOnTimer);
+  {
+    std::lock_guard lock(FEventLock);
+    FOnTimer = std::move(value);
+  }
+  if (change && !FDestroying) UpdateTimer();
+}
+
+void TRxTimer::UpdateTimer() {
+  const bool armed = FInterval != 0 && FEnabled && FOnTimer;
+  if (FThreaded) {
+    if (FTimerId) killTimer(FTimerId);
+    FTimerId = 0;
+    if (!FThread && !armed) return;
+    if (!FThread) {
+      FThread = std::make_unique<TTimerThread>(this);
+      FThread->start();
+    }
+    FThread->Configure(FInterval, armed);
+    if (armed) FThread->setPriority(QtPriority(FThreadPriority));
+    return;
+  }
+  if (FThread) FThread->Configure(FInterval, false);
+  if (FTimerId) killTimer(FTimerId);
+  FTimerId = 0;
+  if (!armed) return;
+  // Qt takes a signed interval; one beyond it is a timer the platform cannot give.
+  if (FInterval <= unsigned(std::numeric_limits<int>::max()))
+    FTimerId = startTimer(int(FInterval), Qt::PreciseTimer);
+  if (!FTimerId) throw EOutOfResources(SNoTimers);
+}
+
+void TRxTimer::Timer() {
+  TNotifyEvent event;
+  {
+    std::lock_guard lock(FEventLock);
+    event = FOnTimer;
+  }
+  if (FEnabled && !FDestroying && event) event(this);
+}
+
+void TRxTimer::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == FTimerId) GuardedTimer();
+}
+
+void TRxTimer::ThreadTimer() {
+  if (FSyncEvent) {
+    // Queued with the timer as context: a timer destroyed meanwhile drops the call, and
+    // its destructor's Stop ends the worker's wait.
+    TTimerThread* thread = FThread.get();
+    QMetaObject::invokeMethod(
+        this,
+        [this, thread] {
+          GuardedTimer();
+          thread->TickDone();
+        },
+        Qt::QueuedConnection);
+    return;
+  }
+  GuardedTimer();
+  FThread->TickDone();
+}
+
+void TRxTimer::GuardedTimer() {
+  try {
+    Timer();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+  }
+}
