@@ -1,8 +1,9 @@
 #!/usr/bin/python3
-"""Draws Trickfolio's skin: the two image stores, the header picture and the splash picture.
+"""Draws Trickfolio's skin: the two image stores, the header and splash pictures, the banners.
 
 Run it from anywhere:  /usr/bin/python3 resources/generate.py [--preview DIR]
-It rewrites resources/images1/*.bmp, resources/images2/*.bmp and resources/pictures/*.jpg.
+It rewrites resources/images1/*.bmp, resources/images2/*.bmp, resources/pictures/*.jpg and
+resources/banners/*.dat.
 With --preview it also writes a contact sheet and a mock-up of both windows into DIR, so
 that seams between the pieces can be checked by eye.
 
@@ -13,7 +14,9 @@ shift by one pixel while held get their pressed image cut one row lower.
 
 import argparse
 import math
+import io
 import os
+import struct
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
@@ -552,9 +555,192 @@ def splash_picture():
     return img.convert("RGB")
 
 
+# ---------------------------------------------------------------- banners
+
+BANNER_SIZE = (468, 60)
+
+
+def banner_base(top, bottom, glow):
+    """A 468 x 60 banner ground: a vertical gradient, a soft light at the left and a
+    hairline frame, in the header's blues so the banner sits well in the header strip."""
+    w, h = BANNER_SIZE
+    img = column(ramp([(0, top), (1, bottom)], h)).resize((w, h)).convert("RGBA")
+    light = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    ImageDraw.Draw(light).ellipse((-60, -40, 140, 100), fill=glow + (90,))
+    img.alpha_composite(light.filter(ImageFilter.GaussianBlur(20)))
+    ImageDraw.Draw(img).rectangle((0, 0, w - 1, h - 1), outline=(111, 148, 189, 255))
+    return img
+
+
+def banner_title(img, text, size, pos, top="#ffffff", bottom="#b9d2ee", glow=(120, 175, 235)):
+    layer, ink = shine_text(text, sans_bold_italic(size), top, bottom)
+    at = (pos[0] - TEXT_PAD, pos[1] - TEXT_PAD)
+    paste_shadow(img, layer, at, (1, 2), 2, 0.8)
+    paste_glow(img, layer, at, glow, 5, 0.5)
+    img.alpha_composite(layer, at)
+    return ink
+
+
+def banner_pill(img, text, box, face):
+    """A rounded call-to-action button like the skin's own."""
+    cv = Canvas(img)
+    layer = cv.layer()
+    top, bottom, border, light = (hexrgb(c) for c in face)
+    d = ImageDraw.Draw(layer)
+    d.rounded_rectangle(s(box), s(8), fill=border + (255,))
+    inner = (box[0] + 1, box[1] + 1, box[2] - 1, box[3] - 1)
+    grad = gradient_fill((s(inner[2] - inner[0]), s(inner[3] - inner[1])), face[0], face[1])
+    mask = Image.new("L", layer.size, 0)
+    ImageDraw.Draw(mask).rounded_rectangle(s(inner), s(7), fill=255)
+    layer.paste(grad, s(inner[:2]), mask.crop(s(inner)))
+    d.line(s((inner[0] + 6, inner[1] + 1, inner[2] - 6, inner[1] + 1)), fill=light + (255,),
+           width=s(1))
+    cv.put(layer)
+    out = cv.result().convert("RGBA")
+    img.paste(out)
+    d = ImageDraw.Draw(img)
+    f = sans_bold(13)
+    l, t, r, b = d.textbbox((0, 0), text, font=f)
+    x = (box[0] + box[2] - (r - l)) / 2 - l
+    y = (box[1] + box[3] - (b - t)) / 2 - t
+    d.text((x + 1, y + 1), text, font=f, fill=GLYPH_SHADOW + (255,))
+    d.text((x, y), text, font=f, fill=GLYPH + (255,))
+
+
+def banner_line(img, text, pos, size=12, colour=(214, 230, 248)):
+    d = ImageDraw.Draw(img)
+    f = sans_bold(size)
+    l, t, r, b = d.textbbox((0, 0), text, font=f)
+    d.text((pos[0] - l + 1, pos[1] - t + 1), text, font=f, fill=(5, 12, 22, 255))
+    d.text((pos[0] - l, pos[1] - t), text, font=f, fill=colour + (255,))
+
+
+def wallpaper_tiles(img, left, top):
+    """Three little framed pictures: a sunset, a sea and a night sky."""
+    skies = (("#ffcf70", "#d5553a"), ("#8fd3f4", "#2f6fb0"), ("#3b3f8f", "#0d1030"))
+    for n, (sky_top, sky_bottom) in enumerate(skies):
+        x = left + n * 30
+        y = top + (4 if n == 1 else 0)
+        pic = column(ramp([(0, sky_top), (1, sky_bottom)], 30)).resize((24, 30))
+        pd = ImageDraw.Draw(pic)
+        pd.polygon([(0, 30), (9, 17), (15, 23), (24, 12), (24, 30)], fill=(20, 38, 30))
+        img.paste((232, 240, 250, 255), (x - 2, y - 2, x + 26, y + 32))
+        img.paste(pic, (x, y))
+
+
+def banner_games():
+    """Banner 1: the flash games."""
+    img = banner_base("#34557c", "#152a44", (120, 170, 225))
+    pad = gamepad((62, 40), (232, 240, 250), (226, 92, 70))
+    paste_shadow(img, pad, (14, 10), (1, 2), 2, 0.6)
+    img.alpha_composite(pad, (14, 10))
+    banner_title(img, "Флэш-игры", 30, (92, 8))
+    banner_line(img, "Сотни игр прямо в браузере — бесплатно", (94, 42), 11)
+    banner_pill(img, "Играть!", (362, 16, 450, 44), BUTTON_FACES["normal"])
+    return img
+
+
+def banner_games_and_wallpapers():
+    """Banners 2 and 4: both sections of the site on one picture."""
+    img = banner_base("#2f5a8a", "#0d1b2e", (150, 195, 245))
+    pad = gamepad((52, 33), (236, 243, 251), (226, 92, 70))
+    img.alpha_composite(pad, (12, 14))
+    banner_title(img, "Игры и обои", 26, (76, 6), "#ffffff", "#ffd678", (240, 190, 90))
+    banner_line(img, "Флэш-игры  •  Обои для рабочего стола", (78, 40), 12)
+    wallpaper_tiles(img, 360, 12)
+    return img
+
+
+def banner_wallpapers():
+    """Banners 3 and 5: the wallpapers, with the games named beside them."""
+    img = banner_base("#3d5d80", "#182736", (255, 200, 140))
+    wallpaper_tiles(img, 14, 12)
+    banner_title(img, "Обои на рабочий стол", 24, (112, 7))
+    banner_line(img, "Новые каждый день  •  и флэш-игры", (114, 40), 12, (255, 214, 120))
+    return img
+
+
+def lzw_codes(indices, min_size):
+    """GIF's variable-length LZW: codes and their widths, a clear code first and again
+    whenever the table is full, the end code last."""
+    clear, end = 1 << min_size, (1 << min_size) + 1
+    out = [(clear, min_size + 1)]
+    table, size, free = {}, min_size + 1, end + 1
+    prefix = indices[0]
+    for px in indices[1:]:
+        code = table.get((prefix, px))
+        if code is not None:
+            prefix = code
+            continue
+        out.append((prefix, size))
+        if free < 4095:
+            table[(prefix, px)] = free
+            free += 1
+            if free > (1 << size) and size < 12:
+                size += 1
+        else:
+            out.append((clear, size))
+            table, size, free = {}, min_size + 1, end + 1
+        prefix = px
+    out.append((prefix, size))
+    out.append((end, size))
+    return out
+
+
+def pack_codes(codes):
+    acc = nbits = 0
+    data = bytearray()
+    for code, width in codes:
+        acc |= code << nbits
+        nbits += width
+        while nbits >= 8:
+            data.append(acc & 255)
+            acc >>= 8
+            nbits -= 8
+    if nbits:
+        data.append(acc & 255)
+    return bytes(data)
+
+
+def interlaced_rows(h):
+    return (list(range(0, h, 8)) + list(range(4, h, 8)) + list(range(2, h, 4))
+            + list(range(1, h, 2)))
+
+
+def gif89a(img, colours, interlaced):
+    """The picture as a GIF89a of one image: a global table of exactly `colours` entries,
+    background index 0, no extensions, minimum code size log2(colours). Written here
+    rather than by Pillow, whose writer always uses code size 8."""
+    bits = colours.bit_length() - 1
+    assert 1 << bits == colours
+    q = img.convert("RGB").quantize(colors=colours, method=Image.Quantize.MEDIANCUT,
+                                    dither=Image.Dither.NONE)
+    palette = q.getpalette()[:3 * colours]
+    palette += [0] * (3 * colours - len(palette))
+    w, h = q.size
+    pixels = q.tobytes()
+    order = interlaced_rows(h) if interlaced else range(h)
+    indices = b"".join(pixels[y * w:(y + 1) * w] for y in order)
+    data = pack_codes(lzw_codes(indices, bits))
+    blocks = b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255]
+                      for i in range(0, len(data), 255))
+    return (b"GIF89a" + struct.pack("<HHBBB", w, h, 0x80 | 0x70 | (bits - 1), 0, 0)
+            + bytes(palette)
+            + b"," + struct.pack("<HHHHB", 0, 0, w, h, 0x40 if interlaced else 0)
+            + bytes([bits]) + blocks + b"\0;")
+
+
+def banners():
+    """The five banners of the main window as GIF files; 2 and 4, 3 and 5 are the same."""
+    games = gif89a(banner_games(), 128, False)
+    both = gif89a(banner_games_and_wallpapers(), 256, True)
+    walls = gif89a(banner_wallpapers(), 256, True)
+    return [games, both, walls, both, walls]
+
+
 # ---------------------------------------------------------------- output and previews
 
-def save_all(one, two, header, splash):
+def save_all(one, two, header, splash, gifs):
     for folder, images in (("images1", one), ("images2", two)):
         os.makedirs(os.path.join(HERE, folder), exist_ok=True)
         for i, im in enumerate(images):
@@ -562,6 +748,11 @@ def save_all(one, two, header, splash):
     os.makedirs(os.path.join(HERE, "pictures"), exist_ok=True)
     header.save(os.path.join(HERE, "pictures", "header.jpg"), quality=93, subsampling=0)
     splash.save(os.path.join(HERE, "pictures", "splash.jpg"), quality=93, subsampling=0)
+    # As the window carries them: a 32-bit little-endian byte count, then the GIF file.
+    os.makedirs(os.path.join(HERE, "banners"), exist_ok=True)
+    for n, gif in enumerate(gifs, 1):
+        with open(os.path.join(HERE, "banners", "RxGIFAnimator%d.dat" % n), "wb") as f:
+            f.write(struct.pack("<I", len(gif)) + gif)
 
 
 def tile(dst, src, box):
@@ -587,7 +778,7 @@ def frame(one, two, w, h, caption=None):
     return win
 
 
-def mockups(one, two, header, splash, hover):
+def mockups(one, two, header, splash, banner, hover):
     """The main window (client 777 x 433) and the About window (332 x 317), roughly as laid
     out; hover=True shows the hover images so the states can be compared side by side."""
     pick = (lambda n, h_: one[h_] if hover else one[n])
@@ -599,8 +790,6 @@ def mockups(one, two, header, splash, hover):
     x0, x1 = 6, w - 6
     tile(win, one[9], (x0, 27, x1, 106))
     win.paste(header, (x0, 27))
-    banner = Image.new("RGB", (468, 60), (250, 250, 250))
-    ImageDraw.Draw(banner).text((180, 22), "banner 468 x 60", font=sans(12), fill=(120, 120, 120))
     win.paste(banner, (x0 + 291, 37))
     body_top, body_bottom = 106, h - 6 - 52
     tile(win, one[5], (x0, body_top, x0 + 297, body_top + 26))
@@ -662,15 +851,19 @@ def main():
     one, two = images1(), images2()
     assert len(one) == 35 and len(two) == 9
     header, splash = header_picture(), splash_picture()
-    save_all(one, two, header, splash)
+    gifs = banners()
+    save_all(one, two, header, splash, gifs)
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
         contact_sheet(one, two, header, splash).save(os.path.join(args.preview, "sheet.png"))
         for hover in (False, True):
-            m, a = mockups(one, two, header, splash, hover)
+            m, a = mockups(one, two, header, splash, Image.open(io.BytesIO(gifs[0])), hover)
             suffix = "-hover" if hover else ""
             m.save(os.path.join(args.preview, "main%s.png" % suffix))
             a.save(os.path.join(args.preview, "about%s.png" % suffix))
+        for n, gif in enumerate(gifs[:3], 1):
+            with open(os.path.join(args.preview, "banner%d.gif" % n), "wb") as f:
+                f.write(gif)
 
 
 if __name__ == "__main__":
