@@ -124,16 +124,23 @@ void TRxTimer::SetThreadPriority(TThreadPriority value) {
 }
 
 void TRxTimer::SetOnTimer(TNotifyEvent value) {
-  const bool change = bool(value) != bool(FOnTimer);
+  bool change;
   {
     std::lock_guard lock(FEventLock);
+    change = bool(value) != bool(FOnTimer);
     FOnTimer = std::move(value);
   }
   if (change && !FDestroying) UpdateTimer();
 }
 
 void TRxTimer::UpdateTimer() {
-  const bool armed = FInterval != 0 && FEnabled && FOnTimer;
+  bool assigned;
+  {
+    std::lock_guard lock(FEventLock);
+    assigned = bool(FOnTimer);
+  }
+  const unsigned interval = FInterval;
+  const bool armed = interval != 0 && FEnabled && assigned;
   if (FThreaded) {
     if (FTimerId) killTimer(FTimerId);
     FTimerId = 0;
@@ -142,17 +149,17 @@ void TRxTimer::UpdateTimer() {
       FThread = std::make_unique<TTimerThread>(this);
       FThread->start();
     }
-    FThread->Configure(FInterval, armed);
+    FThread->Configure(interval, armed);
     if (armed) FThread->setPriority(QtPriority(FThreadPriority));
     return;
   }
-  if (FThread) FThread->Configure(FInterval, false);
+  if (FThread) FThread->Configure(interval, false);
   if (FTimerId) killTimer(FTimerId);
   FTimerId = 0;
   if (!armed) return;
   // Qt takes a signed interval; one beyond it is a timer the platform cannot give.
-  if (FInterval <= unsigned(std::numeric_limits<int>::max()))
-    FTimerId = startTimer(int(FInterval), Qt::PreciseTimer);
+  if (interval <= unsigned(std::numeric_limits<int>::max()))
+    FTimerId = startTimer(int(interval), Qt::PreciseTimer);
   if (!FTimerId) throw EOutOfResources(SNoTimers);
 }
 

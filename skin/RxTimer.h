@@ -97,7 +97,8 @@ class TRxTimer : public QObject {
   std::atomic<bool> FEnabled = true;
   std::atomic<bool> FSyncEvent = true;
   std::atomic<bool> FDestroying = false;
-  unsigned FInterval = 1000;
+  // An animator drawing on the worker sets the next frame's interval from there.
+  std::atomic<unsigned> FInterval = 1000;
   bool FThreaded = true;
   TThreadPriority FThreadPriority = tpNormal;
   int FTimerId = 0;
