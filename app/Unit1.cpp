@@ -14,10 +14,12 @@
 
 #include "Abclabel.h"
 #include "Abcspla.h"
+#include "AdRotation.h"
 #include "Catalogue.h"
 #include "CodeText.h"
 #include "CoolBitmapButton.h"
 #include "CoolCtrls.h"
+#include "GIFCtrl.h"
 #include "GameListBox.h"
 #include "Image.h"
 #include "ImageSwap.h"
@@ -25,6 +27,7 @@
 #include "Splitter.h"
 #include "StringList.h"
 #include "Unit2.h"
+#include "WebBrowser.h"
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   LayoutFormMain();
@@ -64,6 +67,20 @@ void TFormMain::WireHandlers() {
   Splitter1->OnMoved = std::bind(&TFormMain::Splitter1Moved, this, _1);
   CoolMemo1->OnKeyDown = std::bind(&TFormMain::CoolMemo1KeyDown, this, _1, _2, _3);
   CoolMemo1->OnKeyUp = std::bind(&TFormMain::CoolMemo1KeyUp, this, _1, _2, _3);
+
+  AdRotation = std::make_unique<TAdRotation>(
+      AdTimer,
+      TAdRotation::TBanners{RxGIFAnimator1, RxGIFAnimator2, RxGIFAnimator3, RxGIFAnimator4,
+                            RxGIFAnimator5},
+      WebBrowser1, AdLoaded, AdClean);
+  WebBrowser1->OnNavigateComplete2 =
+      std::bind(&TFormMain::WebBrowser1NavigateComplete2, this, _1, _2);
+  WebBrowser1->OnStatusTextChange = std::bind(&TFormMain::WebBrowser1StatusTextChange, this, _1, _2);
+  RxGIFAnimator1->OnClick = std::bind(&TFormMain::RxGIFAnimator1Click, this, _1);
+  RxGIFAnimator2->OnClick = std::bind(&TFormMain::RxGIFAnimator2Click, this, _1);
+  RxGIFAnimator3->OnClick = std::bind(&TFormMain::RxGIFAnimator3Click, this, _1);
+  RxGIFAnimator4->OnClick = std::bind(&TFormMain::RxGIFAnimator4Click, this, _1);
+  RxGIFAnimator5->OnClick = std::bind(&TFormMain::RxGIFAnimator5Click, this, _1);
 
   const TCoolImages& A = *CoolImages1;
   WireImageSwap(CoolBitmapButton1, A, {3, 4, 8, 4});
@@ -110,8 +127,41 @@ void TFormMain::Timer1Timer(QObject*) {
   Timer1->stop();
 }
 
-// The banner rotation comes with the banner area's own components.
-void TFormMain::AdTimerTimer(QObject*) {}
+// ---------------------------------------------------------------- the banner area
+
+void TFormMain::AdTimerTimer(QObject*) {
+  AdRotation->Tick(TAdRotation::NextBanner());
+}
+
+void TFormMain::WebBrowser1NavigateComplete2(QObject*, const std::wstring&) {
+  AdLoaded = true;
+}
+
+void TFormMain::WebBrowser1StatusTextChange(QObject*, const std::wstring& Text) {
+  if (TAdRotation::NamesErrorPage(Text)) AdClean = false;
+}
+
+void TFormMain::RxGIFAnimator1Click(QObject*) {
+  abcURLLabel_FlashGames->Click();
+}
+
+void TFormMain::RxGIFAnimator2Click(QObject*) {
+  abcURLLabel_FlashGames->Click();
+}
+
+void TFormMain::RxGIFAnimator3Click(QObject*) {
+  abcURLLabel_WallpapersGirls->Click();
+}
+
+void TFormMain::RxGIFAnimator4Click(QObject*) {
+  abcURLLabel_WallpapersGirls->Click();
+}
+
+void TFormMain::RxGIFAnimator5Click(QObject*) {
+  abcURLLabel_FlashGames->Click();
+}
+
+// ---------------------------------------------------------------- activation
 
 void TFormMain::FocusWindowChanged(QWindow* window) {
   const bool modal = window && window->modality() != Qt::NonModal;
@@ -139,14 +189,16 @@ void TFormMain::ResetWindow() {
   Edit1->setText(QString());
   Search.SearchLastLen = int(Edit1->text().size());
   TAlignLayout::Of(CoolPanel4)->SetAlign(CoolMemo1, alClient);
+  AdRotation->PrepareBrowser();
 
   abcURLLabel_UpdateTrickfolio->SetURL(SiteLinks::SiteURL(SiteLinks::UpdatePath));
   abcURLLabel_FlashGames->SetURL(SiteLinks::SiteURL(SiteLinks::FlashGamesPath));
   abcURLLabel_WallpapersGirls->SetURL(SiteLinks::SiteURL(SiteLinks::WallpapersGirlsPath));
   if (FormAbout) FormAbout->abcURLLabel1->SetURL(SiteLinks::SiteURL(SiteLinks::AdvertisingPath));
+  AdRotation->PrepareBanners();
 
   std::srand(unsigned(std::time(nullptr)));
-  AdTimer->setInterval(40000);
+  AdTimer->setInterval(TAdRotation::Period);
   AdTimer->start();
   AdTimerTimer(AdTimer);
 }

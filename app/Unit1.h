@@ -16,6 +16,7 @@ class QLineEdit;
 class QMenu;
 class QTimer;
 class QWindow;
+class TAdRotation;
 class TabcSplash;
 class TabcURLLabel;
 class TCatalogue;
@@ -26,7 +27,9 @@ class TCoolPanel;
 class TFormAbout;
 class TGameListBox;
 class TImage;
+class TRxGIFAnimator;
 class TSplitter;
+class TWebBrowser;
 
 // The main window: the frameless, skinned catalogue viewer.
 class TFormMain : public QWidget {
@@ -66,6 +69,12 @@ class TFormMain : public QWidget {
   TImage* Image1;
   TabcURLLabel* abcURLLabel_UpdateTrickfolio;
   TCoolPanel* CoolPanel9;
+  TRxGIFAnimator* RxGIFAnimator1;
+  TRxGIFAnimator* RxGIFAnimator2;
+  TRxGIFAnimator* RxGIFAnimator3;
+  TRxGIFAnimator* RxGIFAnimator4;
+  TRxGIFAnimator* RxGIFAnimator5;
+  TWebBrowser* WebBrowser1;
   TCoolPanel* CoolPanel1;
   TCoolPanel* CoolPanel5;
   TCoolPanel* CoolPanel2;
@@ -104,6 +113,7 @@ class TFormMain : public QWidget {
   TGameSearch Search;
   bool AdLoaded = false;
   bool AdClean = true;
+  std::unique_ptr<TAdRotation> AdRotation;
   bool ViewBusy = false;
   // The program asked to end (a catalogue that could not be read).
   bool Terminated = false;
@@ -115,6 +125,13 @@ class TFormMain : public QWidget {
   void abcSplash1Hide(QObject* Sender);
   void Timer1Timer(QObject* Sender);
   void AdTimerTimer(QObject* Sender);
+  void WebBrowser1NavigateComplete2(QObject* Sender, const std::wstring& URL);
+  void WebBrowser1StatusTextChange(QObject* Sender, const std::wstring& Text);
+  void RxGIFAnimator1Click(QObject* Sender);
+  void RxGIFAnimator2Click(QObject* Sender);
+  void RxGIFAnimator3Click(QObject* Sender);
+  void RxGIFAnimator4Click(QObject* Sender);
+  void RxGIFAnimator5Click(QObject* Sender);
   void ViewCodes(QObject* Sender);
   void CLB_GamesClick(QObject* Sender);
   void CLB_GamesKeyUp(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);

@@ -1,5 +1,6 @@
 // The main window's component tree.
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -10,11 +11,13 @@
 #include "CoolBitmapButton.h"
 #include "CoolCtrls.h"
 #include "FormBuilder.h"
+#include "GIFCtrl.h"
 #include "GameListBox.h"
 #include "Image.h"
 #include "SiteLinks.h"
 #include "Splitter.h"
 #include "Unit1.h"
+#include "WebBrowser.h"
 
 using namespace FormBuilder;
 
@@ -25,6 +28,19 @@ TCoolBitmapButton* Button(QWidget* parent, const char* name, const QRect& bounds
   auto* button = Place<TCoolBitmapButton>(parent, name, alNone, bounds, anchors);
   if (hand) button->SetCursor(Qt::PointingHandCursor);
   return button;
+}
+
+// A banner of the header with its picture from the window's data.
+TRxGIFAnimator* Banner(QWidget* parent, const char* name) {
+  auto* banner = Place<TRxGIFAnimator>(parent, name, alNone, {0, 0, 468, 60});
+  banner->SetCursor(Qt::PointingHandCursor);
+  banner->SetTransparent(false);
+  QFile data(QString(":/banners/%1.dat").arg(name));
+  data.open(QIODevice::ReadOnly);
+  TGIFImage picture;
+  picture.LoadFromFormData(data.readAll());
+  banner->SetImage(picture);
+  return banner;
 }
 
 TabcURLLabel* HiddenLink(QWidget* parent, const char* name, const QRect& bounds) {
@@ -100,6 +116,14 @@ void TFormMain::LayoutFormMain() {
               Panel(CoolPanel8, "CoolPanel9", alNone, {291, 10, 468, 60}, A, 0, akTop | akRight);
           CoolPanel9->setFixedSize(468, 60);
           CoolPanel9->SetTransparent(true);
+          {
+            RxGIFAnimator1 = Banner(CoolPanel9, "RxGIFAnimator1");
+            RxGIFAnimator2 = Banner(CoolPanel9, "RxGIFAnimator2");
+            RxGIFAnimator3 = Banner(CoolPanel9, "RxGIFAnimator3");
+            RxGIFAnimator4 = Banner(CoolPanel9, "RxGIFAnimator4");
+            RxGIFAnimator5 = Banner(CoolPanel9, "RxGIFAnimator5");
+            WebBrowser1 = Place<TWebBrowser>(CoolPanel9, "WebBrowser1", alNone, {-2, -2, 505, 89});
+          }
         }
         CoolPanel1 = Panel(Panel6, "CoolPanel1", alClient, {0, 79, 765, 321});
         CoolPanel1->SetTransparent(true);
