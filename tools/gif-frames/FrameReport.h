@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+class TGIFImage;
+
+// What gif-frames prints and writes for a picture the viewer has loaded.
+namespace FrameReport {
+
+// The report's lines, one item each, ending in a newline.
+std::string Describe(const TGIFImage& image);
+
+// Per frame I: `frame-III.png`, the decoded bitmap in its own rectangle, and
+// `screen-III.png`, the animator's picture for that frame (transparent colours shown
+// transparently, the window colour white), its transparent colour written with alpha 0.
+// Throws Exception when a file cannot be written.
+void WritePictures(TGIFImage& image, const QString& folder);
+
+}  // namespace FrameReport
