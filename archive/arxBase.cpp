@@ -9,16 +9,10 @@
 #include "Codepage.h"
 #include "Err_Msgs.h"
 #include "MessageHook.h"
+#include "arxCentralDir.h"
 #include "arxCrc.h"
 
 namespace {
-
-uint16_t Get16(const uint8_t* b) {
-  return uint16_t(b[0] | (b[1] << 8));
-}
-uint32_t Get32(const uint8_t* b) {
-  return uint32_t(Get16(b)) | (uint32_t(Get16(b + 2)) << 16);
-}
 
 bool IsArchiveType(TArcType type) {
   return type != atNA && type != atUnsupported && type != atFileOpenErr && type != atUnknown;
@@ -107,55 +101,6 @@ bool IsTarHeader(const uint8_t* block) {
 
 }  // namespace
 
-TZipLocalHeader TZipLocalHeader::Parse(const uint8_t* b) {
-  TZipLocalHeader h;
-  h.Signature = Get32(b);
-  h.VersionNeeded = Get16(b + 4);
-  h.Flags = Get16(b + 6);
-  h.Method = Get16(b + 8);
-  h.DosDateTime = Get32(b + 10);
-  h.Crc = Get32(b + 14);
-  h.PackedSize = Get32(b + 18);
-  h.UnpackedSize = Get32(b + 22);
-  h.NameLength = Get16(b + 26);
-  h.ExtraLength = Get16(b + 28);
-  return h;
-}
-
-TZipCentralHeader TZipCentralHeader::Parse(const uint8_t* b) {
-  TZipCentralHeader h;
-  h.Signature = Get32(b);
-  h.VersionMadeBy = Get16(b + 4);
-  h.VersionNeeded = Get16(b + 6);
-  h.Flags = Get16(b + 8);
-  h.Method = Get16(b + 10);
-  h.DosDateTime = Get32(b + 12);
-  h.Crc = Get32(b + 16);
-  h.PackedSize = Get32(b + 20);
-  h.UnpackedSize = Get32(b + 24);
-  h.NameLength = Get16(b + 28);
-  h.ExtraLength = Get16(b + 30);
-  h.CommentLength = Get16(b + 32);
-  h.DiskNumberStart = Get16(b + 34);
-  h.InternalAttr = Get16(b + 36);
-  h.ExternalAttr = Get32(b + 38);
-  h.LocalOffset = Get32(b + 42);
-  return h;
-}
-
-TZipEndRecord TZipEndRecord::Parse(const uint8_t* b) {
-  TZipEndRecord r;
-  r.Signature = Get32(b);
-  r.DiskNumber = Get16(b + 4);
-  r.CentralDisk = Get16(b + 6);
-  r.EntriesOnDisk = Get16(b + 8);
-  r.Entries = Get16(b + 10);
-  r.CentralSize = Get32(b + 12);
-  r.CentralOffset = Get32(b + 16);
-  r.CommentLength = Get16(b + 20);
-  return r;
-}
-
 // ---------------------------------------------------------------------------- timer
 
 void TarxTimer::Start() {
@@ -241,8 +186,12 @@ void TZipCommon::DetectArcType() {
 }
 
 TArcType TZipCommon::Classify(TArchiveFile& file, const std::vector<uint8_t>& head) {
-  // Self-extracting programs are not searched for an embedded archive.
-  if (HasAt(head, 0, "MZ")) return atUnsupported;
+  // A self-extracting program: only a zip archive appended to it is looked for.
+  if (HasAt(head, 0, "MZ")) {
+    FStartOffset = FindCentralDir(file);
+    return (FHeaderStatus & (hsLocal | hsEndRecord)) == (hsLocal | hsEndRecord) ? atZipExe
+                                                                                : atUnsupported;
+  }
   size_t skipped = 0;
   while (skipped < head.size() && head[skipped] == 0) ++skipped;
   bool pk0708 = false;
@@ -252,11 +201,11 @@ TArcType TZipCommon::Classify(TArchiveFile& file, const std::vector<uint8_t>& he
   if (type == atArcExe) FStartOffset = 7717;
   if (type == atZip) {
     FStartOffset = FindCentralDir(file);
-    if (pk0708) FHeaderStatus |= hsLocal;
     if (!(FHeaderStatus & hsLocal) && FStartOffset == 0) {
       FStartOffset = uint32_t(skipped);
       FHeaderStatus |= hsLocal;
     }
+    if (pk0708) FHeaderStatus |= hsLocal;
   } else if (ace) {
     type = atAce;
   }
@@ -269,18 +218,20 @@ TArcType TZipCommon::Classify(TArchiveFile& file, const std::vector<uint8_t>& he
       if (file.ReadAt(second ? 512 : 0, block, 512) && IsTarHeader(block)) type = atTar;
     }
     if (!IsArchiveType(type)) {
-      FindCentralDir(file);
-      if ((FHeaderStatus & (hsLocal | hsEndRecord)) == (hsLocal | hsEndRecord)) type = atZip;
+      const uint64_t start = FindCentralDir(file);
+      if ((FHeaderStatus & (hsLocal | hsEndRecord)) == (hsLocal | hsEndRecord)) {
+        type = atZip;
+        FStartOffset = start;
+      }
     }
   }
-  // 64-bit archives are outside this reader: refused before any field is trusted.
-  if (type == atZip && IsZip64(file)) type = atUnsupported;
   return type;
 }
 
-uint32_t TZipCommon::FindCentralDir(TArchiveFile& file) {
+uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
   FHeaderStatus = 0;
   FEndRecordOffset = -1;
+  FDirectoryOffset = FDirectorySize = FShift = 0;
   const uint64_t size = file.Size();
   const uint64_t wanted = uint64_t(FZipCmntBufSize) + 23;
   uint64_t tail = wanted;
@@ -292,27 +243,69 @@ uint32_t TZipCommon::FindCentralDir(TArchiveFile& file) {
   const uint32_t got = file.Read(buffer.data(), uint32_t(tail));
   if (got < TZipEndRecord::kSize + 1) return 0;
   // Position 0 of the tail is never a candidate, as the tail is always one byte longer
-  // than the record it must hold.
-  size_t at = got - TZipEndRecord::kSize;
-  while (at >= 1 && Get32(buffer.data() + at) != kEndRecordSig) --at;
-  if (at < 1) return 0;
-
-  FEndRecord = TZipEndRecord::Parse(buffer.data() + at);
-  FEndRecordOffset = int64_t(size - tail + at);
+  // than the record it must hold. A comment may hold the signature too, even a whole
+  // archive: the nearest record whose directory lies where it says wins, then the
+  // nearest whose directory was found behind leading bytes, then simply the nearest.
+  constexpr int kMostCandidates = 64;
+  int64_t chosenAt = -1;
+  TDirectoryPlace chosen;
+  int candidates = 0;
+  for (size_t at = got - TZipEndRecord::kSize; at >= 1 && candidates < kMostCandidates; --at) {
+    if (Get32(buffer.data() + at) != kEndRecordSig) continue;
+    ++candidates;
+    const uint64_t offset = size - tail + at;
+    const TDirectoryPlace place =
+        PlaceDirectory(file, offset, TZipEndRecord::Parse(buffer.data() + at));
+    if (chosenAt < 0 || place.Fit > chosen.Fit) {
+      chosenAt = int64_t(offset);
+      chosen = place;
+    }
+    if (place.Fit == TDirectoryPlace::fitStated) break;
+  }
+  if (chosenAt < 0) return 0;
+  if (chosen.Fit != TDirectoryPlace::fitStated) {
+    // A zip archive kept as the comment ends with a record of its own that points, with
+    // a shift, at its own directory; the real record stands before it.
+    const int64_t real = FindRecordBeforeComment(file);
+    if (real >= 0 && real != chosenAt) chosenAt = real;
+  }
+  uint8_t record[TZipEndRecord::kSize];
+  if (!file.ReadAt(uint64_t(chosenAt), record, sizeof record)) return 0;
+  FEndRecord = TZipEndRecord::Parse(record);
+  FEndRecordOffset = chosenAt;
+  chosen = PlaceDirectory(file, uint64_t(chosenAt), FEndRecord);
   FHeaderStatus |= hsEndRecord;
 
-  uint8_t central[TZipCentralHeader::kSize];
-  if (file.ReadAt(FEndRecord.CentralOffset, central, sizeof central) &&
-      Get32(central) == kCentralHeaderSig) {
+  if (chosen.Fit != TDirectoryPlace::fitNone) {
+    FDirectoryOffset = chosen.Offset;
+    FDirectorySize = chosen.Size;
+    FShift = chosen.Shift;
     FHeaderStatus |= hsCentral;
+    uint8_t central[TZipCentralHeader::kSize];
+    if (!file.ReadAt(FDirectoryOffset, central, sizeof central)) return FDirectoryOffset;
     const int set = (Get16(central + 8) & 0x40) ? 1 : 0;
-    FCentral[set] = TZipCentralHeader::Parse(central);
+    const TZipCentralHeader& first = FCentral[set] = TZipCentralHeader::Parse(central);
+    std::vector<uint8_t> extra(first.ExtraLength);
+    const bool haveExtra =
+        file.ReadAt(FDirectoryOffset + TZipCentralHeader::kSize + first.NameLength, extra.data(),
+                    uint32_t(extra.size()));
+    const uint64_t stored =
+        TZipWideFields::Of(first, extra.data(), haveExtra ? uint32_t(extra.size()) : 0).LocalOffset;
+    // A directory found away from where the record says has either moved with the whole
+    // archive, or only the record's offset is damaged: the first member tells which.
     uint8_t local[TZipLocalHeader::kSize];
-    if (file.ReadAt(FCentral[set].LocalOffset, local, sizeof local)) {
-      FLocal[set] = TZipLocalHeader::Parse(local);
-      if (FLocal[set].Signature == kLocalHeaderSig) FHeaderStatus |= hsLocal;
+    bool found =
+        file.ReadAt(stored + FShift, local, sizeof local) && Get32(local) == kLocalHeaderSig;
+    if (!found && FShift != 0 && file.ReadAt(stored, local, sizeof local) &&
+        Get32(local) == kLocalHeaderSig) {
+      FShift = 0;
+      found = true;
     }
-    return FEndRecord.CentralOffset;
+    if (found) {
+      FLocal[set] = TZipLocalHeader::Parse(local);
+      FHeaderStatus |= hsLocal;
+    }
+    return FDirectoryOffset;
   }
 
   // The record points nowhere useful: walk from the first local header instead. Offset 0
@@ -326,17 +319,6 @@ uint32_t TZipCommon::FindCentralDir(TArchiveFile& file) {
       return i;
     }
   return 0;
-}
-
-bool TZipCommon::IsZip64(TArchiveFile& file) const {
-  if (FEndRecordOffset < 0) return false;
-  const TZipEndRecord& r = FEndRecord;
-  if (r.DiskNumber == 0xFFFF || r.CentralDisk == 0xFFFF || r.EntriesOnDisk == 0xFFFF ||
-      r.Entries == 0xFFFF || r.CentralSize == 0xFFFFFFFFu || r.CentralOffset == 0xFFFFFFFFu)
-    return true;
-  uint8_t locator[4];
-  return FEndRecordOffset >= 20 && file.ReadAt(uint64_t(FEndRecordOffset) - 20, locator, 4) &&
-         Get32(locator) == kZip64LocatorSig;
 }
 
 std::string TZipCommon::TranslateName(std::string raw, uint16_t flags) const {
@@ -507,6 +489,10 @@ uint32_t TZipCommon::WriteBlock(uint8_t* buffer, uint32_t count, int crcMode, bo
     written = uint32_t(FStream->Write(buffer, count));
   else if (FTarget == otFile)
     written = FOutFile.Write(buffer, count);
+  else if (FTarget == otSink && FSink)
+    written = FSink->Write(buffer, count);
+  else if (FTarget == otDiscard)
+    written = count;
   if (written < count) throw E_RAISE(E_WRITE);
   FeedCrc(crcMode, buffer, written);
   return written;
@@ -526,6 +512,10 @@ void TZipCommon::DecryptBuffer(uint8_t* buffer, uint32_t length) {
 
 void TZipCommon::ReportError(const std::string& fileName, const std::string& extendedMsg,
                              int code) {
+  if (FTarget == otDiscard) {
+    FQuietFault = true;
+    return;
+  }
   TTimerPause pause(FTimer);
   if (FCancel) code = E_USERCANCEL;
   if (OnError) OnError(this, fileName, extendedMsg, "0", code);
@@ -536,12 +526,13 @@ void TZipCommon::RaiseError(const std::string& fileName, int code) {
   if (!FCancel) throw E_RAISE(code);
 }
 
-void TZipCommon::ProgressStep(uint32_t count, uint32_t memberDone, uint32_t memberSize) {
+void TZipCommon::ProgressStep(uint32_t count, uint64_t memberDone, uint64_t memberSize) {
+  if (FTarget == otDiscard) return;
   FRemaining -= count;
   Progress(Pct(memberDone, memberSize));
 }
 
-void TZipCommon::SkipStep(uint32_t memberSize) {
+void TZipCommon::SkipStep(uint64_t memberSize) {
   FRemaining -= memberSize;
   Progress(100);
 }
@@ -650,6 +641,16 @@ int TUnBase::ExtractToMemoryStream(TDecompMemoryStream* stream) {
   // The previous run left the position at 0; writing there would overwrite members whose
   // entries the stream still holds.
   stream->SetPosition(stream->Size());
+  return RunExtraction();
+}
+
+int TUnBase::ExtractToSink(TOutputSink& sink) {
+  TFinally restore([this] {
+    FSink = nullptr;
+    FTarget = otNone;
+  });
+  FTarget = otSink;
+  FSink = &sink;
   return RunExtraction();
 }
 
@@ -790,17 +791,18 @@ bool TUnBase::OpenOutput() {
     ReserveOutput();
     return true;
   }
+  if (FTarget == otSink) return true;
   return FTarget == otFile && FOutFile.Create(OutputPathOf(FOutputName));
 }
 
-uint32_t TUnBase::ExpansionBound(uint16_t method, uint64_t packed) {
+uint64_t TUnBase::ExpansionBound(uint16_t method, uint64_t packed) {
   // Deflate's best case comes to about 1032 output bytes per packed byte; stored is one
   // to one. Shrink's long strings can go further, but then the stream simply grows past
   // what was reserved.
   constexpr uint64_t kDeflateRatio = 1032;
   constexpr uint64_t kSlack = 64 * 1024;
-  const uint64_t bound = method == 0 ? packed : packed * kDeflateRatio + kSlack;
-  return uint32_t(std::min<uint64_t>(bound, 0xFFFFFFFFu));
+  return method == 0 ? packed
+                     : std::min(packed, UINT64_MAX / kDeflateRatio) * kDeflateRatio + kSlack;
 }
 
 void TUnBase::ReserveOutput() {
@@ -810,10 +812,11 @@ void TUnBase::ReserveOutput() {
   const uint64_t left =
       FArchive.Size() > FArchive.Position() ? FArchive.Size() - FArchive.Position() : 0;
   const uint64_t packed = std::min<uint64_t>(FCurrentHeader.PackedSize, left);
-  const uint32_t room =
+  const uint64_t room =
       std::min(FCurrentHeader.UnpackedSize, ExpansionBound(FCurrentHeader.Method, packed));
+  if (room == 0 || room > uint64_t(INT64_MAX - FStream->Position())) return;
   const int64_t wanted = FStream->Position() + int64_t(room);
-  if (room == 0 || wanted <= FStream->Capacity()) return;
+  if (wanted <= FStream->Capacity()) return;
   try {
     FStream->SetCapacity(wanted);
   } catch (const std::bad_alloc&) {
@@ -841,7 +844,7 @@ void TUnBase::CloseOutput(uint32_t externalAttr, uint32_t dosDateTime) {
 
 bool TUnBase::CheckCrc(int mode, uint32_t storedCrc) {
   const uint32_t reg = mode == crc16 ? FCrc16 : FCrc32;
-  const bool pass = !FOutputSpoiled && (storedCrc == reg || storedCrc == (reg ^ 0xFFFFFFFFu));
+  const bool pass = !FOutputSpoiled && CrcMatches(storedCrc, reg);
   if (OnEnd) {
     TTimerPause pause(FTimer);
     OnEnd(this, EventName(), pass);

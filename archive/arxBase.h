@@ -13,6 +13,7 @@
 #include "arxDecompStream.h"
 #include "arxDiskMan.h"
 #include "arxReadAhead.h"
+#include "arxZipRecords.h"
 
 enum TArcType {
   atNA,
@@ -55,52 +56,17 @@ enum TCpuType { cptAuto, cpt80286, cpt80386, cpt80486 };
 // Bits of HeaderStatus.
 enum : uint8_t { hsEndRecord = 0x01, hsCentral = 0x08, hsLocal = 0x10 };
 
-// The zip format's records, little-endian on disk.
-inline constexpr uint32_t kLocalHeaderSig = 0x04034B50;
-inline constexpr uint32_t kCentralHeaderSig = 0x02014B50;
-inline constexpr uint32_t kEndRecordSig = 0x06054B50;
-inline constexpr uint32_t kSpannedSig = 0x08074B50;
-inline constexpr uint32_t kZip64LocatorSig = 0x07064B50;
-
-struct TZipLocalHeader {
-  static constexpr uint32_t kSize = 30;
-  uint32_t Signature = 0;
-  uint16_t VersionNeeded = 0, Flags = 0, Method = 0;
-  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
-  uint16_t NameLength = 0, ExtraLength = 0;
-  static TZipLocalHeader Parse(const uint8_t* b);
-};
-
-struct TZipCentralHeader {
-  static constexpr uint32_t kSize = 46;
-  uint32_t Signature = 0;
-  uint16_t VersionMadeBy = 0, VersionNeeded = 0, Flags = 0, Method = 0;
-  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
-  uint16_t NameLength = 0, ExtraLength = 0, CommentLength = 0, DiskNumberStart = 0,
-           InternalAttr = 0;
-  uint32_t ExternalAttr = 0, LocalOffset = 0;
-  static TZipCentralHeader Parse(const uint8_t* b);
-};
-
-struct TZipEndRecord {
-  static constexpr uint32_t kSize = 22;
-  uint32_t Signature = 0;
-  uint16_t DiskNumber = 0, CentralDisk = 0, EntriesOnDisk = 0, Entries = 0;
-  uint32_t CentralSize = 0, CentralOffset = 0;
-  uint16_t CommentLength = 0;
-  static TZipEndRecord Parse(const uint8_t* b);
-};
-
 // One selected member, as the directory scan (or the local header walk) found it. The
 // sizes, CRC and flags are the directory's: they stand in for what a local header
 // followed by a data descriptor leaves out, and they are what a listing shows.
 struct TUnBaseHeader {
   uint32_t ExternalAttr = 0;
-  uint16_t DiskNumber = 1;
+  uint32_t DiskNumber = 1;
   uint8_t HeaderSet = 0;
-  uint32_t LocalOffset = 0;
+  uint64_t LocalOffset = 0;  // where the local header really is, leading bytes counted
   uint16_t Flags = 0, Method = 0;
-  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
+  uint32_t DosDateTime = 0, Crc = 0;
+  uint64_t PackedSize = 0, UnpackedSize = 0;
   std::string StoredName;
 };
 using TUnBaseHeaderObj = std::vector<TUnBaseHeader>;
@@ -121,6 +87,15 @@ class TarxTimer {
   TClock::time_point FStart;
   TClock::time_point FPauseStart;
   double FElapsed = 0;
+};
+
+// Where streamed output goes (a pipe, standard output): members follow one another, and
+// only the block being written is held in memory.
+class TOutputSink {
+ public:
+  virtual ~TOutputSink() = default;
+  // Returns the bytes written, fewer only on an error.
+  virtual uint32_t Write(const uint8_t* data, uint32_t count) = 0;
 };
 
 class TZipCommon;
@@ -206,7 +181,10 @@ class TZipCommon : public TDecodeHost {
   virtual void SetCancel(bool flag) { FCancel = flag; }
 
   uint8_t HeaderStatus() const { return FHeaderStatus; }
-  uint32_t StartOffset() const { return FStartOffset; }
+  uint64_t StartOffset() const { return FStartOffset; }
+  // Bytes in front of the archive that its stored offsets do not count (a program or
+  // other data it was appended to); 0 for an archive that starts the file.
+  uint64_t LeadingBytes() const { return FShift; }
   int MemberCount() const { return FMemberCount; }
   const std::string& CurrentPassword() const { return FCurrentPassword; }
   const std::string& StoredName() const { return FStoredName; }
@@ -226,16 +204,35 @@ class TZipCommon : public TDecodeHost {
   void ResetCrc32() override { FCrc32 = 0xFFFFFFFFu; }
   void RaiseError(const std::string& fileName, int code) override;
   void ReportError(const std::string& fileName, const std::string& extendedMsg, int code) override;
-  void ProgressStep(uint32_t count, uint32_t memberDone, uint32_t memberSize) override;
+  void ProgressStep(uint32_t count, uint64_t memberDone, uint64_t memberSize) override;
 
  protected:
-  enum TOutputTarget { otNone, otMemory, otFile };
+  // otDiscard decodes a member only for its CRC, quietly: nothing is written, reported
+  // or counted as progress.
+  enum TOutputTarget { otNone, otMemory, otFile, otSink, otDiscard };
+
+  // Switches to quiet trial decoding for a scope; FQuietFault tells whether an error
+  // was reported meanwhile.
+  class TQuietRun {
+   public:
+    explicit TQuietRun(TZipCommon& owner) : FOwner(owner), FTarget(owner.FTarget) {
+      FOwner.FTarget = otDiscard;
+    }
+    ~TQuietRun() { FOwner.FTarget = FTarget; }
+    TQuietRun(const TQuietRun&) = delete;
+    TQuietRun& operator=(const TQuietRun&) = delete;
+
+   private:
+    TZipCommon& FOwner;
+    TOutputTarget FTarget;
+  };
+  bool FQuietFault = false;
 
   // Classifies ArchiveFile: ArcType, HeaderStatus, StartOffset and the end record.
   void DetectArcType();
   // Finds the end record in the file's tail and checks the first central and local
   // headers; returns the directory's offset, a local header's offset or 0.
-  uint32_t FindCentralDir(TArchiveFile& file);
+  uint64_t FindCentralDir(TArchiveFile& file);
 
   virtual void SetOutputName(const std::string& storedName);
   virtual void DecryptBuffer(uint8_t* buffer, uint32_t length);
@@ -245,7 +242,7 @@ class TZipCommon : public TDecodeHost {
   // "/" replaced by "\".
   std::string TranslateName(std::string raw, uint16_t flags) const;
   // A member that has passed through every other step: one progress step as complete.
-  void SkipStep(uint32_t memberSize);
+  void SkipStep(uint64_t memberSize);
   // Messages first, then OnProgress with the archive's share done.
   void Progress(uint8_t byFile);
   // The name that events get for the current member.
@@ -256,9 +253,14 @@ class TZipCommon : public TDecodeHost {
   std::string FArchiveFile;
   TArcType FArcType = atNA;
   uint8_t FHeaderStatus = 0;
-  uint32_t FStartOffset = 1;
+  uint64_t FStartOffset = 1;
   TZipEndRecord FEndRecord;
   int64_t FEndRecordOffset = -1;  // where the end record was found, -1 when not
+  // The directory as the end records give it (the 64-bit one's values where the other
+  // holds escapes); FDirectoryOffset counts the leading bytes, FShift.
+  uint64_t FDirectoryOffset = 0;
+  uint64_t FDirectorySize = 0;
+  uint64_t FShift = 0;
   TZipCentralHeader FCentral[2];
   TZipLocalHeader FLocal[2];
   TArchiveFile FArchive;
@@ -284,13 +286,14 @@ class TZipCommon : public TDecodeHost {
   std::string FOutputName;
   std::string FCurrentPassword;
   TCurrentHeader FCurrentHeader;
-  uint32_t FWalkStart = 0;
+  uint64_t FWalkStart = 0;
   int64_t FPackedSum = 0;
   int64_t FUnpackedSum = 0;
   int64_t FRemaining = 0;
   int32_t FLatestDate = 0;
   TOutputTarget FTarget = otNone;
   TDecompMemoryStream* FStream = nullptr;
+  TOutputSink* FSink = nullptr;
   TOutputFile FOutFile;
   TarxTimer FTimer;
 
@@ -310,7 +313,6 @@ class TZipCommon : public TDecodeHost {
 
  private:
   TArcType Classify(TArchiveFile& file, const std::vector<uint8_t>& head);
-  bool IsZip64(TArchiveFile& file) const;
   void FeedCrc(int crcMode, const uint8_t* buffer, uint32_t count);
 };
 
@@ -345,6 +347,8 @@ class TUnBase : public TZipCommon {
   int ExtractToMemoryStream(TDecompMemoryStream* stream);
   // The same into files below ExtractDir.
   int Extract();
+  // The same into `sink`, block by block, whatever the members' sizes.
+  int ExtractToSink(TOutputSink& sink);
 
   bool PasswordFailed() const { return FPasswordFailed; }
 
@@ -353,9 +357,13 @@ class TUnBase : public TZipCommon {
   bool BeginMember(bool isDirOrVolume);
   bool OpenOutput();
   // The most output `packed` bytes of `method` can decode to.
-  static uint32_t ExpansionBound(uint16_t method, uint64_t packed);
+  static uint64_t ExpansionBound(uint16_t method, uint64_t packed);
   void CloseOutput(uint32_t externalAttr, uint32_t dosDateTime);
   virtual bool CheckCrc(int mode, uint32_t storedCrc);
+  // A stored CRC matches the register as it stands or inverted.
+  static bool CrcMatches(uint32_t stored, uint32_t reg) {
+    return stored == reg || stored == (reg ^ 0xFFFFFFFFu);
+  }
   // True when the stored name can only land below ExtractDir.
   static bool IsSafeStoredName(const std::string& name);
   TOutputPath OutputPathOf(const std::string& outputName) const;

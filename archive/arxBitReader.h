@@ -125,7 +125,7 @@ class TSlidingOutput {
     }
   }
   // Bytes produced for this member.
-  uint32_t Count() const { return FCount; }
+  uint64_t Count() const { return FCount; }
 
  private:
   // Most matches are a few bytes long, for which block moves cost more than they save.
@@ -151,5 +151,5 @@ class TSlidingOutput {
   uint8_t* FDict;
   uint32_t FMask;
   uint32_t FPos = 0;
-  uint32_t FCount = 0;
+  uint64_t FCount = 0;
 };

@@ -105,7 +105,7 @@ int TDecoder::NextByte() {
 bool TDecoder::RefillInput() {
   FInputIndex = FInputFill = 0;
   if (FUnread == 0) return false;
-  const uint32_t want = std::min(FUnread, kBlockSize);
+  const uint32_t want = uint32_t(std::min<uint64_t>(FUnread, kBlockSize));
   const uint32_t got = std::min(FHost.ReadBlock(FInput.get(), want, crcNone, FDecrypt), want);
   // A failed read ends the member's data; asking again would only repeat the failure.
   FUnread = got == 0 ? 0 : FUnread - got;
@@ -119,10 +119,10 @@ void TDecoder::FlushWindow() {
   if (count == 0 || FOverrun) return;
   // The declared size bounds the output, so damaged or hostile data cannot grow the
   // target without limit; the cut member fails like any other damaged one.
-  const uint32_t room = FHeader.UnpackedSize - FWritten;
+  const uint64_t room = FHeader.UnpackedSize - FWritten;
   const bool overrun = count > room;
   if (overrun) {
-    count = room;
+    count = uint32_t(room);
     FOverrun = true;
   }
   if (count > 0) {
@@ -137,16 +137,16 @@ void TDecoder::FlushWindow() {
 // Stored members bypass the window: blocks go from the archive straight to the target,
 // decrypted on the write side so that the CRC sees the plain bytes.
 void TDecoder::CopyStored() {
-  const uint32_t packed = FHeader.PackedSize;
-  uint32_t remaining = packed;
+  const uint64_t packed = FHeader.PackedSize;
+  uint64_t remaining = packed;
   while (remaining > 0) {
-    const uint32_t want = std::min(remaining, kBlockSize);
+    const uint32_t want = uint32_t(std::min<uint64_t>(remaining, kBlockSize));
     const uint32_t got = std::min(FHost.ReadBlock(FInput.get(), want, crcNone, false), want);
     if (got == 0) return;
     remaining -= got;
-    const uint32_t room = FHeader.UnpackedSize - FWritten;
+    const uint64_t room = FHeader.UnpackedSize - FWritten;
     const bool overrun = got > room;
-    const uint32_t count = overrun ? room : got;
+    const uint32_t count = overrun ? uint32_t(room) : got;
     if (count > 0) {
       FHost.WriteBlock(FInput.get(), count, crc32, FDecrypt);
       FWritten += count;

@@ -8,10 +8,10 @@
 struct TCurrentHeader {
   uint16_t Flags = 0;
   uint16_t Method = 0;
-  uint32_t PackedSize = 0;
+  uint64_t PackedSize = 0;
   // The most the member may produce: its declared size (the central directory's when
   // the local header carries none).
-  uint32_t UnpackedSize = 0;
+  uint64_t UnpackedSize = 0;
 };
 
 // CRC modes of block reading and writing.
@@ -37,7 +37,7 @@ class TDecodeHost {
                            int code) = 0;
   // One progress step after an output block of `count` bytes; `memberDone` of
   // `memberSize` bytes of this member are written. Processes pending messages first.
-  virtual void ProgressStep(uint32_t count, uint32_t memberDone, uint32_t memberSize) = 0;
+  virtual void ProgressStep(uint32_t count, uint64_t memberDone, uint64_t memberSize) = 0;
 };
 
 // One member's decoding: the shared input reader, the 32 KiB output window (the Deflate
@@ -78,7 +78,7 @@ class TDecoder {
   // (an overrun is reported as damaged data and raised), then position 0.
   void FlushWindow();
   // Bytes handed to PutByte/the window in this member (the older methods' counter).
-  uint32_t OutputCount = 0;
+  uint64_t OutputCount = 0;
 
   const TCurrentHeader& Header() const { return FHeader; }
   const std::string& OutputName() const { return FOutputName; }
@@ -103,10 +103,10 @@ class TDecoder {
   std::unique_ptr<uint8_t[]> FInput;
   uint32_t FInputFill = 0;
   uint32_t FInputIndex = 0;
-  uint32_t FUnread = 0;  // compressed bytes of the member not yet read from the archive
+  uint64_t FUnread = 0;  // compressed bytes of the member not yet read from the archive
   bool FInputExhausted = false;
 
   std::unique_ptr<uint8_t[]> FWindow;
   uint32_t FWindowPos = 0;
-  uint32_t FWritten = 0;  // bytes of this member written to the target
+  uint64_t FWritten = 0;  // bytes of this member written to the target
 };

@@ -239,7 +239,7 @@ void TExploder::Run() {
       return;
     }
   }
-  const uint32_t limit = FDecoder.Header().UnpackedSize;
+  const uint64_t limit = FDecoder.Header().UnpackedSize;
   while (FOut.Count() < limit && Item()) {
   }
 }

@@ -7,17 +7,18 @@
 
 namespace {
 
-// The sizes that announce a 64-bit member; such members are not read.
-bool IsZip64Member(const TUnBaseHeader& entry, const TZipLocalHeader& local) {
-  return entry.PackedSize == 0xFFFFFFFFu || entry.UnpackedSize == 0xFFFFFFFFu ||
-         local.PackedSize == 0xFFFFFFFFu || local.UnpackedSize == 0xFFFFFFFFu;
-}
-
 // Where a member's local header and data lie in the archive.
 struct TSpan {
   uint64_t Start = 0;
   uint64_t End = 0;
 };
+
+// The end of `head` bytes and `data` bytes from `start`, kept within 64 bits whatever
+// sizes a damaged directory claims.
+uint64_t SpanEnd(uint64_t start, uint64_t head, uint64_t data) {
+  const uint64_t room = UINT64_MAX - start;
+  return head >= room || data >= room - head ? UINT64_MAX : start + head + data;
+}
 
 // Members whose bytes lie inside an earlier member's: decoding the same bytes again and
 // again would multiply a small archive's output without limit. The member that starts
@@ -110,7 +111,7 @@ void TUnZip::ExtractArchive() {
   FMembers.clear();
 }
 
-std::string TUnZip::ReadName(uint16_t length) {
+std::string TUnZip::ReadBytes(uint16_t length) {
   std::string raw(length, '\0');
   raw.resize(FArchive.Read(raw.data(), length));
   return raw;
@@ -127,9 +128,8 @@ int TUnZip::ReadCentralDirectory() {
   TTimerPause pause(FTimer);
   // The directory and the first header after it, in one read.
   TWindowReader directory(
-      FArchive, std::min<uint64_t>(uint64_t(FEndRecord.CentralSize) + TZipCentralHeader::kSize,
-                                   kMaxDirectoryWindow));
-  uint64_t pos = FEndRecord.CentralOffset;
+      FArchive, std::min<uint64_t>(FDirectorySize + TZipCentralHeader::kSize, kMaxDirectoryWindow));
+  uint64_t pos = FDirectoryOffset;
   const uint8_t* buffer = directory.At(pos, TZipCentralHeader::kSize);
   if (!buffer) return 0;
   const uint8_t set = (TZipCentralHeader::Parse(buffer).Flags & 0x40) ? 1 : 0;
@@ -138,29 +138,34 @@ int TUnZip::ReadCentralDirectory() {
   for (;;) {
     const TZipCentralHeader& central = FCentral[set] = TZipCentralHeader::Parse(buffer);
     if (central.Signature != kCentralHeaderSig || FCancel) break;
-    FStoredName = TranslateName(directory.Text(pos + TZipCentralHeader::kSize, central.NameLength),
-                                central.Flags);
+    const uint64_t namePos = pos + TZipCentralHeader::kSize;
+    FStoredName = TranslateName(directory.Text(namePos, central.NameLength), central.Flags);
     if (!FStoredName.empty() && Selected(FStoredName)) {
+      const std::string extra = directory.Text(namePos + central.NameLength, central.ExtraLength);
+      const TZipWideFields wide = TZipWideFields::Of(
+          central, reinterpret_cast<const uint8_t*>(extra.data()), uint32_t(extra.size()));
+      const uint64_t localOffset = wide.LocalOffset + FShift;
       uint8_t local[TZipLocalHeader::kSize];
       const uint32_t wanted = set == 0 ? TZipLocalHeader::kSize : 4;
-      if (FArchive.ReadAt(central.LocalOffset, local, wanted) &&
+      if (localOffset >= wide.LocalOffset && FArchive.ReadAt(localOffset, local, wanted) &&
           TZipLocalHeader::Parse(local).Signature == kLocalHeaderSig) {
         if (set == 0) FLocal[0] = TZipLocalHeader::Parse(local);
         // A lower bound of the member's extent, so that damage to one size or one
         // extra field does not cost the following members.
-        uint32_t packed = central.PackedSize;
-        if (set == 0 && FLocal[0].PackedSize != 0) packed = std::min(packed, FLocal[0].PackedSize);
-        if (packed == 0xFFFFFFFFu) packed = 0;
-        const uint64_t start = central.LocalOffset;
-        spans.push_back({start, start + TZipLocalHeader::kSize + central.NameLength + packed});
-        found.push_back({central.ExternalAttr, uint16_t(central.DiskNumberStart + 1), set,
-                         central.LocalOffset, central.Flags, central.Method, central.DosDateTime,
-                         central.Crc, central.PackedSize, central.UnpackedSize, FStoredName});
+        uint64_t packed = TZipWideFields::Known(wide.PackedSize);
+        if (set == 0 && FLocal[0].PackedSize != 0 && FLocal[0].PackedSize != kEscape32)
+          packed = std::min<uint64_t>(packed, FLocal[0].PackedSize);
+        spans.push_back(
+            {localOffset,
+             SpanEnd(localOffset, TZipLocalHeader::kSize + central.NameLength, packed)});
+        found.push_back({central.ExternalAttr, uint32_t(wide.DiskNumberStart) + 1, set, localOffset,
+                         central.Flags, central.Method, central.DosDateTime, central.Crc,
+                         TZipWideFields::Known(wide.PackedSize),
+                         TZipWideFields::Known(wide.UnpackedSize), FStoredName});
       }
     }
     if (FCancel) break;
-    pos += uint64_t(TZipCentralHeader::kSize) + central.NameLength + central.ExtraLength +
-           central.CommentLength;
+    pos = namePos + central.NameLength + central.ExtraLength + central.CommentLength;
     if (!(buffer = directory.At(pos, TZipCentralHeader::kSize))) break;
   }
   const std::vector<bool> overlapping = Overlapping(spans);
@@ -174,12 +179,12 @@ int TUnZip::ReadCentralDirectory() {
 }
 
 int TUnZip::ReadLocalHeaders() {
+  TTimerPause pause(FTimer);
   if (OnCorruptZipHeader) {
     bool cancel = true;
     OnCorruptZipHeader(this, FHeaderStatus, cancel);
     if (cancel) return 0;
   }
-  TTimerPause pause(FTimer);
   uint8_t buffer[TZipLocalHeader::kSize];
   uint64_t pos = FWalkStart;
   bool got = FArchive.ReadAt(pos, buffer, sizeof buffer);
@@ -189,21 +194,87 @@ int TUnZip::ReadLocalHeaders() {
   }
   // Every step moves on by at least a header's size, so the walk ends at the file's end
   // whatever sizes the headers claim.
-  while (got && pos <= 0xFFFFFFFFu && !FCancel) {
+  while (got && !FCancel) {
     const uint8_t set = (TZipLocalHeader::Parse(buffer).Flags & 0x40) ? 1 : 0;
     const TZipLocalHeader& local = FLocal[set] = TZipLocalHeader::Parse(buffer);
     if (local.Signature != kLocalHeaderSig) break;
-    FStoredName = TranslateName(ReadName(local.NameLength), local.Flags);
-    if (!FStoredName.empty() && Selected(FStoredName)) {
-      AddMember({0, 1, set, uint32_t(pos), local.Flags, local.Method, local.DosDateTime, local.Crc,
-                 local.PackedSize, local.UnpackedSize, FStoredName},
-                int32_t(local.DosDateTime));
+    const std::string rawName = ReadBytes(local.NameLength);
+    const std::string extra = ReadBytes(local.ExtraLength);
+    const TZipWideFields wide = TZipWideFields::Of(
+        local, reinterpret_cast<const uint8_t*>(extra.data()), uint32_t(extra.size()));
+    TUnBaseHeader member;
+    member.HeaderSet = set;
+    member.LocalOffset = pos;
+    member.Flags = local.Flags;
+    member.Method = local.Method;
+    member.DosDateTime = local.DosDateTime;
+    member.Crc = local.Crc;
+    member.PackedSize = TZipWideFields::Known(wide.PackedSize);
+    member.UnpackedSize = TZipWideFields::Known(wide.UnpackedSize);
+    const uint64_t data = FArchive.Position();
+    uint64_t next = SpanEnd(data, 0, member.PackedSize);
+    if (local.Flags & 0x08) {
+      // Sizes and CRC follow the data; without a size, the descriptor is found by its
+      // signature and a packed size that matches the distance travelled.
+      TZipDescriptor descriptor;
+      if (!(member.PackedSize != 0
+                ? ReadDescriptor(next, member.PackedSize, wide.HasZip64Extra, descriptor)
+                : FindDescriptor(data, wide.HasZip64Extra, descriptor)))
+        break;
+      member.Crc = descriptor.Crc;
+      member.PackedSize = descriptor.PackedSize;
+      member.UnpackedSize = descriptor.UnpackedSize;
+      next = SpanEnd(data, descriptor.Length, descriptor.PackedSize);
     }
-    pos +=
-        uint64_t(TZipLocalHeader::kSize) + local.NameLength + local.ExtraLength + local.PackedSize;
+    member.StoredName = FStoredName = TranslateName(rawName, local.Flags);
+    if (!FStoredName.empty() && Selected(FStoredName))
+      AddMember(member, int32_t(local.DosDateTime));
+    pos = next;
     got = FArchive.ReadAt(pos, buffer, sizeof buffer);
   }
   return int(FMembers.size());
+}
+
+bool TUnZip::ReadDescriptor(uint64_t at, uint64_t packed, bool wide, TZipDescriptor& found) {
+  uint8_t b[24] = {};
+  const uint32_t have = FArchive.ReadFrom(at, b, sizeof b);
+  const bool signature = have >= 4 && Get32(b) == kSpannedSig;
+  const uint8_t* fields = signature ? b + 4 : b;
+  found.Length = (signature ? 4 : 0) + (wide ? 20 : 12);
+  if (have < found.Length) return false;
+  found.Crc = Get32(fields);
+  found.UnpackedSize = wide ? Get64(fields + 12) : Get32(fields + 8);
+  // The local header's size stands: it is what the walk has already relied on.
+  found.PackedSize = packed;
+  return true;
+}
+
+bool TUnZip::FindDescriptor(uint64_t data, bool wide, TZipDescriptor& found) {
+  constexpr uint32_t kBlock = 65536;
+  constexpr uint32_t kLongest = 24 + 4;  // a wide descriptor and the next signature
+  std::vector<uint8_t> block(kBlock + kLongest);
+  for (uint64_t start = data; start < FArchive.Size() && !FCancel; start += kBlock) {
+    const uint32_t have = FArchive.ReadFrom(start, block.data(), uint32_t(block.size()));
+    for (uint32_t i = 0; i < kBlock && i + 16 <= have; ++i) {
+      if (Get32(block.data() + i) != kSpannedSig) continue;
+      const uint64_t travelled = start + i - data;
+      for (const bool eight : {wide, !wide}) {
+        const uint32_t length = eight ? 24 : 16;
+        if (i + length > have) continue;
+        const uint8_t* b = block.data() + i;
+        const uint64_t packed = eight ? Get64(b + 8) : Get32(b + 8);
+        if (packed != travelled) continue;
+        // What follows must be the next record or the file's end.
+        const bool atEnd = start + i + length == FArchive.Size();
+        const uint32_t next = i + length + 4 <= have ? Get32(b + length) : 0;
+        if (!atEnd && next != kLocalHeaderSig && next != kCentralHeaderSig && next != kSpannedSig)
+          continue;
+        found = {Get32(b + 4), packed, eight ? Get64(b + 16) : Get32(b + 12), length};
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 bool TUnZip::LoadMember(const TUnBaseHeader& entry) {
@@ -211,18 +282,22 @@ bool TUnZip::LoadMember(const TUnBaseHeader& entry) {
   if (!FArchive.ReadAt(entry.LocalOffset, buffer, sizeof buffer)) return false;
   const TZipLocalHeader& local = FLocal[entry.HeaderSet] = TZipLocalHeader::Parse(buffer);
   if (local.Signature != kLocalHeaderSig) return false;
-  const std::string rawName = ReadName(local.NameLength);
-  FArchive.SeekRelative(local.ExtraLength);
+  const std::string rawName = ReadBytes(local.NameLength);
+  const std::string extra = ReadBytes(local.ExtraLength);
+  const TZipWideFields wide = TZipWideFields::Of(
+      local, reinterpret_cast<const uint8_t*>(extra.data()), uint32_t(extra.size()));
 
-  // A local header followed by a data descriptor may leave sizes and CRC at 0: the
-  // directory's values stand in, so that decoding stops at the member's declared size.
+  // A local header followed by a data descriptor may leave sizes and CRC at 0, and one
+  // written to a pipe leaves them escaped: the directory's values stand in, so that
+  // decoding stops at the member's declared size.
   const bool descriptor = local.Flags & 0x08;
+  const uint64_t packed = TZipWideFields::Known(wide.PackedSize);
+  const uint64_t unpacked = TZipWideFields::Known(wide.UnpackedSize);
+  const bool sizesUnknown = descriptor || wide.UnpackedSize == kEscape32;
   FCurrentHeader.Flags = local.Flags;
   FCurrentHeader.Method = local.Method;
-  FCurrentHeader.PackedSize =
-      (local.PackedSize == 0 && entry.PackedSize > 0) ? entry.PackedSize : local.PackedSize;
-  FCurrentHeader.UnpackedSize =
-      (descriptor && local.UnpackedSize == 0) ? entry.UnpackedSize : local.UnpackedSize;
+  FCurrentHeader.PackedSize = (packed == 0 && entry.PackedSize > 0) ? entry.PackedSize : packed;
+  FCurrentHeader.UnpackedSize = (sizesUnknown && unpacked == 0) ? entry.UnpackedSize : unpacked;
   FStoredCrc = (descriptor && local.Crc == 0) ? entry.Crc : local.Crc;
 
   FStoredName = TranslateName(rawName, local.Flags);
@@ -245,12 +320,7 @@ void TUnZip::ExtractMembers() {
 void TUnZip::ProcessMember(const TUnBaseHeader& entry) {
   try {
     FOutputSpoiled = false;
-    const uint32_t size = FCurrentHeader.UnpackedSize;
-    if (IsZip64Member(entry, FLocal[entry.HeaderSet])) {
-      ReportError(EventName(), "", E_UNKNMETH);
-      SkipStep(size);
-      return;
-    }
+    const uint64_t size = FCurrentHeader.UnpackedSize;
     if (FTarget == otFile && !IsSafeStoredName(FStoredName)) {
       ReportError(FOutputName, "unsafe stored name", E_FOPEN);
       SkipStep(size);
@@ -301,16 +371,8 @@ void TUnZip::DecodeCurrent(bool encrypted, bool searchedNow) {
       SkipStep(FCurrentHeader.UnpackedSize);
     } else {
       const bool decrypt = encrypted && IsZipFamily();
-      // Stored members decrypt on the write side; they stay on the plain road.
-      if (decrypt && FCurrentHeader.Method != 0) {
-        const uint32_t packed = FCurrentHeader.PackedSize;
-        StartReadAhead(packed > TZipKeys::kHeaderSize ? packed - TZipKeys::kHeaderSize : 0);
-      }
-      struct TEnd {
-        TUnZip& Owner;
-        ~TEnd() { Owner.EndReadAhead(); }
-      } end{*this};
-      FDecoder->DecodeMember(FCurrentHeader, EventName(), decrypt);
+      if (decrypt && !FSpareKeys.empty()) ChooseAmongPasswords();
+      DecodeData(decrypt);
       if (FDecoder->Overrun()) FOutputSpoiled = true;
     }
   } catch (...) {
@@ -318,8 +380,52 @@ void TUnZip::DecodeCurrent(bool encrypted, bool searchedNow) {
   }
 }
 
+void TUnZip::DecodeData(bool decrypt) {
+  // Stored members decrypt on the write side; they stay on the plain road.
+  if (decrypt && FCurrentHeader.Method != 0) {
+    const uint64_t packed = FCurrentHeader.PackedSize;
+    StartReadAhead(packed > TZipKeys::kHeaderSize ? packed - TZipKeys::kHeaderSize : 0);
+  }
+  struct TEnd {
+    TUnZip& Owner;
+    ~TEnd() { Owner.EndReadAhead(); }
+  } end{*this};
+  FDecoder->DecodeMember(FCurrentHeader, EventName(), decrypt);
+}
+
+void TUnZip::ChooseAmongPasswords() {
+  // The check byte lets one wrong password in 256 through. When another password of the
+  // list passes it as well, each is tried on the whole member, quietly and with nothing
+  // written, before the first one is trusted; when none decodes to the stored CRC, the
+  // first one decodes the member as it always would.
+  const uint64_t data = FArchive.Position();
+  std::vector<TZipKeys> candidates{FKeys};
+  candidates.insert(candidates.end(), FSpareKeys.begin(), FSpareKeys.end());
+  FSpareKeys.clear();
+  size_t chosen = 0;
+  {
+    TQuietRun quiet(*this);
+    for (size_t i = 0; i < candidates.size() && !FCancel; ++i) {
+      FKeys = candidates[i];
+      FArchive.Seek(data);
+      FQuietFault = false;
+      DecodeData(true);
+      if (!FQuietFault && !FDecoder->Overrun() && CrcMatches(FStoredCrc, FCrc32)) {
+        chosen = i;
+        break;
+      }
+    }
+  }
+  FKeys = candidates[chosen];
+  if (chosen > 0) FCurrentPassword = FSpareNames[chosen - 1];
+  FSpareNames.clear();
+  FArchive.Seek(data);
+}
+
 bool TUnZip::CheckPassword(uint8_t headerSet) {
   const TZipLocalHeader& local = FLocal[headerSet];
+  FSpareKeys.clear();
+  FSpareNames.clear();
   if (!(local.Flags & 1)) return true;
   TTimerPause pause(FTimer);
   uint8_t header[TZipKeys::kHeaderSize] = {};
@@ -328,11 +434,24 @@ bool TUnZip::CheckPassword(uint8_t headerSet) {
   const uint8_t check =
       (local.Flags & 0x08) ? uint8_t(local.DosDateTime >> 8) : uint8_t(local.Crc >> 24);
   bool ok = FKeys.TryPassword(FCurrentPassword, header, check);
-  for (int i = 0; !ok && i < FPasswords.Count(); ++i) {
-    FCurrentPassword = FPasswords[i];
+  int line = 0;
+  for (; !ok && line < FPasswords.Count(); ++line) {
+    FCurrentPassword = FPasswords[line];
     ok = FKeys.TryPassword(FCurrentPassword, header, check);
   }
-  if (ok) return true;
+  if (ok) {
+    // Later lines that pass the check too are kept for the case that this one decodes
+    // to garbage.
+    for (; line < FPasswords.Count(); ++line) {
+      TZipKeys keys;
+      if (FPasswords[line] != FCurrentPassword &&
+          keys.TryPassword(FPasswords[line], header, check)) {
+        FSpareKeys.push_back(keys);
+        FSpareNames.push_back(FPasswords[line]);
+      }
+    }
+    return true;
+  }
   if (!OnGetPassword) {
     ReportError(EventName(), "OnGetPassword", E_REQUIREDEVENT);
     return false;

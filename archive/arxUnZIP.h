@@ -23,14 +23,27 @@ class TUnZip : public TUnBase {
 
  private:
   bool Selected(const std::string& name) const { return FListing || MatchFileSpec(name); }
-  std::string ReadName(uint16_t length);
+  std::string ReadBytes(uint16_t length);
+  // The data descriptor at `at` after a member of `packed` bytes, with or without its
+  // signature; `wide` for 8-byte sizes.
+  bool ReadDescriptor(uint64_t at, uint64_t packed, bool wide, TZipDescriptor& found);
+  // The descriptor of a member whose data starts at `data` and whose size only the
+  // descriptor holds.
+  bool FindDescriptor(uint64_t data, bool wide, TZipDescriptor& found);
   void AddMember(const TUnBaseHeader& entry, int32_t dosDateTime);
   // Takes the local header at the entry's offset as the current member; false when none
   // is there.
   bool LoadMember(const TUnBaseHeader& entry);
   void DecodeCurrent(bool encrypted, bool searchedNow);
+  void DecodeData(bool decrypt);
+  // Leaves FKeys and CurrentPassword at the first password whose trial decoding passes.
+  void ChooseAmongPasswords();
 
   bool FListing = false;
   TUnBaseHeaderObj FListed;
   uint32_t FStoredCrc = 0;
+  // Further passwords of the list that pass the current member's check byte, with their
+  // keys ready for its data.
+  std::vector<TZipKeys> FSpareKeys;
+  std::vector<std::string> FSpareNames;
 };

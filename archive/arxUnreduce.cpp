@@ -134,7 +134,7 @@ void TUnreducer::Run() {
   std::memset(T.Count, 0, sizeof T.Count);
   std::memset(T.Dictionary, 0, sizeof T.Dictionary);
   if (!ReadFollowerSets()) return;
-  const uint32_t limit = FDecoder.Header().UnpackedSize;
+  const uint64_t limit = FDecoder.Header().UnpackedSize;
   uint8_t last = 0;
   while (FOut.Count() < limit) {
     const int c = NextByte(last);

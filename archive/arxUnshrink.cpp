@@ -76,7 +76,7 @@ class TUnshrinker {
   int FOld = 0;
   uint8_t FLast = 0;           // first byte of the previous code's string
   int FStackTop = kStackSize;  // the first byte in use
-  uint32_t FCount = 0;
+  uint64_t FCount = 0;
 };
 
 void TUnshrinker::Reset() {
@@ -92,7 +92,7 @@ void TUnshrinker::Reset() {
 
 void TUnshrinker::Run() {
   Reset();
-  const uint32_t limit = FDecoder.Header().UnpackedSize;
+  const uint64_t limit = FDecoder.Header().UnpackedSize;
   FOld = FBits.ReadBits(FCodeSize);
   if (FOld == TBitReader::kEnd) {
     if (limit == 0) return;  // an empty member has no codes at all
@@ -114,8 +114,9 @@ void TUnshrinker::Run() {
 }
 
 void TUnshrinker::Control() {
+  // The control code promises a subcode: data that ends here was cut short.
   const int value = FBits.ReadBits(FCodeSize);
-  if (value == TBitReader::kEnd) return;
+  if (value == TBitReader::kEnd) RaiseDecodeError(FDecoder, E_BADBLOCK);
   if (value == 1 && FCodeSize < kMaxCodeSize) {
     ++FCodeSize;
   } else if (value == 2) {

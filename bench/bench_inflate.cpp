@@ -163,7 +163,7 @@ class TMemoryHost : public TDecodeHost {
     throw std::runtime_error(std::to_string(code));
   }
   void ReportError(const std::string&, const std::string&, int) override {}
-  void ProgressStep(uint32_t, uint32_t, uint32_t) override {}
+  void ProgressStep(uint32_t, uint64_t, uint64_t) override {}
   uint32_t Crc = 0;
 
  private:

@@ -34,6 +34,12 @@ class TMemoryFile {
   int FFd;
 };
 
+// The streaming target, with nothing kept.
+class TNullSink : public TOutputSink {
+ public:
+  uint32_t Write(const uint8_t*, uint32_t count) override { return count; }
+};
+
 const char* const kPasswords[] = {"Vextramole v4.83q", "secret", "", "x"};
 const char* const kSpecs[] = {"*.*", "games.txt", "*", "dir\\*.t?t", "?", "A*"};
 
@@ -55,8 +61,8 @@ void Configure(TUnZip& unzip, uint8_t options) {
     };
   }
   unzip.OnCorruptZipHeader = [](TZipCommon*, uint8_t, bool& cancel) { cancel = false; };
-  unzip.OnError = [](TZipCommon*, const std::string&, const std::string&, const std::string&,
-                     int) {};
+  unzip.OnError = [](TZipCommon*, const std::string&, const std::string&, const std::string&, int) {
+  };
   unzip.OnEnd = [](TZipCommon*, const std::string&, bool) {};
 }
 
@@ -74,6 +80,13 @@ void FuzzOneArchive(const uint8_t* data, size_t size) {
   try {
     unzip.ExtractToMemoryStream(&stream);
   } catch (const E_RAISE&) {
+  }
+  if (data[0] & 0x04) {
+    TNullSink sink;
+    try {
+      unzip.ExtractToSink(sink);
+    } catch (const E_RAISE&) {
+    }
   }
   if (data[0] & 0x01) {
     try {

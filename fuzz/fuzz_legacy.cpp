@@ -29,7 +29,7 @@ class TFuzzHost : public TDecodeHost {
   bool GetCancel() const override { return false; }
   void RaiseError(const std::string&, int code) override { throw E_RAISE(code); }
   void ReportError(const std::string&, const std::string&, int) override {}
-  void ProgressStep(uint32_t, uint32_t, uint32_t) override {}
+  void ProgressStep(uint32_t, uint64_t, uint64_t) override {}
 
   uint64_t Written = 0;
 

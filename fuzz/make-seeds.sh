@@ -26,6 +26,12 @@ seed crypt9 2e zip -q -9 -P 'Vextramole v4.83q' a.zip games.txt
 seed comment 8f sh -c 'zip -q a.zip games.txt && echo remark | zip -q -z a.zip'
 seed stream 0f sh -c 'cat games.txt | zip -q a.zip -'
 seed stream-crypt 0f sh -c 'cat dir/codes.txt | zip -q -P secret a.zip -'
+seed zip64 0f zip -q -fz -r a.zip games.txt dir
+seed pipe-zip64 1f sh -c 'cat dir/codes.txt | zip -q - - | cat > a.zip'
+seed pipe-out 4f sh -c 'zip -q - games.txt dir/codes.txt | cat > a.zip'
+seed stub 0f bash -c 'zip -q b.zip games.txt dir/codes.txt && { printf "MZstub%.0s" {1..50}; cat b.zip; } > a.zip && rm b.zip'
+seed stub64 8f sh -c 'zip -q -fz b.zip games.txt && { printf "#!/bin/sh\nexit\n"; cat b.zip; } > a.zip && rm b.zip'
+seed 7z-stdin 0f sh -c '7z a -tzip -sigames.txt a.zip < games.txt >/dev/null'
 /usr/bin/python3 - <<'PY'
 import zipfile
 with zipfile.ZipFile('a.zip', 'w', zipfile.ZIP_DEFLATED) as z:

@@ -53,7 +53,7 @@ class THost : public TDecodeHost {
   void ReportError(const std::string&, const std::string&, int code) override {
     Errors.push_back(Cancel ? E_USERCANCEL : code);
   }
-  void ProgressStep(uint32_t count, uint32_t, uint32_t) override {
+  void ProgressStep(uint32_t count, uint64_t, uint64_t) override {
     Steps.push_back(count);
     if (OnStep) OnStep(*this);
   }

@@ -47,7 +47,7 @@ class TBufferHost : public TDecodeHost {
   void ReportError(const std::string&, const std::string&, int code) override {
     Reported.push_back(code);
   }
-  void ProgressStep(uint32_t, uint32_t, uint32_t) override {}
+  void ProgressStep(uint32_t, uint64_t, uint64_t) override {}
 
   Bytes Output;
   uint32_t Crc = 0xFFFFFFFF;

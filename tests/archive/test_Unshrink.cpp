@@ -61,6 +61,11 @@ TEST(Unshrink, DamagedControlAndFirstCodesAreBadBlocks) {
   EXPECT_EQ(unknownControl.Raised, std::vector<int>{E_BADBLOCK});
   EXPECT_EQ(unknownControl.Text(), "A");
 
+  // Data that ends between a control code and its subcode was cut short.
+  const auto cutAfterControl = Unshrink(Codes({'A', 256}), 2);
+  EXPECT_EQ(cutAfterControl.Raised, std::vector<int>{E_BADBLOCK});
+  EXPECT_EQ(cutAfterControl.Text(), "A");
+
   EXPECT_EQ(Unshrink(Codes({300}), 1).Raised, std::vector<int>{E_BADBLOCK});
   EXPECT_EQ(Unshrink({}, 1).Raised, std::vector<int>{E_BADBLOCK});
 

@@ -89,10 +89,22 @@ TEST_F(TDetectFixture, CommentBufferSizeIsClamped) {
   EXPECT_EQ(zip.ZipCmntBufSize(), 5000);
 }
 
-TEST_F(TDetectFixture, ZeroPrefixedZipIsWalkedFromItsFirstByte) {
+TEST_F(TDetectFixture, ZeroPrefixedZipIsReadBehindTheZeros) {
+  // The directory is found behind the leading bytes its offsets do not count.
   const std::string bytes = ReadFile(Plain());
   WriteFile(dir / "z.zip", std::string(100, '\0') + bytes);
   zip.SetArchiveFile(dir / "z.zip");
+  EXPECT_EQ(zip.ArcType(), atZip);
+  EXPECT_EQ(zip.HeaderStatus(), hsEndRecord | hsCentral | hsLocal);
+  EXPECT_EQ(zip.LeadingBytes(), 100u);
+  EXPECT_EQ(int64_t(zip.StartOffset()), 100 + FindSignature(bytes, 0x02014B50));
+  EXPECT_EQ(Extract("codes.txt"), std::string(3000, 'x'));
+
+  // Without its end record in reach, it is walked from its first byte.
+  const std::string commented = ReadFile(
+      MakeZip(dir, "c.zip", {"-0", "-z"}, {"games.txt", "codes.txt"}, std::string(100, 'c')));
+  WriteFile(dir / "zc.zip", std::string(100, '\0') + commented);
+  zip.SetArchiveFile(dir / "zc.zip");
   EXPECT_EQ(zip.ArcType(), atZip);
   EXPECT_EQ(zip.HeaderStatus(), hsLocal);
   EXPECT_EQ(zip.StartOffset(), 100u);
@@ -102,7 +114,15 @@ TEST_F(TDetectFixture, ZeroPrefixedZipIsWalkedFromItsFirstByte) {
 TEST_F(TDetectFixture, DirectoryPointingNowhereFallsBackToTheWalkFromTheFirstMember) {
   const std::string path = Plain();
   const std::string bytes = ReadFile(path);
-  Patch32(path, FindSignature(bytes, 0x06054B50) + 16, 7);  // directory offset
+  const int64_t record = FindSignature(bytes, 0x06054B50);
+  // A wrong offset alone: the directory still ends right before the record.
+  Patch32(path, record + 16, 7);
+  zip.SetArchiveFile(path);
+  EXPECT_EQ(zip.HeaderStatus(), hsEndRecord | hsCentral | hsLocal);
+  EXPECT_EQ(zip.LeadingBytes(), 0u) << "the members are where they say";
+  EXPECT_EQ(Extract("codes.txt"), std::string(3000, 'x'));
+
+  Patch32(path, record + 12, 7);  // and a wrong size
   zip.SetArchiveFile(path);
   EXPECT_EQ(zip.HeaderStatus(), hsLocal);
   EXPECT_EQ(zip.StartOffset(), 0u);
@@ -200,21 +220,23 @@ TEST_F(TDetectFixture, WritingArcTypeClassifiesAgain) {
   EXPECT_EQ(zip.ArcType(), atRar);
 }
 
-TEST_F(TDetectFixture, Zip64ArchivesAreRefusedAsAWhole) {
-  // Info-ZIP writes a 64-bit end record and locator for input of unknown size.
-  const std::string streamed = MakeZip(dir, "s.zip", {}, {"-"}, "hello\n");
-  zip.SetArchiveFile(streamed);
-  EXPECT_EQ(zip.ArcType(), atUnsupported);
-
-  const std::string path = Plain();
+TEST_F(TDetectFixture, DamagedZip64EndRecordFallsBackToTheWalk) {
+  // With the directory's offset escaped, only the 64-bit record knows where it is.
+  const std::string path = MakeZip(dir, "fz.zip", {"-fz", "-0"}, {"games.txt", "codes.txt"});
   const std::string bytes = ReadFile(path);
-  Patch16(path, FindSignature(bytes, 0x06054B50) + 10, 0xFFFF);  // total entries
+  Patch32(path, FindSignature(bytes, 0x06064B50), 0x06064B51);
   zip.SetArchiveFile(path);
-  EXPECT_EQ(zip.ArcType(), atUnsupported);
-  TDecompMemoryStream stream;
-  zip.FileSpec().Add("*.*");
-  EXPECT_THROW(zip.ExtractToMemoryStream(&stream), E_RAISE);
-  EXPECT_EQ(errors.back(), E_BADARCTYPE);
+  EXPECT_EQ(zip.ArcType(), atZip);
+  EXPECT_EQ(zip.HeaderStatus(), hsLocal);
+  EXPECT_EQ(Extract("codes.txt"), std::string(3000, 'x'));
+
+  // Escapes in fields the reader does not use change nothing.
+  const std::string plain = Plain();
+  Patch16(plain, FindSignature(ReadFile(plain), 0x06054B50) + 10, 0xFFFF);  // total entries
+  zip.SetArchiveFile(plain);
+  EXPECT_EQ(zip.HeaderStatus(), hsEndRecord | hsCentral | hsLocal);
+  EXPECT_EQ(Extract("games.txt"), "Doom\r\nQuake\r\n");
+  EXPECT_TRUE(errors.empty());
 }
 
 }  // namespace

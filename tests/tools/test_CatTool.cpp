@@ -199,4 +199,24 @@ TEST_F(TToolFixture, ExtractRefusesNamesLeavingTheFolder) {
                        "/../evil.txt: Error opening file (unsafe stored name)\n");
 }
 
+TEST_F(TToolFixture, ArchivesFromPipesStubsAndCommentsAreRead) {
+  // zip from a pipe: 64-bit local headers with unknown sizes and a comment behind the
+  // directory; then the same archive behind a shell stub.
+  const TRunResult made = RunTool(
+      {"sh", "-c", "zip -q - - < sub/codes.txt | cat > p.zip && echo note | zip -q -z p.zip"}, "",
+      dir.Path());
+  ASSERT_EQ(made.ExitCode, 0) << made.Err;
+  WriteFile(dir / "stub.sh", "#!/bin/sh\nexit 0\n" + ReadFile(dir / "p.zip"));
+  for (const std::string archive : {dir / "p.zip", dir / "stub.sh"}) {
+    SCOPED_TRACE(archive);
+    const TRunResult cat = Tool({"cat", archive, "-"});
+    EXPECT_EQ(cat.ExitCode, 0) << cat.Err;
+    EXPECT_TRUE(cat.Out == codes) << cat.Out.size();
+    const std::vector<std::string> listed = Lines(Tool({"list", archive}).Out);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_NE(listed[0].find(" " + std::to_string(codes.size()) + " "), std::string::npos)
+        << listed[0];
+  }
+}
+
 }  // namespace

@@ -6,7 +6,6 @@
 #include "Err_Msgs.h"
 #include "MemberReport.h"
 #include "Options.h"
-#include "arxDecompStream.h"
 #include "arxUnZIP.h"
 
 namespace {
@@ -14,6 +13,20 @@ namespace {
 constexpr const char* kUsage =
     "usage: trickfolio-cat cat ARCHIVE [-p PASSWORD]... NAME...\n"
     "  writes the selected members' bytes to standard output; NAME may hold * and ?\n";
+
+// Members go out block by block as they are decoded, so a member of any size needs no
+// more memory than one block.
+class TStreamSink : public TOutputSink {
+ public:
+  explicit TStreamSink(std::ostream& out) : FOut(out) {}
+  uint32_t Write(const uint8_t* data, uint32_t count) override {
+    FOut.write(reinterpret_cast<const char*>(data), std::streamsize(count));
+    return FOut ? count : 0;
+  }
+
+ private:
+  std::ostream& FOut;
+};
 
 }  // namespace
 
@@ -27,14 +40,13 @@ int CatCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   TMemberReport report(reader);
   LoadSelection(reader, line);
 
-  TDecompMemoryStream stream;
+  TStreamSink sink(out);
   int written;
   try {
-    written = reader.ExtractToMemoryStream(&stream);
+    written = reader.ExtractToSink(sink);
   } catch (const E_RAISE& e) {
     return RunFailed("cat", archive, e.Message(), err);
   }
-  out.write(reinterpret_cast<const char*>(stream.Memory()), std::streamsize(stream.Size()));
   out.flush();
   return report.Finish(written, err);
 }

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "Err_Msgs.h"
+#include "MemberReport.h"
 #include "Options.h"
 #include "arxUnZIP.h"
 
@@ -15,8 +16,9 @@ constexpr const char* kUsage =
 
 std::string Line(const TUnBaseHeader& member) {
   char fields[64];
-  std::snprintf(fields, sizeof fields, "%6u %10u %10u %08x %04x ", unsigned(member.Method),
-                unsigned(member.PackedSize), unsigned(member.UnpackedSize), unsigned(member.Crc),
+  std::snprintf(fields, sizeof fields, "%6u %10llu %10llu %08x %04x ", unsigned(member.Method),
+                static_cast<unsigned long long>(member.PackedSize),
+                static_cast<unsigned long long>(member.UnpackedSize), unsigned(member.Crc),
                 unsigned(member.Flags));
   return fields + FromReaderName(member.StoredName) + "\n";
 }
@@ -29,7 +31,7 @@ int ListCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     return code;
   const std::string& archive = line.Positional[0];
   TUnZip reader;
-  reader.SetArchiveFile(archive);
+  OpenArchive(reader, archive);
   try {
     for (const TUnBaseHeader& member : reader.ListMembers()) out << Line(member);
   } catch (const E_RAISE& e) {

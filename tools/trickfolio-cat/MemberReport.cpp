@@ -32,8 +32,13 @@ int TMemberReport::Finish(int written, std::ostream& err) const {
   return FFailures.empty() ? 0 : 1;
 }
 
+void OpenArchive(TUnZip& reader, const std::string& path) {
+  reader.SetZipCmntBufSize(32767);
+  reader.SetArchiveFile(path);
+}
+
 void LoadSelection(TUnZip& reader, const TCommandLine& line) {
-  reader.SetArchiveFile(line.Positional[0]);
+  OpenArchive(reader, line.Positional[0]);
   for (const std::string& password : line.All('p')) reader.Passwords().Add(password);
   for (size_t i = 1; i < line.Positional.size(); ++i)
     reader.FileSpec().Add(ToReaderName(line.Positional[i]));

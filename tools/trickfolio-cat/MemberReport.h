@@ -24,6 +24,10 @@ class TMemberReport {
 
 struct TCommandLine;
 
+// The reader on `path`. The tool looks for the end record behind the longest comment the
+// reader can search, so that commented archives are read through their directory.
+void OpenArchive(TUnZip& reader, const std::string& path);
+
 // The reader on the archive (the first positional word) with the passwords (-p) in their
 // order and the member names (the other positional words) as FileSpec.
 void LoadSelection(TUnZip& reader, const TCommandLine& line);

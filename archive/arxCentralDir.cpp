@@ -1,0 +1,70 @@
+#include "arxCentralDir.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+bool HasSignature(TArchiveFile& file, uint64_t offset, uint32_t signature) {
+  uint8_t b[4];
+  return file.ReadAt(offset, b, sizeof b) && Get32(b) == signature;
+}
+
+}  // namespace
+
+TDirectoryPlace PlaceDirectory(TArchiveFile& file, uint64_t recordOffset,
+                               const TZipEndRecord& record) {
+  uint64_t offset = record.CentralOffset;
+  uint64_t size = record.CentralSize;
+  uint64_t directoryEnd = recordOffset;
+  uint8_t b[TZip64EndRecord::kSize];
+  if (recordOffset >= TZip64Locator::kSize &&
+      file.ReadAt(recordOffset - TZip64Locator::kSize, b, TZip64Locator::kSize) &&
+      Get32(b) == kZip64LocatorSig) {
+    // The locator's offset is stale in the same way as the directory's when bytes were
+    // put in front; the record then stands right before the locator.
+    uint64_t at = TZip64Locator::Parse(b).EndRecordOffset;
+    const uint64_t adjacent = recordOffset - TZip64Locator::kSize - TZip64EndRecord::kSize;
+    bool found = file.ReadAt(at, b, sizeof b) && Get32(b) == kZip64EndRecordSig;
+    if (!found && recordOffset >= TZip64Locator::kSize + TZip64EndRecord::kSize) {
+      at = adjacent;
+      found = file.ReadAt(at, b, sizeof b) && Get32(b) == kZip64EndRecordSig;
+    }
+    if (found) {
+      const TZip64EndRecord wide = TZip64EndRecord::Parse(b);
+      if (record.CentralOffset == kEscape32) offset = wide.CentralOffset;
+      if (record.CentralSize == kEscape32) size = wide.CentralSize;
+      directoryEnd = at;
+    }
+  }
+  TDirectoryPlace place;
+  place.Size = size;
+  place.Offset = offset;
+  if (HasSignature(file, offset, kCentralHeaderSig)) {
+    place.Fit = TDirectoryPlace::fitStated;
+  } else if (directoryEnd >= size && directoryEnd - size > offset &&
+             HasSignature(file, directoryEnd - size, kCentralHeaderSig)) {
+    place.Fit = TDirectoryPlace::fitShifted;
+    place.Offset = directoryEnd - size;
+    place.Shift = place.Offset - offset;
+  }
+  return place;
+}
+
+int64_t FindRecordBeforeComment(TArchiveFile& file) {
+  constexpr uint64_t kLongestTail = 0xFFFF + TZipEndRecord::kSize;
+  const uint64_t size = file.Size();
+  const uint64_t length = std::min(size, kLongestTail);
+  std::vector<uint8_t> tail(length);
+  if (length < TZipEndRecord::kSize || !file.ReadAt(size - length, tail.data(), uint32_t(length)))
+    return -1;
+  for (size_t at = length - TZipEndRecord::kSize + 1; at-- > 0;) {
+    if (Get32(tail.data() + at) != kEndRecordSig) continue;
+    const TZipEndRecord record = TZipEndRecord::Parse(tail.data() + at);
+    const uint64_t offset = size - length + at;
+    if (offset + TZipEndRecord::kSize + record.CommentLength == size &&
+        PlaceDirectory(file, offset, record).Fit == TDirectoryPlace::fitStated)
+      return int64_t(offset);
+  }
+  return -1;
+}

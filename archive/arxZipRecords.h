@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+
+// The zip format's records as they lie on disk (little-endian), and the 64-bit extensions
+// that stand in for fields too small to hold a size or offset.
+
+inline constexpr uint32_t kLocalHeaderSig = 0x04034B50;
+inline constexpr uint32_t kCentralHeaderSig = 0x02014B50;
+inline constexpr uint32_t kEndRecordSig = 0x06054B50;
+inline constexpr uint32_t kSpannedSig = 0x08074B50;  // also the data descriptor's
+inline constexpr uint32_t kZip64LocatorSig = 0x07064B50;
+inline constexpr uint32_t kZip64EndRecordSig = 0x06064B50;
+
+// A 32-bit field holding this value (16-bit: 0xFFFF) has its real value elsewhere.
+inline constexpr uint32_t kEscape32 = 0xFFFFFFFFu;
+inline constexpr uint16_t kEscape16 = 0xFFFF;
+
+uint16_t Get16(const uint8_t* b);
+uint32_t Get32(const uint8_t* b);
+uint64_t Get64(const uint8_t* b);
+
+struct TZipLocalHeader {
+  static constexpr uint32_t kSize = 30;
+  uint32_t Signature = 0;
+  uint16_t VersionNeeded = 0, Flags = 0, Method = 0;
+  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
+  uint16_t NameLength = 0, ExtraLength = 0;
+  static TZipLocalHeader Parse(const uint8_t* b);
+};
+
+struct TZipCentralHeader {
+  static constexpr uint32_t kSize = 46;
+  uint32_t Signature = 0;
+  uint16_t VersionMadeBy = 0, VersionNeeded = 0, Flags = 0, Method = 0;
+  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
+  uint16_t NameLength = 0, ExtraLength = 0, CommentLength = 0, DiskNumberStart = 0,
+           InternalAttr = 0;
+  uint32_t ExternalAttr = 0, LocalOffset = 0;
+  static TZipCentralHeader Parse(const uint8_t* b);
+};
+
+struct TZipEndRecord {
+  static constexpr uint32_t kSize = 22;
+  uint32_t Signature = 0;
+  uint16_t DiskNumber = 0, CentralDisk = 0, EntriesOnDisk = 0, Entries = 0;
+  uint32_t CentralSize = 0, CentralOffset = 0;
+  uint16_t CommentLength = 0;
+  static TZipEndRecord Parse(const uint8_t* b);
+};
+
+// Just before the end record: where the 64-bit end record lies.
+struct TZip64Locator {
+  static constexpr uint32_t kSize = 20;
+  uint32_t Signature = 0;
+  uint32_t Disk = 0;
+  uint64_t EndRecordOffset = 0;
+  uint32_t Disks = 0;
+  static TZip64Locator Parse(const uint8_t* b);
+};
+
+// The 64-bit end record, without its extensible data.
+struct TZip64EndRecord {
+  static constexpr uint32_t kSize = 56;
+  uint32_t Signature = 0;
+  uint32_t DiskNumber = 0, CentralDisk = 0;
+  uint64_t EntriesOnDisk = 0, Entries = 0, CentralSize = 0, CentralOffset = 0;
+  static TZip64EndRecord Parse(const uint8_t* b);
+};
+
+// A member's sizes, local-header offset and first disk at full width. Fields that a
+// header left at their escape value take the next value of the zip64 extra field, in
+// the format's order; a field the extra field lacks keeps its escape value.
+struct TZipWideFields {
+  uint64_t UnpackedSize = 0;
+  uint64_t PackedSize = 0;
+  uint64_t LocalOffset = 0;
+  uint32_t DiskNumberStart = 0;
+  bool HasZip64Extra = false;
+
+  static TZipWideFields Of(const TZipCentralHeader& h, const uint8_t* extra, uint32_t length);
+  static TZipWideFields Of(const TZipLocalHeader& h, const uint8_t* extra, uint32_t length);
+  // A size still at its escape value is not known.
+  static uint64_t Known(uint64_t size) { return size == kEscape32 ? 0 : size; }
+
+ private:
+  void Apply(const uint8_t* extra, uint32_t length);
+};
+
+// What a data descriptor holds; its sizes are 8 bytes wide after a zip64 local header.
+struct TZipDescriptor {
+  uint32_t Crc = 0;
+  uint64_t PackedSize = 0;
+  uint64_t UnpackedSize = 0;
+  uint32_t Length = 0;  // bytes on disk, signature included
+};
