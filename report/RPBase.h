@@ -462,7 +462,7 @@ class TBaseReport : public TRPBaseComponent {
   // ---- Font realisation and metrics ----
   // Current font as a platform font, from the cache; refreshes Ascent/Descent/Leading.
   const TRPCachedFont& RealiseFont();
-  void ComputeLineHeight();
+  virtual void ComputeLineHeight();
   // Text colour on the device (monochrome printers print non-white text black).
   virtual TColor TextColor() const { return FFont.Color; }
 

@@ -1,0 +1,886 @@
+#include "RPFiler.h"
+
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QMessageBox>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "MessageHook.h"
+
+namespace {
+
+constexpr size_t kBufferSize = 16384;
+constexpr size_t kMaxString = 16383;
+constexpr int kSlots = 10;
+constexpr const char* kReferenceText =
+    "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
+
+// Stream command codes.
+enum : uint8_t {
+  cmArc = 1,
+  cmBrushCopy = 2,
+  cmChord = 3,
+  cmDraw = 5,
+  cmDrawFocusRect = 6,
+  cmEllipse = 7,
+  cmFillRect = 8,
+  cmFloodFill = 9,
+  cmFrameRect = 10,
+  cmLineTo = 11,
+  cmMoveTo = 12,
+  cmPie = 13,
+  cmPolygon = 14,
+  cmPolyline = 15,
+  cmPrintBitmap = 16,
+  cmPrintBitmapRect = 17,
+  cmRectangle = 18,
+  cmTabRectangle = 19,
+  cmRoundRect = 20,
+  cmStretchDraw = 21,
+  cmTextRect = 22,
+  cmCenterText = 23,
+  cmLeftText = 24,
+  cmRightText = 25,
+  cmBKMode = 26,
+  cmBackColor = 27,
+  cmScaleX = 28,
+  cmScaleY = 29,
+  cmPrintData = 30,
+  cmPrintDataStream = 31,
+  cmBlockText = 33,
+  cmGraphicMode = 34,
+  cmDeviceByte = 35,
+  cmImageRect = 36,
+  cmNamedValue = 37,
+  cmBrushColor = 41,
+  cmBrushStyle = 42,
+  cmBrushBitmap = 43,
+  cmFontName = 51,
+  cmFontColor = 52,
+  cmFontPitch = 53,
+  cmFontSize = 54,
+  cmFontBold = 55,
+  cmFontUnderline = 56,
+  cmFontItalic = 57,
+  cmFontStrikeOut = 58,
+  cmFontSuperscript = 59,
+  cmFontSubscript = 60,
+  cmFontRotation = 61,
+  cmFontAlign = 62,
+  cmFontCharset = 63,
+  cmPenColor = 71,
+  cmPenMode = 72,
+  cmPenStyle = 73,
+  cmPenWidth = 74,
+  cmPage = 80,
+  cmEndPage = 82,
+  cmLineMetrics = 83,
+  cmPreviewOnly = 84,
+  cmPrinterOnly = 85,
+  cmBoth = 86,
+  cmOrientation = 87,
+  cmPaperBin = 88,
+};
+constexpr uint8_t kHeaderCode = 90;
+constexpr int kVersion = 2017;
+
+// The stream's brush style codes: solid, clear, then the six hatches.
+uint8_t BrushStyleCode(Qt::BrushStyle style) {
+  switch (style) {
+    case Qt::NoBrush:
+      return 1;
+    case Qt::HorPattern:
+      return 2;
+    case Qt::VerPattern:
+      return 3;
+    case Qt::FDiagPattern:
+      return 4;
+    case Qt::BDiagPattern:
+      return 5;
+    case Qt::CrossPattern:
+      return 6;
+    case Qt::DiagCrossPattern:
+      return 7;
+    default:
+      return 0;
+  }
+}
+
+// Solid, dash, dot, dash-dot, dash-dot-dot, clear.
+uint8_t PenStyleCode(Qt::PenStyle style) {
+  switch (style) {
+    case Qt::DashLine:
+      return 1;
+    case Qt::DotLine:
+      return 2;
+    case Qt::DashDotLine:
+      return 3;
+    case Qt::DashDotDotLine:
+      return 4;
+    case Qt::NoPen:
+      return 5;
+    default:
+      return 0;
+  }
+}
+
+// Copy, or exclusive-or for rubber lines.
+uint8_t PenModeCode(QPainter::CompositionMode mode) {
+  return mode == QPainter::RasterOp_SourceXorDestination ? 14 : 4;
+}
+
+std::string SlotMessage(const char* operation) {
+  return std::string(operation) + ": Index must be between 1 and " + std::to_string(kSlots);
+}
+
+}  // namespace
+
+TReportFiler::TReportFiler(QObject* owner) : TBaseReport(owner) {}
+
+TReportFiler::~TReportFiler() = default;
+
+// ---- Encoding ----
+
+int64_t TReportFiler::Position() const {
+  return (FStream ? FStream->Position() : 0) + int64_t(FBuffer.size());
+}
+
+void TReportFiler::Flush() {
+  if (FStream && !FBuffer.empty()) FStream->Write(FBuffer.data(), int64_t(FBuffer.size()));
+  FBuffer.clear();
+}
+
+void TReportFiler::WriteBytes(const void* data, size_t count) {
+  if (FMuted || !FStream) return;
+  if (FBuffer.size() + count > kBufferSize) Flush();
+  if (count > kBufferSize) {
+    FStream->Write(data, int64_t(count));
+    return;
+  }
+  FBuffer.append(static_cast<const char*>(data), count);
+}
+
+void TReportFiler::WriteShort(int value) {
+  const int16_t v = int16_t(std::clamp(value, -32768, 32767));
+  const uint8_t bytes[2] = {uint8_t(v & 0xFF), uint8_t((uint16_t(v) >> 8) & 0xFF)};
+  WriteBytes(bytes, 2);
+}
+
+void TReportFiler::WriteInt(int64_t value) {
+  const uint32_t v = uint32_t(int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)));
+  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  WriteBytes(bytes, 4);
+}
+
+void TReportFiler::WriteReal(double value) {
+  const float f = float(value);
+  uint32_t v = 0;
+  std::memcpy(&v, &f, 4);
+  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  WriteBytes(bytes, 4);
+}
+
+void TReportFiler::WriteString(std::string_view text) {
+  // Longer texts are split by the text commands; anything else is cut to what fits.
+  text = text.substr(0, kMaxString);
+  if (text.size() <= 191) {
+    WriteByte(uint8_t(text.size()));
+  } else {
+    WriteByte(uint8_t(0xC0 + (text.size() >> 8)));
+    WriteByte(uint8_t(text.size() & 0xFF));
+  }
+  WriteBytes(text.data(), text.size());
+}
+
+void TReportFiler::WriteXY(double xInches, double yInches) {
+  WriteReal((xInches + FOriginX) * ScaleX() / 100);
+  WriteReal((yInches + FOriginY) * ScaleY() / 100);
+}
+
+void TReportFiler::WriteUnitsRect(const QRectF& rect) {
+  WriteUnitsPoint(rect.left(), rect.top());
+  WriteUnitsPoint(rect.right(), rect.bottom());
+}
+
+void TReportFiler::WriteGraphic(const QImage& image, uint8_t kind) {
+  if (FReuseSlot > 0 && FGraphicSlots[size_t(FReuseSlot - 1)] > 0) {
+    WriteByte(uint8_t(kind + 128));
+    WriteInt(FGraphicSlots[size_t(FReuseSlot - 1)]);
+    FReuseSlot = 0;
+    return;
+  }
+  FReuseSlot = 0;
+  FLastGraphicPos = Position();
+  QByteArray saved;
+  QBuffer buffer(&saved);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "BMP");
+  WriteByte(kind);
+  WriteInt(saved.size());
+  WriteBytes(saved.constData(), size_t(saved.size()));
+}
+
+void TReportFiler::Patch(int64_t position, int64_t value, int size) {
+  if (FMuted || !FStream) return;
+  Flush();
+  const int64_t end = FStream->Position();
+  FStream->SetPosition(position);
+  uint8_t bytes[4];
+  for (int i = 0; i < size; ++i) bytes[i] = uint8_t(uint64_t(value) >> (8 * i));
+  FStream->Write(bytes, size);
+  FStream->SetPosition(end);
+}
+
+bool TReportFiler::Command(uint8_t code) {
+  if (FMuted || FSkipPage || !FStream) return false;
+  WriteByte(code);
+  return true;
+}
+
+// ---- Job ----
+
+void TReportFiler::ShowError(const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, "Error", ToQString(text), QMessageBox::Ok);
+  box.exec();
+}
+
+QPaintDevice* TReportFiler::MetricDevice() {
+  // Without printers the owning form's screen measures the text.
+  if (NoPrinters()) return qobject_cast<QWidget*>(parent());
+  return TBaseReport::MetricDevice();
+}
+
+bool TReportFiler::OpenStream() {
+  FBuffer.clear();
+  if (FStreamMode == smUser) {
+    if (!FUserStream) throw Exception("StreamMode is smUser but Stream is nil");
+    FUserStream->SetPosition(0);
+    FStream = FUserStream;
+    return true;
+  }
+  bool opened = true;
+  if (FStreamMode == smFile) {
+    opened =
+        !FFileName.empty() && std::ofstream(FFileName, std::ios::binary | std::ios::trunc).good();
+  } else if (FStreamMode == smTempFile) {
+    std::string path = QDir::tempPath().toStdString() + "/RPXXXXXX";
+    const int fd = mkstemp(path.data());
+    opened = fd >= 0;
+    if (opened) {
+      ::close(fd);
+      FFileName = path;
+    }
+  }
+  if (!opened) {
+    ShowError("Error initializing stream \"" + FFileName + "\"");
+    return false;
+  }
+  // File modes fill their file when the job ends, so that the links can be patched.
+  FOwnStream = std::make_unique<TMemoryStream>();
+  FStream = FOwnStream.get();
+  return true;
+}
+
+void TReportFiler::CloseStream() {
+  Flush();
+  if (FOwnStream && !FFileName.empty() && FStreamMode != smUser) FOwnStream->SaveToFile(FFileName);
+  FOwnStream.reset();
+  FStream = nullptr;
+}
+
+void TReportFiler::WriteHeader() {
+  const THeaderDevice device = NoPrinters() ? THeaderDevice() : HeaderDevice();
+  WriteByte(kHeaderCode);
+  WriteShort(kVersion);
+  WriteString(Title());
+  FPageCountPos = Position();
+  WriteShort(0);
+  WriteShort(FirstPage());
+  WriteShort(LastPage());
+  WriteReal(UnitsToInches(PageWidth()));
+  WriteReal(UnitsToInches(PageHeight()));
+  WriteReal(FPhysLeft);
+  WriteReal(FPhysRight);
+  WriteReal(FPhysTop);
+  WriteReal(FPhysBottom);
+  WriteByte(device.Orientation);
+  WriteShort(device.Bin);
+  WriteByte(device.Collate);
+  WriteByte(device.Duplex);
+  WriteShort(device.Copies);
+  WriteShort(device.PaperSize);
+  WriteShort(device.PaperWidth);
+  WriteShort(device.PaperLength);
+  WriteString(device.OutputFile);
+}
+
+void TReportFiler::WritePageRecord() {
+  const int64_t record = Position();
+  FPreviousRecordPos = FPagesWritten > 0 ? FPageRecordPos : 0;
+  WriteByte(cmPage);
+  WriteInt(FPreviousRecordPos);
+  FNextLinkPos = Position();
+  WriteInt(0);
+  WriteShort(++FPagesWritten);
+  WriteReal(UnitsToInches(PageWidth()));
+  WriteReal(UnitsToInches(PageHeight()));
+  FPageRecordPos = record;
+  FPageOpen = true;
+  WriteState();
+}
+
+void TReportFiler::WriteState() {
+  WriteBrush(true);
+  WriteFont(true);
+  WritePen(true);
+  WriteByte(cmScaleX);
+  WriteReal(ScaleX());
+  WriteByte(cmScaleY);
+  WriteReal(ScaleY());
+  WriteByte(cmBKMode);
+  WriteByte(uint8_t(TextBKMode()));
+  WriteByte(cmBackColor);
+  WriteInt(FBackColor);
+  for (const auto& [name, value] : FNamedValues) {
+    WriteByte(cmNamedValue);
+    WriteString(name);
+    WriteByte(uint8_t(value.size()));
+    WriteByte(uint8_t(value.size()));
+    WriteBytes(value.data(), value.size());
+  }
+}
+
+void TReportFiler::EndPage(bool last) {
+  if (FPageOpen && !FSkipPage) WriteByte(cmEndPage);
+  FPageOpen = false;
+  if (FPagesWritten > 0) Patch(FNextLinkPos, last ? 0 : Position(), 4);
+}
+
+void TReportFiler::Start() {
+  BeginJob();
+  FPagesWritten = 0;
+  FPageRecordPos = FNextLinkPos = FPageCountPos = 0;
+  FPageOpen = false;
+  FNamedValues.clear();
+  FGraphicSlots = {};
+  FLastGraphicPos = 0;
+  FReuseSlot = 0;
+  DoBeforePrint();
+  QWidget* form = qobject_cast<QWidget*>(parent());
+  if (NoPrinters() && !form)
+    throw Exception("TReportFiler.Owner must be a TForm if no printers are defined.");
+  if (!OpenStream()) return;
+  FMuted = true;
+  OpenJob();
+  if (NoPrinters()) {
+    SetResolution(form->logicalDpiX(), form->logicalDpiY());
+    ResetPageState();
+  }
+  FMuted = false;
+  WriteHeader();
+  FirstPageOfJob();
+  UpdateStatus();
+  if (!FSkipPage) WritePageRecord();
+  PageStart();
+}
+
+void TReportFiler::NewPage() {
+  PageEnd();
+  EndPage(false);
+  FMuted = true;
+  NewPageCommon();
+  if (!NoPrinters()) ReadPageGeometry();
+  FMuted = false;
+  if (!FSkipPage) WritePageRecord();
+  PageStart();
+}
+
+void TReportFiler::Finish() {
+  if (!FPrinting) throw Exception(RPMessages::NotPrinting);
+  FMuted = false;
+  try {
+    if (!FAborted) PageEnd();
+    EndPage(true);
+    Patch(FPageCountPos, FPagesWritten, 2);
+    Flush();
+    CloseJob();
+  } catch (...) {
+    CloseStream();
+    FPrinting = false;
+    DoAfterPrint();
+    throw;
+  }
+  CloseStream();
+  DoAfterPrint();
+}
+
+void TReportFiler::DiscardPage() {
+  if (!FPrinting || !FPageOpen || !FStream) return;
+  // The page starts again from its record: what it drew so far is dropped.
+  Flush();
+  FStream->SetSize(FPageRecordPos);
+  FStream->SetPosition(FPageRecordPos);
+  --FPagesWritten;
+  FPageRecordPos = FPreviousRecordPos;
+  WritePageRecord();
+}
+
+// ---- State ----
+
+double TReportFiler::ReferenceWidth() {
+  const bool muted = FMuted;
+  FMuted = true;
+  const double width = double(TextWidthPixels(kReferenceText)) / FXDPI;
+  FMuted = muted;
+  return width;
+}
+
+void TReportFiler::WriteFont(bool all) {
+  if (FMuted || FSkipPage || !FStream) return;
+  const TRPFontRecord& f = FFont;
+  const TRPFontRecord& was = FLastFont;
+  bool major = false;  // attributes after which the size is written again
+  const auto put = [&](bool changed, uint8_t code, auto write) {
+    if (!all && !changed) return false;
+    WriteByte(code);
+    write();
+    return true;
+  };
+  major |= put(f.Name != was.Name, cmFontName, [&] { WriteString(f.Name); });
+  put(f.Color != was.Color, cmFontColor, [&] { WriteInt(f.Color); });
+  major |= put(f.Pitch != was.Pitch, cmFontPitch, [&] { WriteByte(uint8_t(f.Pitch)); });
+  major |= put(f.Charset != was.Charset, cmFontCharset, [&] { WriteByte(uint8_t(f.Charset)); });
+  major |= put(f.Bold != was.Bold, cmFontBold, [&] { WriteByte(f.Bold); });
+  major |= put(f.Italic != was.Italic, cmFontItalic, [&] { WriteByte(f.Italic); });
+  major |= put(f.Underline != was.Underline, cmFontUnderline, [&] { WriteByte(f.Underline); });
+  major |= put(f.StrikeOut != was.StrikeOut, cmFontStrikeOut, [&] { WriteByte(f.StrikeOut); });
+  put(f.Superscript != was.Superscript, cmFontSuperscript, [&] { WriteByte(f.Superscript); });
+  put(f.Subscript != was.Subscript, cmFontSubscript, [&] { WriteByte(f.Subscript); });
+  put(f.Rotation != was.Rotation, cmFontRotation, [&] { WriteShort(f.Rotation); });
+  put(f.Align != was.Align, cmFontAlign, [&] { WriteByte(uint8_t(f.Align)); });
+  put(major || f.Size != was.Size, cmFontSize, [&] {
+    WriteReal(f.Size / 72.0);
+    WriteReal(ReferenceWidth());
+  });
+  FLastFont = f;
+}
+
+void TReportFiler::WriteBrush(bool all) {
+  if (FMuted || FSkipPage || !FStream) return;
+  const TRPBrush& b = Brush();
+  if (all || b.Color != FLastBrush.Color) {
+    WriteByte(cmBrushColor);
+    WriteInt(b.Color);
+  }
+  if (all || b.Style != FLastBrush.Style) {
+    WriteByte(cmBrushStyle);
+    WriteByte(BrushStyleCode(b.Style));
+  }
+  if (all || b.Bitmap != FLastBrush.Bitmap) {
+    WriteByte(cmBrushBitmap);
+    WriteByte(b.Bitmap.isNull() ? 0 : 1);
+    if (!b.Bitmap.isNull()) WriteGraphic(b.Bitmap);
+  }
+  FLastBrush = b;
+}
+
+void TReportFiler::WritePen(bool all) {
+  if (FMuted || FSkipPage || !FStream) return;
+  const TRPPen& p = Pen();
+  if (all || p.Color != FLastPen.Color) {
+    WriteByte(cmPenColor);
+    WriteInt(p.Color);
+  }
+  if (all || p.Mode != FLastPen.Mode) {
+    WriteByte(cmPenMode);
+    WriteByte(PenModeCode(p.Mode));
+  }
+  if (all || p.Style != FLastPen.Style) {
+    WriteByte(cmPenStyle);
+    WriteByte(PenStyleCode(p.Style));
+  }
+  if (all || p.Width != FLastPen.Width) {
+    WriteByte(cmPenWidth);
+    WriteReal(double(p.Width) / FXDPI);
+  }
+  FLastPen = p;
+}
+
+void TReportFiler::FontChanged() {
+  if (FPrinting) WriteFont(false);
+}
+
+void TReportFiler::SetPen(const TRPPen& pen) {
+  TBaseReport::SetPen(pen);
+  if (FPrinting) WritePen(false);
+}
+
+void TReportFiler::SetBrush(const TRPBrush& brush) {
+  TBaseReport::SetBrush(brush);
+  if (FPrinting) WriteBrush(false);
+}
+
+void TReportFiler::SetTextBKMode(TBKMode value) {
+  TBaseReport::SetTextBKMode(value);
+  if (FPrinting && Command(cmBKMode)) WriteByte(uint8_t(value));
+}
+
+void TReportFiler::SetBackColor(TColor color) {
+  TBaseReport::SetBackColor(color);
+  if (FPrinting && Command(cmBackColor)) WriteInt(color);
+}
+
+void TReportFiler::SetScaleX(double value) {
+  TBaseReport::SetScaleX(value);
+  if (FPrinting && Command(cmScaleX)) WriteReal(value);
+}
+
+void TReportFiler::SetScaleY(double value) {
+  TBaseReport::SetScaleY(value);
+  if (FPrinting && Command(cmScaleY)) WriteReal(value);
+}
+
+void TReportFiler::ComputeLineHeight() {
+  TBaseReport::ComputeLineHeight();
+  if (!FPrinting || !Command(cmLineMetrics)) return;
+  WriteReal(FAscent);
+  WriteReal(FDescent);
+  WriteReal(FLineHeight);
+}
+
+void TReportFiler::OrientationChanged() {
+  if (FPrinting && Orientation() != poDefault && Command(cmOrientation))
+    WriteByte(uint8_t(Orientation()));
+}
+
+void TReportFiler::PrintPreviewOnly() {
+  TBaseReport::PrintPreviewOnly();
+  if (FPrinting) Command(cmPreviewOnly);
+}
+
+void TReportFiler::PrintPrinterOnly() {
+  TBaseReport::PrintPrinterOnly();
+  if (FPrinting) Command(cmPrinterOnly);
+}
+
+void TReportFiler::PrintBoth() {
+  TBaseReport::PrintBoth();
+  if (FPrinting) Command(cmBoth);
+}
+
+void TReportFiler::SetNamedValue(const std::string& name, const std::string& value) {
+  // A value's length byte leaves 254 and 255 to references.
+  const std::string kept = value.substr(0, 253);
+  const auto it = std::find_if(FNamedValues.begin(), FNamedValues.end(),
+                               [&](const auto& v) { return v.first == name; });
+  if (it != FNamedValues.end())
+    it->second = kept;
+  else
+    FNamedValues.emplace_back(name, kept);
+  if (!FPrinting || !Command(cmNamedValue)) return;
+  WriteString(name);
+  WriteByte(uint8_t(kept.size()));
+  WriteByte(uint8_t(kept.size()));
+  WriteBytes(kept.data(), kept.size());
+}
+
+void TReportFiler::CheckSlot(int index, const char* operation) const {
+  if (index < 1 || index > kSlots) throw Exception(SlotMessage(operation));
+}
+
+void TReportFiler::RegisterGraphic(int index) {
+  CheckSlot(index, "RegisterGraphic");
+  FGraphicSlots[size_t(index - 1)] = FLastGraphicPos;
+}
+
+void TReportFiler::ReuseGraphic(int index) {
+  CheckSlot(index, "ReuseGraphic");
+  FReuseSlot = index;
+}
+
+void TReportFiler::UnregisterGraphic(int index) {
+  CheckSlot(index, "UnregisterGraphic");
+  FGraphicSlots[size_t(index - 1)] = 0;
+}
+
+// ---- Text ----
+
+void TReportFiler::RecordText(uint8_t code, std::string_view text, double x, double width) {
+  if (text.size() > kMaxString) {
+    // A string field holds at most 16383 bytes: longer text goes as left-set pieces.
+    double at = code == cmCenterText  ? x - UnitsToInches(TextWidth(text)) / 2
+                : code == cmRightText ? x - UnitsToInches(TextWidth(text))
+                                      : x;
+    for (size_t from = 0; from < text.size(); from += kMaxString) {
+      const std::string_view piece = text.substr(from, kMaxString);
+      RecordText(cmLeftText, piece, at, 0);
+      at += UnitsToInches(TextWidth(piece));
+    }
+    return;
+  }
+  if (!Command(code)) return;
+  WriteReal((FYPos + FOriginY) * ScaleY() / 100);
+  WriteString(text);
+  WriteReal((x + FOriginX) * ScaleX() / 100);
+  if (code == cmBlockText) WriteReal(width * ScaleX() / 100);
+}
+
+void TReportFiler::MoveAfterText(std::string_view text, double x, int anchor) {
+  // As a canvas writer moves: past the end, the middle or nowhere, along the rotation.
+  const double width = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
+  const double advance = anchor == pjLeft ? width : anchor == pjCenter ? width / 2 : 0;
+  const double angle = FFont.Rotation * M_PI / 180;
+  FXPos = x + std::cos(angle) * advance;
+  FYPos -= std::sin(angle) * advance;
+  MessageHook::ProcessMessages();
+}
+
+void TReportFiler::DrawTextLeft(std::string_view text, double x) {
+  DrawTextAt(text, x, pjLeft);
+}
+void TReportFiler::DrawTextCentered(std::string_view text, double x) {
+  DrawTextAt(text, x, pjCenter);
+}
+void TReportFiler::DrawTextRight(std::string_view text, double x) {
+  DrawTextAt(text, x, pjRight);
+}
+
+void TReportFiler::DrawTextAt(std::string_view text, double x, int anchor) {
+  CheckPrinting();
+  if (OutputAllowed()) {
+    const bool codes = text.find('\x01') != std::string_view::npos;
+    const bool macros = text.find('\xFD') != std::string_view::npos;
+    if (FAccuracyMethod == amPositioning && FFont.Rotation == 0 && !macros && !codes &&
+        text.find(' ') != std::string_view::npos) {
+      // Words land where they stand here on any replay device.
+      const double w = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
+      const double start = anchor == pjCenter ? x - w / 2 : anchor == pjRight ? x - w : x;
+      RecordText(cmBlockText, text, start, w);
+    } else {
+      RecordText(anchor == pjCenter  ? cmCenterText
+                 : anchor == pjRight ? cmRightText
+                                     : cmLeftText,
+                 text, x, 0);
+    }
+  }
+  MoveAfterText(text, x, anchor);
+}
+
+void TReportFiler::DrawTextBlock(std::string_view text, double width, double x) {
+  CheckPrinting();
+  if (OutputAllowed()) RecordText(cmBlockText, text, x, width);
+  FXPos = x + width;
+  MessageHook::ProcessMessages();
+}
+
+// ---- Graphics ----
+
+void TReportFiler::FourPoints(uint8_t code, double x1, double y1, double x2, double y2, double x3,
+                              double y3, double x4, double y4) {
+  CheckPrinting();
+  if (!Command(code)) return;
+  WriteUnitsPoint(x1, y1);
+  WriteUnitsPoint(x2, y2);
+  WriteUnitsPoint(x3, y3);
+  WriteUnitsPoint(x4, y4);
+  MessageHook::ProcessMessages();
+}
+
+void TReportFiler::TwoPoints(uint8_t code, double x1, double y1, double x2, double y2) {
+  CheckPrinting();
+  if (!Command(code)) return;
+  WriteUnitsPoint(x1, y1);
+  WriteUnitsPoint(x2, y2);
+  MessageHook::ProcessMessages();
+}
+
+void TReportFiler::Points(uint8_t code, const std::vector<QPointF>& points) {
+  CheckPrinting();
+  if (points.empty() || !Command(code)) return;
+  const size_t count = std::min<size_t>(points.size(), 32768);
+  WriteShort(int(count - 1));
+  for (size_t i = 0; i < count; ++i) WriteUnitsPoint(points[i].x(), points[i].y());
+  MessageHook::ProcessMessages();
+}
+
+void TReportFiler::Arc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                       double y4) {
+  FourPoints(cmArc, x1, y1, x2, y2, x3, y3, x4, y4);
+}
+
+void TReportFiler::Chord(double x1, double y1, double x2, double y2, double x3, double y3,
+                         double x4, double y4) {
+  FourPoints(cmChord, x1, y1, x2, y2, x3, y3, x4, y4);
+}
+
+void TReportFiler::Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                       double y4) {
+  FourPoints(cmPie, x1, y1, x2, y2, x3, y3, x4, y4);
+}
+
+void TReportFiler::BrushCopy(const QRectF& dest, const QImage& bitmap, const QRectF& source,
+                             TColor color) {
+  CheckPrinting();
+  if (!Command(cmBrushCopy)) return;
+  WriteGraphic(bitmap);
+  WriteUnitsRect(dest);
+  // The source rectangle is in the bitmap's own pixels.
+  WriteReal(source.left());
+  WriteReal(source.top());
+  WriteReal(source.right());
+  WriteReal(source.bottom());
+  WriteInt(color);
+}
+
+void TReportFiler::CopyRect(const QRectF&, const QRectF&) {
+  throw Exception("CopyRect() not supported in file mode.");
+}
+
+void TReportFiler::Draw(double x, double y, const QImage& graphic) {
+  CheckPrinting();
+  if (!Command(cmDraw)) return;
+  WriteGraphic(graphic);
+  WriteUnitsPoint(x, y);
+}
+
+void TReportFiler::DrawFocusRect(const QRectF& rect) {
+  CheckPrinting();
+  if (Command(cmDrawFocusRect)) WriteUnitsRect(rect);
+}
+
+void TReportFiler::Ellipse(double x1, double y1, double x2, double y2) {
+  TwoPoints(cmEllipse, x1, y1, x2, y2);
+}
+
+void TReportFiler::FillRect(const QRectF& rect) {
+  CheckPrinting();
+  if (Command(cmFillRect)) WriteUnitsRect(rect);
+}
+
+void TReportFiler::FloodFill(double x, double y, TColor color, int fillKind) {
+  CheckPrinting();
+  if (!Command(cmFloodFill)) return;
+  WriteUnitsPoint(x, y);
+  WriteInt(color);
+  WriteInt(fillKind);
+}
+
+void TReportFiler::FrameRect(const QRectF& rect) {
+  CheckPrinting();
+  if (Command(cmFrameRect)) WriteUnitsRect(rect);
+}
+
+void TReportFiler::DrawLineSegment(double x1, double y1, double x2, double y2) {
+  if (!Command(cmMoveTo)) return;
+  WriteXY(x1, y1);
+  WriteByte(cmLineTo);
+  WriteXY(x2, y2);
+}
+
+void TReportFiler::Polygon(const std::vector<QPointF>& points) {
+  Points(cmPolygon, points);
+}
+
+void TReportFiler::Polyline(const std::vector<QPointF>& points) {
+  Points(cmPolyline, points);
+}
+
+void TReportFiler::PrintBitmap(double x, double y, double scaleX, double scaleY,
+                               const QImage& bitmap) {
+  CheckPrinting();
+  if (!Command(cmPrintBitmap)) return;
+  WriteGraphic(bitmap);
+  WriteUnitsPoint(x, y);
+  WriteReal(scaleX);
+  WriteReal(scaleY);
+}
+
+void TReportFiler::PrintBitmapRect(double x1, double y1, double x2, double y2,
+                                   const QImage& bitmap) {
+  CheckPrinting();
+  if (!Command(cmPrintBitmapRect)) return;
+  WriteGraphic(bitmap);
+  WriteUnitsPoint(x1, y1);
+  WriteUnitsPoint(x2, y2);
+}
+
+void TReportFiler::Rectangle(double x1, double y1, double x2, double y2) {
+  TwoPoints(cmRectangle, x1, y1, x2, y2);
+}
+
+void TReportFiler::TabRectangle(double x1, double y1, double x2, double y2) {
+  TwoPoints(cmTabRectangle, x1, y1, x2, y2);
+}
+
+void TReportFiler::RoundRect(double x1, double y1, double x2, double y2, double x3, double y3) {
+  CheckPrinting();
+  if (!Command(cmRoundRect)) return;
+  WriteUnitsPoint(x1, y1);
+  WriteUnitsPoint(x2, y2);
+  WriteReal(UnitsToInches(x3) * ScaleX() / 100);
+  WriteReal(UnitsToInches(y3) * ScaleY() / 100);
+}
+
+void TReportFiler::StretchDraw(const QRectF& rect, const QImage& graphic) {
+  CheckPrinting();
+  if (!Command(cmStretchDraw)) return;
+  WriteUnitsRect(rect);
+  WriteGraphic(graphic);
+}
+
+void TReportFiler::TextRect(const QRectF& rect, double x, double y, std::string_view text) {
+  CheckPrinting();
+  if (!Command(cmTextRect)) return;
+  WriteUnitsRect(rect);
+  WriteUnitsPoint(x, y);
+  WriteString(text);
+}
+
+void TReportFiler::PrintImageRect(double x1, double y1, double x2, double y2,
+                                  const std::string& image, const std::string& imageType) {
+  CheckPrinting();
+  if (!Command(cmImageRect)) return;
+  WriteInt(int64_t(image.size()));
+  WriteBytes(image.data(), image.size());
+  WriteString(imageType);
+  WriteUnitsPoint(x1, y1);
+  WriteUnitsPoint(x2, y2);
+}
+
+void TReportFiler::PrintData(std::string_view bytes) {
+  CheckPrinting();
+  if (Command(cmPrintData)) WriteString(bytes);
+}
+
+void TReportFiler::PrintDataStream(TMemoryStream& stream, int64_t count) {
+  CheckPrinting();
+  count = std::clamp<int64_t>(count, 0, stream.Size() - stream.Position());
+  std::string bytes(size_t(count), '\0');
+  stream.Read(bytes.data(), count);
+  if (!Command(cmPrintDataStream)) return;
+  WriteInt(count);
+  WriteBytes(bytes.data(), bytes.size());
+}
+
+bool TReportFiler::SelectPaperBin(const std::string& binName) {
+  CheckPrinting();
+  if (Command(cmPaperBin)) WriteString(binName);
+  return true;
+}
+
+void TReportFiler::SetDeviceByte(uint8_t value) {
+  TBaseReport::SetDeviceByte(value);
+  if (FPrinting && Command(cmDeviceByte)) WriteByte(value);
+}
+
+void TReportFiler::SetGraphicMode(uint8_t mode) {
+  CheckPrinting();
+  if (Command(cmGraphicMode)) WriteByte(mode);
+}
