@@ -75,7 +75,8 @@ void TFormMain::WireHandlers() {
       WebBrowser1, AdLoaded, AdClean);
   WebBrowser1->OnNavigateComplete2 =
       std::bind(&TFormMain::WebBrowser1NavigateComplete2, this, _1, _2);
-  WebBrowser1->OnStatusTextChange = std::bind(&TFormMain::WebBrowser1StatusTextChange, this, _1, _2);
+  WebBrowser1->OnStatusTextChange =
+      std::bind(&TFormMain::WebBrowser1StatusTextChange, this, _1, _2);
   RxGIFAnimator1->OnClick = std::bind(&TFormMain::RxGIFAnimator1Click, this, _1);
   RxGIFAnimator2->OnClick = std::bind(&TFormMain::RxGIFAnimator2Click, this, _1);
   RxGIFAnimator3->OnClick = std::bind(&TFormMain::RxGIFAnimator3Click, this, _1);

@@ -16,7 +16,8 @@ TRxImageControl::TRxImageControl(QWidget* parent) : TSkinControl<QWidget>(parent
 }
 
 QColor TRxImageControl::Color() const {
-  if (!FParentColor || !parentWidget()) return FColor.isValid() ? FColor : SysColor(*this, clBtnFace);
+  if (!FParentColor || !parentWidget())
+    return FColor.isValid() ? FColor : SysColor(*this, clBtnFace);
   if (const auto* panel = qobject_cast<const TCoolPanel*>(parentWidget())) return panel->Color();
   return parentWidget()->palette().color(QPalette::Window);
 }
@@ -218,8 +219,7 @@ void TRxGIFAnimator::PaintImage(QPainter& painter) {
   if (FStretch)
     target = rect();
   else if (FCenter)
-    target.moveTopLeft(
-        QPoint((width() - picture.width()) / 2, (height() - picture.height()) / 2));
+    target.moveTopLeft(QPoint((width() - picture.width()) / 2, (height() - picture.height()) / 2));
   if (FComposer.TransparentColor() != clNone && FTransparent)
     painter.drawImage(target, WithTransparentColor(picture, FComposer.TransparentColor()));
   else

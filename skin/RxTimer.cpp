@@ -61,9 +61,8 @@ void TTimerThread::run() {
       continue;
     }
     const unsigned long long generation = FGeneration;
-    const bool woken = FWake.wait_for(lock, std::chrono::milliseconds(FInterval), [&] {
-      return FTerminated || FGeneration != generation;
-    });
+    const bool woken = FWake.wait_for(lock, std::chrono::milliseconds(FInterval),
+                                      [&] { return FTerminated || FGeneration != generation; });
     if (woken) continue;
     // The next interval is measured from the end of this tick, so a tick handed to the
     // GUI thread is waited for (a reconfiguration does not end that wait; stopping does).
@@ -81,8 +80,8 @@ namespace {
 
 QThread::Priority QtPriority(TThreadPriority value) {
   static constexpr QThread::Priority map[] = {
-      QThread::IdlePriority,   QThread::LowestPriority,  QThread::LowPriority,
-      QThread::NormalPriority, QThread::HighPriority,    QThread::HighestPriority,
+      QThread::IdlePriority,        QThread::LowestPriority, QThread::LowPriority,
+      QThread::NormalPriority,      QThread::HighPriority,   QThread::HighestPriority,
       QThread::TimeCriticalPriority};
   return map[value];
 }
@@ -142,8 +141,12 @@ void TRxTimer::UpdateTimer() {
   const unsigned interval = FInterval;
   const bool armed = interval != 0 && FEnabled && assigned;
   if (FThreaded) {
-    if (FTimerId) killTimer(FTimerId);
-    FTimerId = 0;
+    // An animator drawing on the worker comes here from the worker, where FTimerId is
+    // already 0 and must not be written.
+    if (FTimerId) {
+      killTimer(FTimerId);
+      FTimerId = 0;
+    }
     if (!FThread && !armed) return;
     if (!FThread) {
       FThread = std::make_unique<TTimerThread>(this);

@@ -34,14 +34,14 @@ inline std::string Describe(int width, int height, const std::vector<TFrame>& fr
                      "\trgb 000 000 255 is 2\n\trgb 255 255 255 is 3\nend\n";
   int n = 1;
   for (const TFrame& frame : frames) {
-    text += "\ngraphics control\n\tdisposal mode " + std::to_string(frame.Disposal) +
-            "\n\tdelay " + std::to_string(frame.Delay) + "\n";
+    text += "\ngraphics control\n\tdisposal mode " + std::to_string(frame.Disposal) + "\n\tdelay " +
+            std::to_string(frame.Delay) + "\n";
     if (frame.TransparentIndex >= 0)
       text += "\ttransparent index " + std::to_string(frame.TransparentIndex) + "\n";
-    text += "end\n\nimage # " + std::to_string(n++) + "\nimage left " +
-            std::to_string(frame.Left) + "\nimage top " + std::to_string(frame.Top) +
-            "\nimage bits " + std::to_string(frame.Rows[0].size()) + " by " +
-            std::to_string(frame.Rows.size()) + "\n";
+    text += "end\n\nimage # " + std::to_string(n++) + "\nimage left " + std::to_string(frame.Left) +
+            "\nimage top " + std::to_string(frame.Top) + "\nimage bits " +
+            std::to_string(frame.Rows[0].size()) + " by " + std::to_string(frame.Rows.size()) +
+            "\n";
     for (const std::string& row : frame.Rows) text += row + "\n";
   }
   return text;
@@ -79,13 +79,26 @@ inline std::vector<std::string> Letters(const QImage& image) {
         continue;
       }
       switch (p & RGB_MASK) {
-        case 0xFF0000: row += 'R'; break;
-        case 0x00FF00: row += 'G'; break;
-        case 0x0000FF: row += 'B'; break;
-        case 0xFFFFFF: row += 'W'; break;
-        case 0xFFFF00: row += 'Y'; break;
-        case 0x000000: row += 'K'; break;
-        default: row += '?';
+        case 0xFF0000:
+          row += 'R';
+          break;
+        case 0x00FF00:
+          row += 'G';
+          break;
+        case 0x0000FF:
+          row += 'B';
+          break;
+        case 0xFFFFFF:
+          row += 'W';
+          break;
+        case 0xFFFF00:
+          row += 'Y';
+          break;
+        case 0x000000:
+          row += 'K';
+          break;
+        default:
+          row += '?';
       }
     }
     rows.push_back(row);

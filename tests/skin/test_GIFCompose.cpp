@@ -21,9 +21,7 @@ struct TCase {
 
 const TCase Cases[] = {
     {"frames left in place build up; transparent pixels leave what is beneath",
-     {{0, 0, {"0000", "0000", "0000"}},
-      {1, 1, {"23"}, 1, 0, 3},
-      {3, 2, {"1"}, 0}},
+     {{0, 0, {"0000", "0000", "0000"}}, {1, 1, {"23"}, 1, 0, 3}, {3, 2, {"1"}, 0}},
      {{"RRRR", "RRRR", "RRRR"}, {"RRRR", "RBRR", "RRRR"}, {"RRRR", "RBRR", "RRRG"}}},
     {"a frame restored to the background leaves the fill colour (here the window's)",
      {{0, 0, {"0000", "0000", "0000"}}, {0, 0, {"22", "22"}, 2}, {3, 0, {"1"}}},
@@ -32,9 +30,7 @@ const TCase Cases[] = {
      {{0, 0, {"0000", "0000", "0000"}}, {0, 0, {"2"}, 3}, {1, 0, {"1"}}},
      {{"RRRR", "RRRR", "RRRR"}, {"BRRR", "RRRR", "RRRR"}, {"RGRR", "RRRR", "RRRR"}}},
     {"a screen-covering frame with holes, disposed: the background colour fills it",
-     {{0, 0, {"2222", "2222", "2222"}},
-      {0, 0, {"3333", "3113", "3333"}, 2, 0, 3},
-      {2, 2, {"1"}}},
+     {{0, 0, {"2222", "2222", "2222"}}, {0, 0, {"3333", "3113", "3333"}, 2, 0, 3}, {2, 2, {"1"}}},
      {{"BBBB", "BBBB", "BBBB"}, {"BBBB", "BGGB", "BBBB"}, {"RRRR", "RRRR", "RRGR"}}},
 };
 
@@ -70,15 +66,31 @@ TEST(GIFCompose, FillColourAndTheTransparentMark) {
     std::string Row;
     TColor Mark;
   } cases[] = {
-      {"the shown frame's transparent colour fills and marks", {blueDotWithHole}, true, true,
-       "BW", RGBToColor(255, 255, 255)},
-      {"... but marks only for a transparent animator", {blueDotWithHole}, true, false, "BW",
+      {"the shown frame's transparent colour fills and marks",
+       {blueDotWithHole},
+       true,
+       true,
+       "BW",
+       RGBToColor(255, 255, 255)},
+      {"... but marks only for a transparent animator",
+       {blueDotWithHole},
+       true,
+       false,
+       "BW",
        clNone},
-      {"else the background colour of a transparent picture", {blueDot, blueDotWithHole}, true,
-       true, "BR", clNone},
+      {"else the background colour of a transparent picture",
+       {blueDot, blueDotWithHole},
+       true,
+       true,
+       "BR",
+       clNone},
       {"else the window colour", {blueDot, blueDotWithHole}, false, true, "BY", clNone},
-      {"a picture without transparent colours takes the window colour", {blueDot}, true, true,
-       "BY", clNone},
+      {"a picture without transparent colours takes the window colour",
+       {blueDot},
+       true,
+       true,
+       "BY",
+       clNone},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);

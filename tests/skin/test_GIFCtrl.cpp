@@ -29,7 +29,8 @@ struct TEventLog {
 // Gives the animator three 2 x 1 frames: red, green, blue; delays in hundredths of a second.
 void SetThreeFrames(TRxGIFAnimator& a, int d0 = 0, int d1 = 300, int d2 = 2000) {
   TGIFImage image;
-  GifBuild::Load(image, 2, 1, {{0, 0, {"00"}, 1, d0}, {0, 0, {"11"}, 1, d1}, {0, 0, {"22"}, 1, d2}});
+  GifBuild::Load(image, 2, 1,
+                 {{0, 0, {"00"}, 1, d0}, {0, 0, {"11"}, 1, d1}, {0, 0, {"22"}, 1, d2}});
   a.SetImage(image);
 }
 

@@ -22,9 +22,12 @@ std::string Hex(TColor color) {
 
 std::string Version(TGIFVersion version) {
   switch (version) {
-    case gv87a: return "87a";
-    case gv89a: return "89a";
-    default: return "none";
+    case gv87a:
+      return "87a";
+    case gv89a:
+      return "89a";
+    default:
+      return "none";
   }
 }
 

@@ -34,8 +34,8 @@ TEST(GifFrames, ReportsAndWritesEveryFrame) {
   QTemporaryDir dir;
   // A looping two-frame picture: a red frame with a hole in its corner, then a blue frame
   // with holes that is disposed to the background.
-  std::string text = GifBuild::Describe(3, 2, {{0, 0, {"000", "003"}, 1, 10, 3},
-                                               {1, 0, {"23", "33"}, 2, 250, 3}});
+  std::string text =
+      GifBuild::Describe(3, 2, {{0, 0, {"000", "003"}, 1, 10, 3}, {1, 0, {"23", "33"}, 2, 250, 3}});
   text.insert(text.find("end\n") + 4, "\nnetscape loop 7\n");
   QFile source(dir.filePath("anim.txt"));
   source.open(QIODevice::WriteOnly);
@@ -91,9 +91,11 @@ TEST(GifFrames, ExitCodes) {
   } cases[] = {
       {{}, 2, "usage: gif-frames FILE [OUTDIR]\n"},
       {{"a", "b", "c"}, 2, "usage: gif-frames FILE [OUTDIR]\n"},
-      {{Write(dir, "bad.gif", "GIF90a\x01\0\x01\0\0\0\0;")}, 1,
+      {{Write(dir, "bad.gif", "GIF90a\x01\0\x01\0\0\0\0;")},
+       1,
        "Неизвестная версия изображения GIF\n"},
-      {{Write(dir, "label.gif", QByteArray("GIF89a\x01\0\x01\0\0\0\0!\x42", 15))}, 1,
+      {{Write(dir, "label.gif", QByteArray("GIF89a\x01\0\x01\0\0\0\0!\x42", 15))},
+       1,
        "Неопределенное расширение GIF: 42\n"},
   };
   for (const auto& c : cases) {
