@@ -94,7 +94,9 @@ void TRxImageControl::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TRxImageControl::contextMenuEvent(QContextMenuEvent* event) {
-  if (FPopupMenu) FPopupMenu->popup(event->globalPos());
+  bool handled = false;
+  if (OnContextPopup) OnContextPopup(this, event->pos(), handled);
+  if (!handled && FPopupMenu) FPopupMenu->popup(event->globalPos());
 }
 
 // ---------------------------------------------------------------- animator

@@ -34,6 +34,8 @@ class TRxImageControl : public TSkinControl<QWidget> {
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
+  // Handled true keeps the popup menu from showing.
+  std::function<void(QObject* Sender, QPoint MousePos, bool& Handled)> OnContextPopup;
 
   // The parent's background and every visible earlier sibling that overlaps the control,
   // as they show through it.
