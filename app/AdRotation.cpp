@@ -19,19 +19,20 @@ void TAdRotation::PrepareBrowser() {
 }
 
 void TAdRotation::PrepareBanners() {
+  HideBanners();
+  for (TRxGIFAnimator* banner : FBanners) banner->move(0, 0);
+}
+
+void TAdRotation::HideBanners() {
   for (TRxGIFAnimator* banner : FBanners) {
     banner->SetVisible(false);
     banner->SetAnimate(false);
-    banner->move(0, 0);
   }
 }
 
 void TAdRotation::Tick(int k) {
   FTimer->stop();
-  for (TRxGIFAnimator* banner : FBanners) {
-    banner->SetVisible(false);
-    banner->SetAnimate(false);
-  }
+  HideBanners();
   FBrowser->hide();
   // The page is shown as it was loaded: no new navigation while it stays up.
   if (FAdLoaded && FAdClean) {

@@ -33,6 +33,9 @@ class TAdRotation {
   static std::wstring BannerPageURL();
 
  private:
+  // Hidden and still.
+  void HideBanners();
+
   QTimer* FTimer;
   TBanners FBanners;
   TWebBrowser* FBrowser;
