@@ -18,7 +18,9 @@ class TPageView;
 // it open in the user's own browser.
 //
 // Showing, hiding and placing are the widget's own (show, hide, move, setGeometry).
-// Addresses cross this interface as wide-character strings.
+// Addresses cross this interface as wide-character strings. Events arrive through the
+// event loop, never from inside a call of the host's, and none arrives any more from a
+// navigation that a newer one (or Stop) has replaced.
 //
 // What the status-text event reports, in this order, for one navigation:
 //   "Opening page <address>"           when the navigation starts
@@ -51,8 +53,8 @@ class TWebBrowser : public QWidget {
   void Stop();
   bool Busy() const { return FLoading; }
 
-  // The control's own visibility flag, apart from whether the widget shows: an embedded
-  // view keeps it for its host and draws the same either way.
+  // The control's own visibility flag (true at creation), apart from whether the widget
+  // shows: an embedded view keeps it for its host and draws the same either way.
   bool Visible() const { return FVisible; }
   void SetVisible(bool value) { FVisible = value; }
 
