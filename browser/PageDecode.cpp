@@ -26,6 +26,17 @@ QByteArray FormatOf(const QByteArray& data) {
   return {};
 }
 
+bool SpanTooWide(const QString& attributes) {
+  static const QRegularExpression span(R"(\b(?:col|row)span\s*=\s*["']?\s*(\d+))",
+                                       QRegularExpression::CaseInsensitiveOption);
+  for (auto spans = span.globalMatch(attributes); spans.hasNext();) {
+    bool number = false;
+    const int value = spans.next().captured(1).toInt(&number);
+    if (!number || value > MaxSpan) return true;
+  }
+  return false;
+}
+
 bool WithinBounds(QSize size) {
   return size.isValid() && qint64(size.width()) * size.height() <= MaxPicturePixels;
 }
@@ -65,6 +76,30 @@ QString HtmlText(const QByteArray& data, const QString& contentType) {
   const QString text = utf8.decode(data);
   // Pages of this site that declare nothing are in the product's own code page.
   return utf8.hasError() ? QStringDecoder("windows-1251").decode(data) : text;
+}
+
+// Tags are told apart roughly, without a full parser: a "<table" inside a comment or a
+// script counts as well, which errs on the safe side.
+QString BoundedHtml(const QString& html) {
+  static const QRegularExpression tag(R"(<(/?)([A-Za-z][A-Za-z0-9]*)([^>]*)>)");
+  int elements = 0, tables = 0;
+  qsizetype styleChars = 0;
+  for (auto tags = tag.globalMatch(html); tags.hasNext();) {
+    const QRegularExpressionMatch found = tags.next();
+    const QString name = found.captured(2).toLower();
+    if (!found.captured(1).isEmpty()) {
+      if (name == "table" && tables > 0) --tables;
+      continue;
+    }
+    if (name == "style") {
+      const qsizetype end = html.indexOf("</style", found.capturedEnd(), Qt::CaseInsensitive);
+      styleChars += (end < 0 ? html.size() : end) - found.capturedEnd();
+    }
+    if (++elements > MaxElements || (name == "table" && ++tables > MaxTableDepth) ||
+        styleChars > MaxStyleChars || SpanTooWide(found.captured(3)))
+      return html.left(found.capturedStart());
+  }
+  return html;
 }
 
 QImage Picture(const QByteArray& data) {

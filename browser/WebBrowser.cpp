@@ -90,7 +90,7 @@ void TWebBrowser::PageFinished() {
   if (page->ContentType().startsWith("text/plain", Qt::CaseInsensitive))
     FView->setPlainText(text);
   else
-    FView->setHtml(text);
+    FView->setHtml(PageDecode::BoundedHtml(text));
   FLocation = page->FinalUrl().toString();
   PostNavigateComplete2(FLocation);
   // The pictures are asked for now, whether the control shows or not, so that the page is

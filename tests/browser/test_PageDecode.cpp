@@ -42,6 +42,30 @@ TEST(PageDecode, TextInTheDeclaredOrGuessedCodePage) {
         << contentType.toStdString() << " " << body.toStdString();
 }
 
+TEST(PageDecode, PagesPastTheLayoutBoundsAreCutBeforeTheTagThatCrossesThem) {
+  const QString cell = "<table><tr><td>";
+  const QString style = "<style>" + QString(PageDecode::MaxStyleChars, 'x') + "</style>";
+  const struct {
+    QString kept, dropped;
+  } cases[] = {
+      {cell + cell + "x</td></tr></table></td></tr></table>", ""},
+      {cell + cell, cell + "deep"},
+      {"<TABLE><tr><td>" + cell, "<Table border=1>"},
+      {(cell + "</td></tr></table>").repeated(20), ""},  // side by side, not nested
+      {"<td colspan=4 rowspan=\"4\">a</td>", ""},
+      {"<p>wide", "<td colspan=5>"},
+      {"<p>tall", "<td ROWSPAN = '9'>"},
+      {"<p>huge", "<td colspan=99999999999>"},
+      {QString("<b>").repeated(PageDecode::MaxElements), "<i>"},
+      {"1 < 2 and <3 " + QString("</b>").repeated(600), ""},  // neither is an element
+      {style, ""},
+      {style, "<STYLE>x"},
+  };
+  for (const auto& [kept, dropped] : cases)
+    EXPECT_EQ(PageDecode::BoundedHtml(kept + dropped), kept)
+        << (kept + dropped).left(80).toStdString();
+}
+
 TEST(PageDecode, PicturesByTheirFirstBytesAndWithinBounds) {
   QImage small(30, 10, QImage::Format_RGB32);
   small.fill(QColor(10, 200, 30));

@@ -183,6 +183,9 @@ TEST(WebBrowser, BoundedPagesAndRedirects) {
   for (int hop = 1; hop <= 5; ++hop)
     server.Redirect(QString("/hop%1").arg(hop), QString("/hop%1").arg(hop + 1));
   server.Answer("/hop6", "<p>arrived</p>");
+  // A third nested table: laid out whole, pages like this take minutes.
+  server.Answer("/nested", "<p>top</p>" + QByteArray("<table><tr><td>").repeated(2) + "in" +
+                               QByteArray("<table><tr><td>deep").repeated(30));
   server.Answer("/moved", QByteArray(300000, 'x'), "text/html", 301, "Location: /hop6\r\n");
 
   const struct {
@@ -196,6 +199,7 @@ TEST(WebBrowser, BoundedPagesAndRedirects) {
       {"/exact", "/exact", "bbb", "END", TWebBrowser::MaxPageBytes},
       {"/hop1", "/hop6", "arrived", "arrived", 7},  // five redirects are followed
       {"/moved", "/hop6", "arrived", "arrived", 7},
+      {"/nested", "/nested", "top", "in\n\n", 9},  // the tables end their lines
   };
   for (const auto& c : cases) {
     TWebBrowser browser;
