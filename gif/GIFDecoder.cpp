@@ -50,11 +50,7 @@ std::vector<uint8_t> JoinSubBlocks(const std::string& imageData, size_t from, bo
 
 class TLZWDecoder {
  public:
-  TLZWDecoder(const std::vector<uint8_t>& codes, int minimumCodeSize, int bitsPerPixel)
-      : FCodes(codes.data()),
-        FTotalBits(uint64_t(codes.size() - 8) * 8),
-        FMinimum(minimumCodeSize),
-        FPixelMask(uint8_t((1u << std::clamp(bitsPerPixel, 1, 8)) - 1)) {}
+  TLZWDecoder(const std::vector<uint8_t>& codes, int minimumCodeSize, int bitsPerPixel);
 
   // Fills out[0, total) as far as the data goes; true when the data was damaged.
   bool Decode(uint8_t* out, size_t total);
@@ -72,18 +68,32 @@ class TLZWDecoder {
   const uint8_t* FCodes;
   uint64_t FTotalBits;
   int FMinimum;
-  uint8_t FPixelMask;
   uint64_t FBits = 0;
   int FBitCount = 0;
   size_t FBytePos = 0;
-  // Every table entry's string already stands in the output: where it starts and how
-  // long it is. A code is then one copy from earlier output.
-  uint32_t FOffset[kMaxCodes];
+  // Every code's string as a place to copy from and a length. A table entry's string
+  // already stands in the output; a pixel code's one byte stands in FPixels. So pixel and
+  // table codes take the same copy, and photographs, which mix the two at random, do not
+  // pay for guessing which comes next.
+  const uint8_t* FString[kMaxCodes];
   uint32_t FLength[kMaxCodes];
+  uint8_t FPixels[512 + 8];
 };
 
-// Copies a string from earlier output that ends at or before the destination, a word at a
-// time. Bytes past `length` are scratch: later strings overwrite them.
+TLZWDecoder::TLZWDecoder(const std::vector<uint8_t>& codes, int minimumCodeSize, int bitsPerPixel)
+    : FCodes(codes.data()), FTotalBits(uint64_t(codes.size() - 8) * 8), FMinimum(minimumCodeSize) {
+  const uint8_t mask = uint8_t((1u << std::clamp(bitsPerPixel, 1, 8)) - 1);
+  std::memset(FPixels, 0, sizeof FPixels);
+  for (uint32_t code = 0; code < (1u << FMinimum); ++code) {
+    FPixels[code] = uint8_t(code) & mask;
+    FString[code] = FPixels + code;
+    FLength[code] = 1;
+  }
+}
+
+// Copies a string from earlier output (or the pixel codes' bytes) that ends at or before
+// the destination, a word at a time. Bytes past `length` are scratch: later strings
+// overwrite them.
 inline void CopyString(uint8_t* dst, const uint8_t* src, uint32_t length) {
   for (uint32_t i = 0; i < length; i += 8) {
     uint64_t word;
@@ -94,12 +104,10 @@ inline void CopyString(uint8_t* dst, const uint8_t* src, uint32_t length) {
 
 bool TLZWDecoder::Decode(uint8_t* out, size_t total) {
   const uint32_t clear = 1u << FMinimum;
-  const uint32_t end = clear + 1;
   int codeSize = FMinimum + 1;
   uint32_t codeMask = (1u << codeSize) - 1;
   uint32_t next = clear + 2;
-  bool havePrevious = false;
-  size_t previousPos = 0;
+  const uint8_t* previous = nullptr;  // the previous code's string in the output
   uint32_t previousLength = 0;
   uint64_t consumedBits = 0;
   size_t pos = 0;
@@ -117,48 +125,44 @@ bool TLZWDecoder::Decode(uint8_t* out, size_t total) {
     FBits >>= codeSize;
     FBitCount -= codeSize;
 
-    if (code == clear) {
-      codeSize = FMinimum + 1;
-      codeMask = (1u << codeSize) - 1;
-      next = clear + 2;
-      havePrevious = false;
-      continue;
-    }
-    if (code == end) break;
-
     uint32_t length;
-    if (code < clear) {
-      out[pos] = uint8_t(code) & FPixelMask;
-      length = 1;
-    } else if (code < next) {
+    if (code < next && code - clear >= 2) {
       length = FLength[code];
       if (length > total - pos) {
-        std::memcpy(out + pos, out + FOffset[code], total - pos);
+        std::memcpy(out + pos, FString[code], total - pos);
         pos = total;
         break;
       }
-      CopyString(out + pos, out + FOffset[code], length);
-    } else if (code == next && havePrevious) {
+      CopyString(out + pos, FString[code], length);
+    } else if (code == clear) {
+      codeSize = FMinimum + 1;
+      codeMask = (1u << codeSize) - 1;
+      next = clear + 2;
+      previous = nullptr;
+      continue;
+    } else if (code == clear + 1) {
+      break;
+    } else if (code == next && previous) {
       // The string being defined by this very code: the previous string and its own
       // first pixel. Source and destination overlap, so byte by byte.
       length = previousLength + 1;
       const size_t count = std::min<size_t>(length, total - pos);
-      for (size_t i = 0; i < count; ++i) out[pos + i] = out[previousPos + i];
+      for (size_t i = 0; i < count; ++i) out[pos + i] = previous[i];
       if (count < length) {
         pos = total;
         break;
       }
     } else {
-      // A code the table does not hold yet: following it would walk entries that were
+      // A code the table does not hold yet: following it would read entries that were
       // never written.
       damaged = true;
       break;
     }
 
-    if (havePrevious && next < kMaxCodes) {
+    if (previous && next < kMaxCodes) {
       // The new entry is the previous string followed by this one's first pixel, which
       // is exactly where the previous string stands in the output.
-      FOffset[next] = uint32_t(previousPos);
+      FString[next] = previous;
       FLength[next] = previousLength + 1;
       ++next;
       if (next > codeMask && codeSize < kMaxCodeBits) {
@@ -166,8 +170,7 @@ bool TLZWDecoder::Decode(uint8_t* out, size_t total) {
         codeMask = (1u << codeSize) - 1;
       }
     }
-    havePrevious = true;
-    previousPos = pos;
+    previous = out + pos;
     previousLength = length;
     pos += length;
   }
