@@ -50,7 +50,8 @@ std::vector<uint8_t> JoinSubBlocks(const std::string& imageData, size_t from, bo
 
 class TLZWDecoder {
  public:
-  TLZWDecoder(const std::vector<uint8_t>& codes, int minimumCodeSize, int bitsPerPixel);
+  TLZWDecoder(const std::vector<uint8_t>& codes, int minimumCodeSize, int bitsPerPixel,
+              const TGIFProgress& progress);
 
   // Fills out[0, total) as far as the data goes; true when the data was damaged.
   bool Decode(uint8_t* out, size_t total);
@@ -58,6 +59,7 @@ class TLZWDecoder {
  private:
   // Loads whole bytes into the bit buffer until it holds at least 56 bits.
   void Refill() {
+    if (FBytePos >= FNextReport) Report();
     uint64_t word;
     std::memcpy(&word, FCodes + FBytePos, 8);
     FBits |= word << FBitCount;
@@ -65,8 +67,17 @@ class TLZWDecoder {
     FBitCount |= 56;
   }
 
+  void Report() {
+    FProgress(int(std::min<uint64_t>(FBytePos * 100 / std::max<uint64_t>(FTotalBits / 8, 1), 100)));
+    FNextReport = FBytePos + FReportStep;
+  }
+
   const uint8_t* FCodes;
   uint64_t FTotalBits;
+  const TGIFProgress& FProgress;
+  // Sixteen reports over the data; none at all without a listener.
+  size_t FReportStep;
+  size_t FNextReport;
   int FMinimum;
   uint64_t FBits = 0;
   int FBitCount = 0;
@@ -80,8 +91,14 @@ class TLZWDecoder {
   uint8_t FPixels[512 + 8];
 };
 
-TLZWDecoder::TLZWDecoder(const std::vector<uint8_t>& codes, int minimumCodeSize, int bitsPerPixel)
-    : FCodes(codes.data()), FTotalBits(uint64_t(codes.size() - 8) * 8), FMinimum(minimumCodeSize) {
+TLZWDecoder::TLZWDecoder(const std::vector<uint8_t>& codes, int minimumCodeSize, int bitsPerPixel,
+                         const TGIFProgress& progress)
+    : FCodes(codes.data()),
+      FTotalBits(uint64_t(codes.size() - 8) * 8),
+      FProgress(progress),
+      FReportStep(std::max<size_t>((codes.size() - 8) / 16, 1)),
+      FNextReport(progress ? FReportStep : SIZE_MAX),
+      FMinimum(minimumCodeSize) {
   const uint8_t mask = uint8_t((1u << std::clamp(bitsPerPixel, 1, 8)) - 1);
   std::memset(FPixels, 0, sizeof FPixels);
   for (uint32_t code = 0; code < (1u << FMinimum); ++code) {
@@ -200,7 +217,7 @@ int GIFBitmapDepth(int bitsPerPixel) {
   throw EGIFError(gmWrongColorCount);
 }
 
-TGIFPixels DecodeGIFFrame(const TGIFItem& item) {
+TGIFPixels DecodeGIFFrame(const TGIFItem& item, const TGIFProgress& progress) {
   TGIFPixels pixels;
   pixels.Width = item.Width;
   pixels.Height = item.Height;
@@ -219,7 +236,7 @@ TGIFPixels DecodeGIFFrame(const TGIFItem& item) {
     minimum = std::clamp(minimum, 2, 9);
   }
   const std::vector<uint8_t> codes = JoinSubBlocks(item.ImageData, 1, pixels.Corrupted);
-  auto decoder = std::make_unique<TLZWDecoder>(codes, minimum, item.BitsPerPixel);
+  auto decoder = std::make_unique<TLZWDecoder>(codes, minimum, item.BitsPerPixel, progress);
   if (!item.Interlaced) {
     pixels.Corrupted |= decoder->Decode(pixels.Indices.get(), total);
     return pixels;

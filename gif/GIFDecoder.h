@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "GIFTypes.h"
@@ -27,7 +28,10 @@ struct TGIFPixels {
   uint8_t At(int x, int y) const { return Indices.get()[size_t(y) * size_t(Width) + size_t(x)]; }
 };
 
+// Told the percentage of the compressed data consumed, now and then while decoding.
+using TGIFProgress = std::function<void(int percent)>;
+
 // Decodes a frame's LZW image data. Never reads past the data and never writes past the
 // frame: damaged data ends decoding and marks the result Corrupted. Throws
 // EGIFError(gmOutOfMemory) when the frame's buffer cannot be had.
-TGIFPixels DecodeGIFFrame(const TGIFItem& item);
+TGIFPixels DecodeGIFFrame(const TGIFItem& item, const TGIFProgress& progress = {});

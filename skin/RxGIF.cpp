@@ -67,10 +67,10 @@ std::shared_ptr<TGIFFrame> TGIFFrame::FromBitmap(const QImage& bitmap) {
   return frame;
 }
 
-void TGIFFrame::Decode() const {
+void TGIFFrame::Decode(const TGIFProgress& progress) const {
   if (FDecoded) return;
   const int depth = GIFBitmapDepth(FItem->BitsPerPixel);
-  TGIFPixels pixels = DecodeGIFFrame(*FItem);
+  TGIFPixels pixels = DecodeGIFFrame(*FItem, progress);
   FDecodeCorrupted = pixels.Corrupted;
   if (pixels.Width > 0 && pixels.Height > 0) {
     // The image takes the decoder's buffer over: no copy of a large frame.
@@ -90,19 +90,28 @@ void TGIFFrame::Decode() const {
 
 bool TGIFFrame::Corrupted() const {
   std::lock_guard lock(FLock);
-  Decode();
+  Decode({});
   return FItem->Corrupted || FDecodeCorrupted;
 }
 
 const QImage& TGIFFrame::Bitmap() const {
+  return DecodedBitmap({});
+}
+
+bool TGIFFrame::Decoded() const {
   std::lock_guard lock(FLock);
-  Decode();
+  return FDecoded;
+}
+
+const QImage& TGIFFrame::DecodedBitmap(const TGIFProgress& progress) const {
+  std::lock_guard lock(FLock);
+  Decode(progress);
   return FBitmap;
 }
 
 void TGIFFrame::Draw(QPainter& canvas, const QRect& rect, bool transparent) const {
-  std::unique_lock lock(FLock);
-  Decode();
+  std::lock_guard lock(FLock);
+  Decode({});
   if (FBitmap.isNull()) return;
   if (!transparent || FItem->TransparentColor == clNone) {
     canvas.drawImage(rect, FBitmap);
@@ -135,7 +144,7 @@ void TGIFImage::LoadFromData(const uint8_t* data, size_t size) {
   Install(std::move(read), std::move(frames));
   if (!FFrames.empty()) {
     try {
-      FFrames.front()->Bitmap();
+      CurrentBitmap();
     } catch (...) {
       FFrames.erase(FFrames.begin());
       FFrameIndex = FFrames.empty() ? -1 : 0;
@@ -272,14 +281,27 @@ bool TGIFImage::Transparent() const {
          });
 }
 
+const QImage& TGIFImage::CurrentBitmap() const {
+  const TGIFFrame& frame = Frames(FFrameIndex);
+  if (!OnProgress || frame.Decoded()) return frame.Bitmap();
+  auto* self = const_cast<TGIFImage*>(this);
+  OnProgress(self, psStarting, 0);
+  const QImage& bitmap =
+      frame.DecodedBitmap([&](int percent) { OnProgress(self, psRunning, percent); });
+  OnProgress(self, psEnding, 100);
+  return bitmap;
+}
+
 QList<QRgb> TGIFImage::Palette() const {
-  return Empty() ? QList<QRgb>() : Bitmap().colorTable();
+  return Empty() ? QList<QRgb>() : CurrentBitmap().colorTable();
 }
 
 QImage TGIFImage::Bitmap() const {
-  return Empty() ? QImage() : Frames(FFrameIndex).Bitmap();
+  return Empty() ? QImage() : CurrentBitmap();
 }
 
 void TGIFImage::Draw(QPainter& canvas, const QRect& rect) const {
-  if (!Empty()) Frames(FFrameIndex).Draw(canvas, rect, Transparent());
+  if (Empty()) return;
+  CurrentBitmap();
+  Frames(FFrameIndex).Draw(canvas, rect, Transparent());
 }

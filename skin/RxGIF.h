@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "GIFDecoder.h"
 #include "GIFMessages.h"
 #include "GIFTypes.h"
 
@@ -64,7 +65,9 @@ class TGIFFrame {
 
  private:
   friend class TGIFImage;
-  void Decode() const;  // under FLock
+  void Decode(const TGIFProgress& progress) const;  // under FLock
+  bool Decoded() const;
+  const QImage& DecodedBitmap(const TGIFProgress& progress) const;
 
   std::shared_ptr<const TGIFItem> FItem;
   mutable std::mutex FLock;  // an animator may compose on its timer's thread
@@ -76,9 +79,13 @@ class TGIFFrame {
 
 // A GIF picture: the logical screen, its colours and its frames. Assigning one picture to
 // another shares the read data and the decoded frames.
+enum TProgressStage { psStarting, psRunning, psEnding };
+
 class TGIFImage {
  public:
   using TChangeEvent = std::function<void(TGIFImage* Sender)>;
+  using TProgressEvent =
+      std::function<void(TGIFImage* Sender, TProgressStage Stage, int PercentDone)>;
 
   TGIFImage();
   TGIFImage(const TGIFImage&) = delete;
@@ -152,8 +159,14 @@ class TGIFImage {
   void Draw(QPainter& canvas, const QRect& rect) const;
 
   TChangeEvent OnChange;
+  // Decoding that the picture itself starts (frame 0 on loading, the current frame for
+  // Bitmap, Palette and Draw) reports its progress here: starting, running with the
+  // percentage of compressed data consumed, ending. A frame decoded through its own
+  // Bitmap has no picture to report to, since frames may be shared by several.
+  TProgressEvent OnProgress;
 
  private:
+  const QImage& CurrentBitmap() const;
   const TGIFData& Data() const;
   void Install(std::shared_ptr<const TGIFData> data,
                std::vector<std::shared_ptr<TGIFFrame>> frames);

@@ -124,4 +124,67 @@ TEST(RxGIF, FrameIndexAndSizeRules) {
   }
 }
 
+TEST(RxGIF, DecodingReportsItsProgressOnce) {
+  std::vector<uint8_t> pixels(300 * 200);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 13 % 251);
+  TGIFImage image;
+  std::vector<std::pair<TProgressStage, int>> reports;
+  image.OnProgress = [&](TGIFImage* sender, TProgressStage stage, int percent) {
+    EXPECT_EQ(sender, &image);
+    reports.emplace_back(stage, percent);
+  };
+  image.LoadFromData(
+      Bytes(Header(300, 200, 8) + Image(0, 0, 300, 200, ImageData(pixels, 8)) + ";"));
+  ASSERT_GE(reports.size(), 10u);
+  EXPECT_EQ(reports.front(), std::make_pair(psStarting, 0));
+  EXPECT_EQ(reports.back(), std::make_pair(psEnding, 100));
+  for (size_t i = 1; i + 1 < reports.size(); ++i) {
+    EXPECT_EQ(reports[i].first, psRunning);
+    EXPECT_GE(reports[i].second, reports[i - 1].second);
+  }
+  const size_t count = reports.size();
+  image.Bitmap();
+  EXPECT_EQ(reports.size(), count);  // decoded once
+}
+
+TEST(RxGIF, BitmapDepthFollowsTheTableSize) {
+  const int colours[] = {2, 16, 16, 16, 256, 256, 256, 256};
+  for (int bits = 1; bits <= 8; ++bits) {
+    SCOPED_TRACE(bits);
+    TGIFImage image;
+    image.LoadFromData(Bytes(Header(2, 2, bits) + Frame(0, 0, 2, 2, {0, 1, 1, 0}) + ";"));
+    EXPECT_EQ(image.Bitmap().colorCount(), colours[bits - 1]);
+    EXPECT_EQ(image.Palette().size(), colours[bits - 1]);
+    EXPECT_EQ(image.Bitmap().pixel(1, 0), qRgb(1, 2, 3));
+  }
+}
+
+TEST(RxGIF, DamagedFilesLoadOrLeaveThePictureAlone) {
+  TGIFImage image;
+  const std::string cut = Header(2, 2) + Image(0, 0, 2, 2, ImageData({1, 2, 3, 1}, 2).substr(0, 3));
+  image.LoadFromData(Bytes(cut));
+  EXPECT_EQ(image.Count(), 1);
+  EXPECT_TRUE(image.Frames(0).Corrupted());
+
+  image.LoadFromData(Bytes(kTwoFrames));
+  EXPECT_FALSE(image.Frames(0).Corrupted());
+  EXPECT_THROW(image.LoadFromData(Bytes("GIF90a" + kTwoFrames.substr(6))), EGIFError);
+  EXPECT_EQ(image.Count(), 2);
+  EXPECT_EQ(image.ScreenWidth(), 4);
+}
+
+TEST(RxGIF, AssignedBitmapBecomesOneFrame) {
+  QImage picture(3, 2, QImage::Format_RGB32);
+  picture.fill(qRgb(10, 20, 30));
+  picture.setPixel(2, 1, qRgb(200, 100, 0));
+  TGIFImage image;
+  image.AssignBitmap(picture);
+  ASSERT_EQ(image.Count(), 1);
+  EXPECT_EQ(image.ScreenWidth(), 3);
+  EXPECT_EQ(image.ScreenHeight(), 2);
+  EXPECT_EQ(image.Bitmap().pixel(0, 0), qRgb(10, 20, 30));
+  EXPECT_EQ(image.Bitmap().pixel(2, 1), qRgb(200, 100, 0));
+  EXPECT_FALSE(image.Transparent());
+}
+
 }  // namespace
