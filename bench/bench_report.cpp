@@ -52,15 +52,19 @@ struct TPage {
     Writer.SetFontPitch(fpVariable);
   }
   ~TPage() { Writer.Finish(); }
+  // The code text between the section's edges.
+  void Load(TMemoBuf& memo) {
+    memo.SetData(Text());
+    memo.PrintStart = Writer.SectionLeft();
+    memo.PrintEnd = Writer.SectionRight();
+    memo.BaseReport = &Writer;
+  }
 };
 
 void BM_MemoPrintLines(benchmark::State& state) {
   TPage page;
   TMemoBuf memo;
-  memo.SetData(Text());
-  memo.PrintStart = page.Writer.SectionLeft();
-  memo.PrintEnd = page.Writer.SectionRight();
-  memo.BaseReport = &page.Writer;
+  page.Load(memo);
   const int lines = memo.LineCount();  // warms the font cache
   for (auto _ : state) {
     memo.Rewind();
@@ -76,10 +80,7 @@ BENCHMARK(BM_MemoPrintLines)->Unit(benchmark::kMillisecond);
 void BM_MemoLineCount(benchmark::State& state) {
   TPage page;
   TMemoBuf memo;
-  memo.SetData(Text());
-  memo.PrintStart = page.Writer.SectionLeft();
-  memo.PrintEnd = page.Writer.SectionRight();
-  memo.BaseReport = &page.Writer;
+  page.Load(memo);
   int lines = memo.LineCount();
   for (auto _ : state) benchmark::DoNotOptimize(lines = memo.LineCount());
   state.SetItemsProcessed(state.iterations() * lines);

@@ -28,7 +28,19 @@ TBaseReport::TBaseReport(QObject* owner)
 TBaseReport::~TBaseReport() = default;
 
 QString TBaseReport::ToQString(std::string_view cp1251) {
-  return QString::fromStdString(Codepage::Cp1251ToUtf8(cp1251));
+  // Text is measured word after word: the code page's 256 characters are looked up once.
+  static const std::array<QChar, 256> table = [] {
+    std::array<QChar, 256> chars;
+    for (int b = 0; b < 256; ++b) {
+      const QString one = QString::fromStdString(Codepage::Cp1251ToUtf8(std::string(1, char(b))));
+      chars[size_t(b)] = one.isEmpty() ? QChar() : one[0];
+    }
+    return chars;
+  }();
+  QString text(qsizetype(cp1251.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const char c : cp1251) *out++ = table[uint8_t(c)];
+  return text;
 }
 
 // ---- Published properties ----
@@ -963,34 +975,39 @@ QPainter* TBaseReport::GraphicsPainter() {
   return p;
 }
 
-void TBaseReport::Arc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
-                      double y4) {
+void TBaseReport::ArcShape(TArcShape shape, double x1, double y1, double x2, double y2, double x3,
+                           double y3, double x4, double y4) {
   QPainter* p = GraphicsPainter();
   if (!p) return;
   const QRectF box(PointU2D(x1, y1), PointU2D(x2, y2));
   int start = 0, span = 0;
   ArcAngles(box, PointU2D(x3, y3), PointU2D(x4, y4), start, span);
-  p->drawArc(box, start, span);
+  switch (shape) {
+    case asArc:
+      p->drawArc(box, start, span);
+      break;
+    case asChord:
+      p->drawChord(box, start, span);
+      break;
+    case asPie:
+      p->drawPie(box, start, span);
+      break;
+  }
+}
+
+void TBaseReport::Arc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                      double y4) {
+  ArcShape(asArc, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TBaseReport::Chord(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                         double y4) {
-  QPainter* p = GraphicsPainter();
-  if (!p) return;
-  const QRectF box(PointU2D(x1, y1), PointU2D(x2, y2));
-  int start = 0, span = 0;
-  ArcAngles(box, PointU2D(x3, y3), PointU2D(x4, y4), start, span);
-  p->drawChord(box, start, span);
+  ArcShape(asChord, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TBaseReport::Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                       double y4) {
-  QPainter* p = GraphicsPainter();
-  if (!p) return;
-  const QRectF box(PointU2D(x1, y1), PointU2D(x2, y2));
-  int start = 0, span = 0;
-  ArcAngles(box, PointU2D(x3, y3), PointU2D(x4, y4), start, span);
-  p->drawPie(box, start, span);
+  ArcShape(asPie, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TBaseReport::BrushCopy(const QRectF& dest, const QImage& bitmap, const QRectF& source,

@@ -508,6 +508,9 @@ class TBaseReport : public TRPBaseComponent {
   double MarginBottomPosFor(double value) const;
   void SetTabSet(std::shared_ptr<TTabSet> set);
   TTabSet& MutableTabs();
+  enum TArcShape { asArc, asChord, asPie };
+  void ArcShape(TArcShape shape, double x1, double y1, double x2, double y2, double x3, double y3,
+                double x4, double y4);
   void DrawTabBox(const TTabStop& tab, int left, int right, int top, int bottom, int shade);
   struct TLineSegment {
     bool Horizontal;
