@@ -196,14 +196,12 @@ void TBaseReport::ReadPageGeometry() {
   if (OutputKind() == okPreview || !ReadDeviceMetrics(m)) return;
   FXDPI = std::max(1, m.LogPixelsX);
   FYDPI = std::max(1, m.LogPixelsY);
-  FHorzRes = m.HorzRes;
-  FVertRes = m.VertRes;
   FPhysLeft = double(m.PhysicalOffsetX) / FXDPI;
   FPhysRight = double(m.PhysicalWidth - m.PhysicalOffsetX - m.HorzRes) / FXDPI;
   FPhysTop = double(m.PhysicalOffsetY) / FYDPI;
   FPhysBottom = double(m.PhysicalHeight - m.PhysicalOffsetY - m.VertRes) / FYDPI;
-  FPageWidthI = double(FHorzRes) / FXDPI + FPhysLeft + FPhysRight;
-  FPageHeightI = double(FVertRes) / FYDPI + FPhysTop + FPhysBottom;
+  FPageWidthI = double(m.HorzRes) / FXDPI + FPhysLeft + FPhysRight;
+  FPageHeightI = double(m.VertRes) / FYDPI + FPhysTop + FPhysBottom;
 }
 
 void TBaseReport::RecomputeMarginPositions() {
@@ -449,7 +447,6 @@ void TBaseReport::NewPageCommon() {
 void TBaseReport::CloseJob() {
   UnhookFontChange();
   FFontCache.Clear();
-  FFontDirty = true;
   FLines.clear();
   FPrinting = false;
 }
@@ -571,7 +568,6 @@ void TBaseReport::PrintBoth() {
 // ---- Font ----
 
 void TBaseReport::NotifyFont() {
-  FFontDirty = true;
   if (FFontNotifySuspended == 0 && FFontHooked) FontChanged();
 }
 
@@ -708,7 +704,6 @@ const TRPCachedFont& TBaseReport::RealiseFont() {
   FAscent = font.Ascent * toInches;
   FDescent = font.Descent * toInches;
   FLeading = font.InternalLeading * toInches;
-  FFontDirty = false;
   return font;
 }
 

@@ -360,7 +360,8 @@ class TBaseReport : public TRPBaseComponent {
   virtual void PrintData(std::string_view bytes);
   virtual void PrintDataStream(TMemoryStream& stream, int64_t count);
   virtual bool SelectPaperBin(const std::string& binName);
-  virtual void SetDeviceByte(uint8_t value) { FDeviceByte = value; }
+  // A one-byte device setting: only recorded, a painter has none.
+  virtual void SetDeviceByte(uint8_t) {}
 
   // ---- Output switches ----
   virtual void PrintPreviewOnly();
@@ -495,7 +496,6 @@ class TBaseReport : public TRPBaseComponent {
   double FZoom = 100;
   int FDevOffsetX = 0, FDevOffsetY = 0;
   TRPFontRecord FFont;
-  bool FFontDirty = true;
   TColor FBackColor = clWhite;
   int FCurrentPage = 0;
   bool FPrinting = false;
@@ -537,7 +537,6 @@ class TBaseReport : public TRPBaseComponent {
   double FMarginLeft = 0, FMarginRight = 0, FMarginTop = 0, FMarginBottom = 0;
   double FMarginLeftPos = 0, FMarginRightPos = 0, FMarginTopPos = 0, FMarginBottomPos = 0;
   double FPageWidthI = 8.5, FPageHeightI = 11;
-  int FHorzRes = 0, FVertRes = 0;
   int FTabShade = 0;
   std::string FTitle = "ReportPrinter Report";
   int FCopies = 1;
@@ -562,7 +561,6 @@ class TBaseReport : public TRPBaseComponent {
   TRPPen FPen;
   TRPBrush FBrush;
   double FPenX = 0, FPenY = 0;  // MoveTo/LineTo position, inches
-  uint8_t FDeviceByte = 0;
   std::vector<TLineSegment> FLines;
   std::vector<THook> FPageStartHooks, FPageEndHooks;
   int FNextHookId = 1;

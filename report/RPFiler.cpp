@@ -876,7 +876,6 @@ bool TReportFiler::SelectPaperBin(const std::string& binName) {
 }
 
 void TReportFiler::SetDeviceByte(uint8_t value) {
-  TBaseReport::SetDeviceByte(value);
   if (FPrinting && Command(cmDeviceByte)) WriteByte(value);
 }
 
