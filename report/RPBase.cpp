@@ -3,6 +3,7 @@
 #include <QColor>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "Codepage.h"
 #include "MessageHook.h"
@@ -472,7 +473,15 @@ void TBaseReport::NewPage() {
 
 void TBaseReport::Finish() {
   if (!FPrinting) throw Exception(RPMessages::NotPrinting);
-  if (!FAborted) PageEnd();
+  // A footer that raises still closes the document, or the writer would stay printing.
+  std::exception_ptr footerFailure;
+  if (!FAborted) {
+    try {
+      PageEnd();
+    } catch (...) {
+      footerFailure = std::current_exception();
+    }
+  }
   try {
     const bool aborted = FAborted;
     CloseJob();
@@ -483,6 +492,7 @@ void TBaseReport::Finish() {
     throw;
   }
   DoAfterPrint();
+  if (footerFailure) std::rethrow_exception(footerFailure);
 }
 
 int TBaseReport::AddPageStartHook(std::function<void()> hook) {

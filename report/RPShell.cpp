@@ -90,6 +90,10 @@ void TBaseShell::Execute(TBaseReport* writer) {
     }
   }
   if (!writer->Printing()) {
+    // The writer gets its own handler back afterwards, so that it never calls into a
+    // shell that may be gone by its next job.
+    TNotifyEvent previous = std::move(writer->OnPrint);
+    TFinally restore([&] { writer->OnPrint = std::move(previous); });
     writer->OnPrint = [this, writer](QObject*) { Execute(writer); };
     writer->Execute();
     return;

@@ -77,6 +77,13 @@ TEST(RPBaseJob, FinishRunsWhenPrintingRaisesAndTheErrorGoesOn) {
   // The writer runs another job afterwards.
   w.OnPrint = nullptr;
   EXPECT_NO_THROW(w.Execute());
+  // A footer that raises at the end still closes the document.
+  w.Log.clear();
+  w.OnPrintFooter = [&](QObject*) { throw Exception("footer"); };
+  EXPECT_THROW(w.Execute(), Exception);
+  EXPECT_EQ(w.Log,
+            (Strings{"before", "begindoc", "page", "newpage 1", "header", "enddoc", "after"}));
+  EXPECT_FALSE(w.Printing());
 }
 
 TEST(RPBaseJob, AbortEndsTheJobSilently) {

@@ -287,11 +287,17 @@ TEST(RPShell, FindingTheWriter) {
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "No reporting engine provided for report shell.");
   }
-  // An idle writer is started with a job that runs the body.
+  // An idle writer is started with a job that runs the body, and keeps its own handler.
   TImageWriter idle(96);
+  int ownPrints = 0;
+  idle.OnPrint = [&](QObject*) { ++ownPrints; };
   shell.Execute(&idle);
   EXPECT_EQ(seen, &idle);
   EXPECT_EQ(idle.DeviceCalls.back(), "end");
+  EXPECT_EQ(ownPrints, 0);
+  idle.Execute();
+  EXPECT_EQ(ownPrints, 1);
+  EXPECT_EQ(rows, 1);
   // The engine: a writer, or a report system that runs a report for the shell.
   auto engine = std::make_unique<TImageWriter>(96);
   shell.SetEngine(engine.get());
