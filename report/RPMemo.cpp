@@ -31,15 +31,15 @@ void TMemoBuf::LoadFromStream(const TMemoryStream& stream, int64_t count) {
 }
 
 void TMemoBuf::LoadFromStream(std::istream& stream, int64_t count) {
-  if (count <= 0) {
-    const std::streampos here = stream.tellg();
-    stream.seekg(0, std::ios::end);
-    count = std::max<int64_t>(0, int64_t(stream.tellg() - here));
-    stream.seekg(here);
+  // Read in pieces: the block grows with what arrives, not with what a count promises, and
+  // a stream that cannot tell its size is read to its end.
+  std::string block;
+  char chunk[65536];
+  while (stream && (count <= 0 || int64_t(block.size()) < count)) {
+    const int64_t room = count <= 0 ? int64_t(sizeof chunk) : count - int64_t(block.size());
+    stream.read(chunk, std::streamsize(std::min<int64_t>(int64_t(sizeof chunk), room)));
+    block.append(chunk, size_t(std::max<std::streamsize>(0, stream.gcount())));
   }
-  std::string block(size_t(count), '\0');
-  stream.read(block.data(), std::streamsize(count));
-  block.resize(size_t(std::max<std::streamsize>(0, stream.gcount())));
   SetData(block);
 }
 

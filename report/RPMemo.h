@@ -39,7 +39,7 @@ class TMemoBuf : public TBaseMemoBuf {
   // A memory stream is read from its first byte, whatever its position; count is capped
   // at the stream's size.
   void LoadFromStream(const TMemoryStream& stream, int64_t count);
-  // Other streams from their position; count 0 reads to the end.
+  // Other streams from their position; count 0 (or less) reads to the end.
   void LoadFromStream(std::istream& stream, int64_t count);
   void SetData(std::string_view bytes);
   void ClearBuffer();

@@ -138,6 +138,9 @@ TEST(RPMemo, Loading) {
   std::istringstream shorter("abc");
   memo.LoadFromStream(shorter, 10);
   EXPECT_EQ(memo.Buffer(), "abc");
+  std::istringstream promised("xyz");  // a count far beyond the stream allocates nothing for it
+  memo.LoadFromStream(promised, int64_t(1) << 40);
+  EXPECT_EQ(memo.Buffer(), "xyz");
 
   // Code runs come out of the text and are kept by position, opaque.
   memo.SetData(
