@@ -217,14 +217,18 @@ int TUnZip::ReadLocalHeaders() {
       // Sizes and CRC follow the data; without a size, the descriptor is found by its
       // signature and a packed size that matches the distance travelled.
       TZipDescriptor descriptor;
-      if (!(member.PackedSize != 0
-                ? ReadDescriptor(next, member.PackedSize, wide.HasZip64Extra, descriptor)
-                : FindDescriptor(data, wide.HasZip64Extra, descriptor)))
-        break;
-      member.Crc = descriptor.Crc;
-      member.PackedSize = descriptor.PackedSize;
-      member.UnpackedSize = descriptor.UnpackedSize;
-      next = SpanEnd(data, descriptor.Length, descriptor.PackedSize);
+      const bool described =
+          member.PackedSize != 0
+              ? ReadDescriptor(next, member.PackedSize, wide.HasZip64Extra, descriptor)
+              : FindDescriptor(data, wide.HasZip64Extra, descriptor);
+      if (!described && member.PackedSize == 0) break;
+      // A missing descriptor leaves the header's own fields standing.
+      if (described) {
+        member.Crc = descriptor.Crc;
+        member.PackedSize = descriptor.PackedSize;
+        member.UnpackedSize = descriptor.UnpackedSize;
+        next = SpanEnd(data, descriptor.Length, descriptor.PackedSize);
+      }
     }
     member.StoredName = FStoredName = TranslateName(rawName, local.Flags);
     if (!FStoredName.empty() && Selected(FStoredName))
@@ -238,7 +242,10 @@ int TUnZip::ReadLocalHeaders() {
 bool TUnZip::ReadDescriptor(uint64_t at, uint64_t packed, bool wide, TZipDescriptor& found) {
   uint8_t b[24] = {};
   const uint32_t have = FArchive.ReadFrom(at, b, sizeof b);
-  const bool signature = have >= 4 && Get32(b) == kSpannedSig;
+  // Some writers set the flag and leave the descriptor out: the next record follows.
+  const uint32_t first = have >= 4 ? Get32(b) : 0;
+  if (first == kLocalHeaderSig || first == kCentralHeaderSig) return false;
+  const bool signature = first == kSpannedSig;
   const uint8_t* fields = signature ? b + 4 : b;
   found.Length = (signature ? 4 : 0) + (wide ? 20 : 12);
   if (have < found.Length) return false;
