@@ -36,7 +36,11 @@ void FuzzOneGIF(const uint8_t* data, size_t size) {
     const int64_t pixels = int64_t(item->Width) * item->Height;
     if (pixels > budget) continue;
     budget -= pixels;
-    const TGIFPixels decoded = DecodeGIFFrame(*item);
+    int lastPercent = 0;
+    const TGIFPixels decoded = DecodeGIFFrame(*item, [&](int percent) {
+      Check(percent >= lastPercent && percent <= 100);
+      lastPercent = percent;
+    });
     const uint8_t mask = uint8_t((1u << item->BitsPerPixel) - 1);
     for (int64_t i = 0; i < pixels; ++i) Check((decoded.Indices.get()[i] & ~mask) == 0);
   }
