@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "GIFMessages.h"
+#include "GIFReader.h"
 
 // Format notes. The image data is a minimum code size byte, then LZW codes packed least
 // significant bit first into sub-blocks. Codes below 2^minimum are pixel values; the
@@ -222,6 +223,9 @@ TGIFPixels DecodeGIFFrame(const TGIFItem& item, const TGIFProgress& progress) {
   pixels.Width = item.Width;
   pixels.Height = item.Height;
   const size_t total = size_t(item.Width) * size_t(item.Height);
+  // The reader keeps screens within the limit; a frame made some other way is held to it
+  // here, so no allocation is ever sized beyond it.
+  if (total > size_t(GIFMaxPixels)) throw EGIFError(gmTooLarge);
   pixels.Indices.reset(AllocateZeroed(total));
   pixels.Corrupted = item.Corrupted;
   if (total == 0) return pixels;

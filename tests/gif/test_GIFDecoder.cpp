@@ -133,6 +133,16 @@ TEST(GIFDecoder, LongestChainsAndAFullTable) {
             ptrdiff_t(indices.size() - total));
 }
 
+TEST(GIFDecoder, FramesBeyondThePixelLimitAreRefused) {
+  try {
+    DecodeGIFFrame(Item(65535, 1025, ImageData({0}, 2)));
+    ADD_FAILURE();
+  } catch (const EGIFError& error) {
+    EXPECT_EQ(error.Kind(), gmTooLarge);
+  }
+  EXPECT_EQ(DecodeGIFFrame(Item(65536, 1024, ImageData({1}, 2))).At(0, 0), 1);
+}
+
 TEST(GIFDecoder, DepthRule) {
   const int depths[] = {1, 4, 4, 4, 8, 8, 8, 8};
   for (int bits = 1; bits <= 8; ++bits) EXPECT_EQ(GIFBitmapDepth(bits), depths[bits - 1]) << bits;
