@@ -1,0 +1,79 @@
+// The printer device and writer against a private scheduler that has no queue.
+#include <gtest/gtest.h>
+
+#include "Exception.h"
+#include "PrinterHarness.h"
+
+namespace {
+
+class NoPrintersTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Cups = std::make_unique<TCupsScheduler>(); }
+  static void TearDownTestSuite() {
+    RPDevFree();
+    Cups.reset();
+  }
+  void SetUp() override { RPDevFree(); }
+  static inline std::unique_ptr<TCupsScheduler> Cups;
+};
+
+TEST_F(NoPrintersTest, DeviceHasNothingToOffer) {
+  TRPDevice& device = RPDev();
+  EXPECT_TRUE(device.NoPrinters());
+  EXPECT_EQ(device.PrinterIndex(), -1);
+  EXPECT_EQ(device.DeviceName(), "");
+  EXPECT_EQ(device.MaxCopies(), 1);
+  EXPECT_TRUE(device.Bins().empty());
+  EXPECT_EQ(device.DevMode(), nullptr);
+  EXPECT_FALSE(device.SelectPrinter("", false));
+  EXPECT_FALSE(device.SelectBin("top", false));
+  try {
+    device.BeginDoc();
+    FAIL() << "a document began without a printer";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Invalid Printer -  on  ()");
+  }
+}
+
+TEST_F(NoPrintersTest, StartShowsTheMessageAndStartsNoJob) {
+  TRecordingPrinter printer;
+  printer.Start();
+  EXPECT_EQ(printer.Messages,
+            std::vector<std::string>{"No printers are defined, aborting print job."});
+  EXPECT_FALSE(printer.Printing());
+
+  // A whole run: the message once, then the first drawing finds no job.
+  TRecordingPrinter run;
+  run.OnPrint = [&](QObject*) { run.PrintLeft("text", 1); };
+  try {
+    run.Execute();
+    FAIL() << "printed without a printer";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Invalid method call.  ReportPrinter is not printing.");
+  }
+  EXPECT_EQ(run.Messages.size(), 1u);
+}
+
+TEST_F(NoPrintersTest, LetterPaperInTheCallersUnits) {
+  // 8.5 x 11 in; the right and bottom margins count from those edges in any unit.
+  struct Case {
+    TPrintUnits units;
+    double right, bottom;  // margins given
+    double sectionRight, sectionBottom, pageWidth;
+  } cases[] = {
+      {unMM, 10, 15, 215.9 - 10, 279.4 - 15, 215.9},
+      {unInch, 1, 0.5, 7.5, 10.5, 8.5},
+      {unCM, 1, 1.5, 21.59 - 1, 27.94 - 1.5, 21.59},
+  };
+  for (const Case& c : cases) {
+    TRecordingPrinter printer;
+    printer.SetUnits(c.units);
+    printer.SetMarginRight(c.right);
+    printer.SetMarginBottom(c.bottom);
+    EXPECT_NEAR(printer.SectionRight(), c.sectionRight, 1e-9) << c.units;
+    EXPECT_NEAR(printer.SectionBottom(), c.sectionBottom, 1e-9) << c.units;
+    EXPECT_NEAR(printer.PageWidth(), c.pageWidth, 1e-9) << c.units;
+  }
+}
+
+}  // namespace
