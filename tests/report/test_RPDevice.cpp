@@ -1,7 +1,12 @@
 // The printer device against a private CUPS scheduler with real PDF queues.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
 #include <QPrinter>
 #include <filesystem>
 #include <memory>
@@ -220,6 +225,27 @@ TEST_F(RPDeviceTest, MisuseRaisesTheDeviceMessages) {
   EXPECT_EQ(MessageOf([&] { device.SetOutputFile("x.pdf"); }), already);
   EXPECT_EQ(MessageOf([&] { device.SelectPrinter("alpha", true); }), already);
   device.AbortDoc();
+}
+
+TEST_F(RPDeviceTest, SetupDialogPlacesItselfAndItsChoiceBecomesTheDevices) {
+  TRPDevice& device = RPDev();
+  QPoint placed, wanted;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(dialog);
+    const QRect area = dialog->screen()->availableGeometry();
+    const QSize size = dialog->frameGeometry().size();
+    placed = dialog->frameGeometry().topLeft();
+    wanted = QPoint(area.left() + (area.width() - size.width()) / 2,
+                    area.top() + (area.height() - size.height()) / 3);
+    for (auto* box : dialog->findChildren<QComboBox*>())
+      if (int at = box->findText("gamma"); at >= 0) box->setCurrentIndex(at);
+    dialog->accept();
+  });
+  ASSERT_TRUE(device.PrinterSetup());
+  EXPECT_EQ(placed, wanted);
+  EXPECT_EQ(device.DeviceName(), "gamma");
+  EXPECT_EQ(device.PaperSize(), 9);
 }
 
 // Last: it changes the scheduler's queues.
