@@ -5,9 +5,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QPainter>
+#include <QPrinter>
 #include <QScreen>
 #include <QTimer>
-#include <QPrinter>
 #include <filesystem>
 #include <memory>
 

@@ -1,0 +1,132 @@
+// Printing a 1,000-line code text to PDF through the printer writer, laid out as the
+// codes report lays it out (title, subtitle, memo buffer page by page), beside Qt's own
+// QTextDocument::print of the same text to a PDF file. The writer's metrics come from a
+// real CUPS queue on a private scheduler; both write their PDF to a file.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPrinter>
+#include <QTextDocument>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Codepage.h"
+#include "CupsFixture.h"
+#include "MemoryStream.h"
+#include "RPDevice.h"
+#include "RPMemo.h"
+#include "RPrinter.h"
+
+namespace {
+
+// The demo catalogue's longest code text, repeated to 1,000 lines, as the engine's bytes.
+std::string CodeText() {
+  std::ifstream in(TRICKFOLIO_SOURCE_DIR "/data/halflife.txt", std::ios::binary);
+  std::stringstream source;
+  source << in.rdbuf();
+  std::string line, text;
+  for (int lines = 0; lines < 1000;) {
+    std::istringstream lines1(source.str());
+    while (lines < 1000 && std::getline(lines1, line)) {
+      text += Codepage::Utf8ToCp1251(line) + "\r\n";
+      ++lines;
+    }
+  }
+  return text;
+}
+
+const std::string& Text() {
+  static const std::string text = CodeText();
+  return text;
+}
+
+std::string OutputPath(const char* name) {
+  return (std::filesystem::temp_directory_path() / name).string();
+}
+
+// The codes report's layout: centred title and subtitle, then the text page by page.
+void PrintCodes(TBaseReport& r, const std::string& text) {
+  const double middle =
+      ((r.SectionRight() - r.SectionLeft()) + r.MarginLeft() + r.MarginRight()) / 2;
+  r.MoveToFirstLine();
+  r.SetFont("Arial", 16);
+  r.FitLineToFont();
+  r.PrintCentered("Half-Life", middle);
+  r.LineFeed();
+  r.SetFont("Arial", 14);
+  r.FitLineToFont();
+  r.PrintCentered("PC", middle);
+  TMemoryStream stream;
+  stream.Write(text.data(), int64_t(text.size()));
+  TMemoBuf memo;
+  memo.LoadFromStream(stream, stream.Size());
+  memo.SaveBuffer();
+  memo.Justify = pjLeft;
+  r.LineFeed();
+  r.LineFeed();
+  memo.PrintStart = r.SectionLeft();
+  memo.PrintEnd = r.SectionRight();
+  r.SetFont("Arial", 12);
+  r.SetFontPitch(fpVariable);
+  r.FitLineToFont();
+  while (memo.Pos() < memo.Size()) {
+    r.ClearColumns();
+    r.PrintMemo(memo, r.LinesLeft(), false);
+    if (memo.Pos() != memo.Size()) r.NewPage();
+  }
+}
+
+void BM_ReportPrinterToPdf(benchmark::State& state) {
+  const std::string pdf = OutputPath("trickfolio-bench-writer.pdf");
+  RPDev().SetOutputFile(pdf);
+  int pages = 0;
+  for (auto _ : state) {
+    TReportPrinter printer;
+    printer.SetUnits(unMM);
+    printer.SetMarginLeft(15);
+    printer.SetMarginRight(10);
+    printer.SetMarginTop(10);
+    printer.SetMarginBottom(15);
+    printer.SetLineHeightMethod(lhmFont);
+    printer.OnPrint = [&](QObject*) { PrintCodes(printer, Text()); };
+    printer.Execute();
+    pages = printer.CurrentPage();
+  }
+  RPDev().SetOutputFile("");
+  state.counters["pages"] = pages;
+  state.counters["pdf_kB"] = double(std::filesystem::file_size(pdf)) / 1024;
+}
+BENCHMARK(BM_ReportPrinterToPdf)->Unit(benchmark::kMillisecond);
+
+void BM_QTextDocumentToPdf(benchmark::State& state) {
+  const std::string pdf = OutputPath("trickfolio-bench-qtextdocument.pdf");
+  const QString text = QString::fromStdString(Codepage::Cp1251ToUtf8(Text()));
+  for (auto _ : state) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(15, 10, 10, 15), QPageLayout::Millimeter);
+    QTextDocument document;
+    document.setDefaultFont(QFont("Arial", 12));
+    document.setPlainText(text);
+    document.print(&printer);
+  }
+  state.counters["pdf_kB"] = double(std::filesystem::file_size(pdf)) / 1024;
+}
+BENCHMARK(BM_QTextDocumentToPdf)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  TCupsScheduler cups;
+  cups.AddQueue("pdf", true);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  RPDevFree();
+  return 0;
+}
