@@ -12,11 +12,7 @@
 #include <sstream>
 
 #include "Codepage.h"
-#include "CupsFixture.h"
-#include "MemoryStream.h"
-#include "RPDevice.h"
-#include "RPMemo.h"
-#include "RPrinter.h"
+#include "PrinterHarness.h"
 
 namespace {
 
@@ -45,51 +41,14 @@ std::string OutputPath(const char* name) {
   return (std::filesystem::temp_directory_path() / name).string();
 }
 
-// The codes report's layout: centred title and subtitle, then the text page by page.
-void PrintCodes(TBaseReport& r, const std::string& text) {
-  const double middle =
-      ((r.SectionRight() - r.SectionLeft()) + r.MarginLeft() + r.MarginRight()) / 2;
-  r.MoveToFirstLine();
-  r.SetFont("Arial", 16);
-  r.FitLineToFont();
-  r.PrintCentered("Half-Life", middle);
-  r.LineFeed();
-  r.SetFont("Arial", 14);
-  r.FitLineToFont();
-  r.PrintCentered("PC", middle);
-  TMemoryStream stream;
-  stream.Write(text.data(), int64_t(text.size()));
-  TMemoBuf memo;
-  memo.LoadFromStream(stream, stream.Size());
-  memo.SaveBuffer();
-  memo.Justify = pjLeft;
-  r.LineFeed();
-  r.LineFeed();
-  memo.PrintStart = r.SectionLeft();
-  memo.PrintEnd = r.SectionRight();
-  r.SetFont("Arial", 12);
-  r.SetFontPitch(fpVariable);
-  r.FitLineToFont();
-  while (memo.Pos() < memo.Size()) {
-    r.ClearColumns();
-    r.PrintMemo(memo, r.LinesLeft(), false);
-    if (memo.Pos() != memo.Size()) r.NewPage();
-  }
-}
-
 void BM_ReportPrinterToPdf(benchmark::State& state) {
   const std::string pdf = OutputPath("trickfolio-bench-writer.pdf");
   RPDev().SetOutputFile(pdf);
   int pages = 0;
   for (auto _ : state) {
     TReportPrinter printer;
-    printer.SetUnits(unMM);
-    printer.SetMarginLeft(15);
-    printer.SetMarginRight(10);
-    printer.SetMarginTop(10);
-    printer.SetMarginBottom(15);
-    printer.SetLineHeightMethod(lhmFont);
-    printer.OnPrint = [&](QObject*) { PrintCodes(printer, Text()); };
+    UseCodesPage(printer);
+    printer.OnPrint = [&](QObject*) { PrintCodes(printer, "Half-Life", "PC", Text()); };
     printer.Execute();
     pages = printer.CurrentPage();
   }

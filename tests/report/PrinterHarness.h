@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "Codepage.h"
 #include "CupsFixture.h"
+#include "MemoryStream.h"
 #include "RPDevice.h"
+#include "RPMemo.h"
 #include "RPrinter.h"
 
 // A printer writer whose information box is recorded instead of shown.
@@ -28,6 +31,40 @@ inline void UseCodesPage(TBaseReport& printer) {
   printer.SetLineHeightMethod(lhmFont);
 }
 
+// The codes report's layout: the title and subtitle (UTF-8) centred on the paper's middle,
+// then the text (the engine's bytes) through a memo buffer, page by page.
+inline void PrintCodes(TBaseReport& r, const std::string& title, const std::string& subtitle,
+                       const std::string& text) {
+  const double middle =
+      ((r.SectionRight() - r.SectionLeft()) + r.MarginLeft() + r.MarginRight()) / 2;
+  r.MoveToFirstLine();
+  r.SetFont("Arial", 16);
+  r.FitLineToFont();
+  r.PrintCentered(Codepage::Utf8ToCp1251(title), middle);
+  r.LineFeed();
+  r.SetFont("Arial", 14);
+  r.FitLineToFont();
+  r.PrintCentered(Codepage::Utf8ToCp1251(subtitle), middle);
+  TMemoryStream stream;
+  stream.WriteString(text);
+  TMemoBuf memo;
+  memo.LoadFromStream(stream, stream.Size());
+  memo.SaveBuffer();
+  memo.Justify = pjLeft;
+  r.LineFeed();
+  r.LineFeed();
+  memo.PrintStart = r.SectionLeft();
+  memo.PrintEnd = r.SectionRight();
+  r.SetFont("Arial", 12);
+  r.SetFontPitch(fpVariable);
+  r.FitLineToFont();
+  while (memo.Pos() < memo.Size()) {
+    r.ClearColumns();
+    r.PrintMemo(memo, r.LinesLeft(), false);
+    if (memo.Pos() != memo.Size()) r.NewPage();
+  }
+}
+
 // Runs one job whose OnPrint is `body` on a fresh writer and returns the queue's PDF.
 inline std::vector<TPdfPage> PrintJob(TCupsScheduler& cups,
                                       const std::function<void(TRecordingPrinter&)>& body) {
@@ -45,3 +82,18 @@ inline const TPdfWord* FindWord(const TPdfPage& page, const std::string& text) {
     if (w.Text == text) return &w;
   return nullptr;
 }
+
+// Tests that print through one private scheduler with one default PDF queue, "pdf".
+template <typename TTest>
+class TQueueTest : public TTest {
+ protected:
+  static void SetUpTestSuite() {
+    Cups = std::make_unique<TCupsScheduler>();
+    Cups->AddQueue("pdf", true);
+  }
+  static void TearDownTestSuite() {
+    RPDevFree();
+    Cups.reset();
+  }
+  static inline std::unique_ptr<TCupsScheduler> Cups;
+};

@@ -15,19 +15,7 @@ namespace {
 constexpr double Tolerance = 0.1;  // mm
 constexpr double PointMm = 25.4 / 72;
 
-std::unique_ptr<TCupsScheduler> Cups;
-
-class RPrinterTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    Cups = std::make_unique<TCupsScheduler>();
-    Cups->AddQueue("pdf", true);
-  }
-  static void TearDownTestSuite() {
-    RPDevFree();
-    Cups.reset();
-  }
-};
+using RPrinterTest = TQueueTest<::testing::Test>;
 
 std::string Cp1251(const char* utf8) {
   return Codepage::Utf8ToCp1251(utf8);

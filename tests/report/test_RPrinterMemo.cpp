@@ -2,62 +2,13 @@
 // title, subtitle, then the buffer page by page with NewPage between pages.
 #include <gtest/gtest.h>
 
-#include "Codepage.h"
-#include "MemoryStream.h"
 #include "PrinterHarness.h"
-#include "RPMemo.h"
 
 namespace {
 
 constexpr double Tolerance = 0.1;  // mm
 
-class RPrinterMemoTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    Cups = std::make_unique<TCupsScheduler>();
-    Cups->AddQueue("pdf", true);
-  }
-  static void TearDownTestSuite() {
-    RPDevFree();
-    Cups.reset();
-  }
-  static inline std::unique_ptr<TCupsScheduler> Cups;
-};
-
-// The codes report's body: returns the section's right edge (mm) it wrapped at, which is
-// the paper's width less the right margin.
-double PrintCodes(TBaseReport& r, const std::string& text) {
-  const double middle =
-      ((r.SectionRight() - r.SectionLeft()) + r.MarginLeft() + r.MarginRight()) / 2;
-  r.MoveToFirstLine();
-  r.SetFont("Arial", 16);
-  r.FitLineToFont();
-  r.PrintCentered(Codepage::Utf8ToCp1251("Период полураспада"), middle);
-  r.LineFeed();
-  r.SetFont("Arial", 14);
-  r.FitLineToFont();
-  r.PrintCentered("PC", middle);
-  TMemoryStream stream;
-  stream.WriteString(text);
-  TMemoBuf memo;
-  memo.LoadFromStream(stream, stream.Size());
-  memo.SaveBuffer();
-  memo.Justify = pjLeft;
-  r.LineFeed();
-  r.LineFeed();
-  memo.PrintStart = r.SectionLeft();
-  memo.PrintEnd = r.SectionRight();
-  r.SetFont("Arial", 12);
-  r.SetFontPitch(fpVariable);
-  r.FitLineToFont();
-  while (memo.Pos() < memo.Size()) {
-    r.ClearColumns();
-    r.PrintMemo(memo, r.LinesLeft(), false);
-    if (memo.Pos() != memo.Size()) r.NewPage();
-  }
-  EXPECT_NEAR(r.SectionRight(), r.PageWidth() - 10, 1e-9);
-  return r.SectionRight();
-}
+using RPrinterMemoTest = TQueueTest<::testing::Test>;
 
 TEST_F(RPrinterMemoTest, PagesHoldTheirLinesAndTheLongOneWraps) {
   // 100 short lines, and at the third a paragraph that wraps over several lines.
@@ -73,8 +24,12 @@ TEST_F(RPrinterMemoTest, PagesHoldTheirLinesAndTheLongOneWraps) {
   }
 
   double right = 0;
-  std::vector<TPdfPage> pages =
-      PrintJob(*Cups, [&](TRecordingPrinter& r) { right = PrintCodes(r, text); });
+  std::vector<TPdfPage> pages = PrintJob(*Cups, [&](TRecordingPrinter& r) {
+    PrintCodes(r, "Период полураспада", "PC", text);
+    // The section's right edge the text wrapped at: the paper's width less the margin.
+    right = r.SectionRight();
+    EXPECT_NEAR(right, r.PageWidth() - 10, 1e-9);
+  });
   ASSERT_FALSE(pages.empty()) << Cups->ErrorLog();
   EXPECT_NEAR(right, 209.9 - 10, 0.05);  // the queue's A4 is 595 pt, 209.9 mm wide
 
