@@ -935,10 +935,6 @@ void TBaseReport::PrintTab(std::string_view text) {
 
 namespace {
 
-QColor ToQColor(TColor c) {
-  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
 // The platform's arcs run counter-clockwise from the radial through the start point to the
 // radial through the end point.
 void ArcAngles(const QRectF& box, QPointF from, QPointF to, int& start16, int& span16) {

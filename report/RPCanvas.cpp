@@ -7,10 +7,6 @@
 
 namespace {
 
-QColor ToQColor(TColor c) {
-  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
 bool IsBlank(char c) {
   return c == ' ';
 }

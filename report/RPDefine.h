@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <functional>
 #include <string>
@@ -29,6 +30,9 @@ enum TOutputKind { okPrinter = 0, okPreview = 1, okReportStream = 2 };
 using TColor = unsigned int;  // 0x00BBGGRR, as stored in streams
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;
+inline QColor ToQColor(TColor c) {
+  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 
 // Text of the messages the engine raises; callers and tests compare them byte for byte.
 namespace RPMessages {
