@@ -68,6 +68,16 @@ TEST_F(RPrinterTest, CodesPageLandsWhereTheArithmeticPutsIt) {
   }
 }
 
+TEST_F(RPrinterTest, LettersStayLetters) {
+  // Each character is its own glyph, as measured: no ligature takes "fi" or "ff" apart.
+  const std::vector<TPdfPage> pages = PrintJob(*Cups, [&](TRecordingPrinter& r) {
+    r.SetFont("Arial", 12);
+    r.PrintLeft("fifty official flags", 20);
+  });
+  ASSERT_EQ(pages.size(), 1u) << Cups->ErrorLog();
+  EXPECT_EQ(pages[0].Lines(), std::vector<std::string>{"fifty official flags"});
+}
+
 TEST_F(RPrinterTest, TextReferencesAndCursor) {
   // Arial 20 pt on one baseline 50 mm down; what each primitive leaves in the cursor.
   struct Case {
