@@ -126,7 +126,8 @@ TCupsScheduler::TCupsScheduler() {
   unsetenv("PRINTER");
   unsetenv("LPDEST");
   cupsSetServer(socket.c_str());
-  for (int i = 0; i < 500 && !fs::exists(socket); ++i)
+  // Generous: on a loaded machine the scheduler can take seconds to come up.
+  for (int i = 0; i < 3000 && !fs::exists(socket); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   if (!fs::exists(socket)) throw std::runtime_error("cupsd did not start: " + ReadFile(log));
 }

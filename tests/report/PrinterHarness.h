@@ -87,7 +87,10 @@ inline const TPdfWord* FindWord(const TPdfPage& page, const std::string& text) {
 template <typename TTest>
 class TQueueTest : public TTest {
  protected:
-  static void SetUpTestSuite() {
+  // Started for the first test rather than for the suite, so that a scheduler that fails
+  // to start fails the test instead of skipping it.
+  void SetUp() override {
+    if (Cups) return;
     Cups = std::make_unique<TCupsScheduler>();
     Cups->AddQueue("pdf", true);
   }

@@ -21,7 +21,9 @@ std::unique_ptr<TCupsScheduler> Cups;
 
 class RPDeviceTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
+  // Started here rather than for the suite, so that a scheduler that fails to start
+  // fails the test instead of skipping it.
+  static void StartCups() {
     Cups = std::make_unique<TCupsScheduler>();
     for (const char* queue : {"alpha", "beta", "gamma"}) Cups->AddQueue(queue, queue[0] == 'b');
   }
@@ -29,7 +31,10 @@ class RPDeviceTest : public ::testing::Test {
     RPDevFree();
     Cups.reset();
   }
-  void SetUp() override { RPDevFree(); }
+  void SetUp() override {
+    if (!Cups) StartCups();
+    RPDevFree();
+  }
 
   // One page per text, each drawn 1 inch from the paper's top-left corner.
   static void PrintPages(TRPDevice& device, const std::vector<std::string>& texts) {
