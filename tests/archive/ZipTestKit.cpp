@@ -107,9 +107,9 @@ uint16_t Read16(const std::string& bytes, size_t offset) {
   return uint16_t(uint8_t(bytes.at(offset)) | uint8_t(bytes.at(offset + 1)) << 8);
 }
 
-// True when one of the passwords passes the check byte of an encrypted member, walking
-// the local headers from the start.
-bool AnyOpens(const std::string& bytes, const std::vector<std::string>& passwords) {
+}  // namespace
+
+bool AnyPasswordPassesCheck(const std::string& bytes, const std::vector<std::string>& passwords) {
   for (size_t pos = 0; pos + 30 <= bytes.size() && Read32(bytes, pos) == 0x04034B50;) {
     const uint16_t flags = Read16(bytes, pos + 6);
     const size_t data = pos + 30 + Read16(bytes, pos + 26) + Read16(bytes, pos + 28);
@@ -131,8 +131,6 @@ bool AnyOpens(const std::string& bytes, const std::vector<std::string>& password
   return false;
 }
 
-}  // namespace
-
 std::string MakeEncryptedZip(const TTempDir& dir, const std::string& archive,
                              const std::string& password, const std::vector<std::string>& args,
                              const std::vector<std::string>& inputs,
@@ -142,7 +140,7 @@ std::string MakeEncryptedZip(const TTempDir& dir, const std::string& archive,
   for (int attempt = 0;; ++attempt) {
     fs::remove(archive.front() == '/' ? archive : dir / archive);
     const std::string path = MakeZip(dir, archive, all, inputs);
-    if (!AnyOpens(ReadFile(path), wrongPasswords) || attempt == 50) return path;
+    if (!AnyPasswordPassesCheck(ReadFile(path), wrongPasswords) || attempt == 50) return path;
   }
 }
 

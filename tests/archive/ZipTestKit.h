@@ -53,6 +53,9 @@ std::string MakeEncryptedZip(const TTempDir& dir, const std::string& archive,
                              const std::string& password, const std::vector<std::string>& args,
                              const std::vector<std::string>& inputs,
                              const std::vector<std::string>& wrongPasswords);
+// True when one of the passwords passes the one-byte check of an encrypted member's
+// local header, so a test can tell a chance opening from a real one.
+bool AnyPasswordPassesCheck(const std::string& bytes, const std::vector<std::string>& passwords);
 // Runs a Python script with the archive's full path as sys.argv[1] (zipfile is imported
 // as `zipfile`) and returns that path.
 std::string MakePyZip(const TTempDir& dir, const std::string& archive, const std::string& script);
