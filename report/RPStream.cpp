@@ -1,0 +1,362 @@
+#include "RPStream.h"
+
+#include <cmath>
+#include <cstring>
+
+using namespace RPStream;
+
+namespace {
+
+// No position or length of a page comes near this many inches; a larger real is damage
+// rather than a reason to draw at the edge of the integer range.
+constexpr double kMaxReal = 100000;
+// A value record may refer to an earlier one; references only ever point backwards, so
+// this bounds nothing real and stops a chain of damaged ones early.
+constexpr int kMaxValueHops = 16;
+
+}  // namespace
+
+void TReportReader::Damaged() {
+  throw Exception(BadCode);
+}
+
+void TReportReader::SetPosition(int64_t position) {
+  if (position < 0 || position > Size()) Damaged();
+  FPos = position;
+}
+
+const uint8_t* TReportReader::Take(int64_t count) {
+  if (count < 0 || count > Size() - FPos) Damaged();
+  const auto* at = reinterpret_cast<const uint8_t*>(FData.data()) + FPos;
+  FPos += count;
+  return at;
+}
+
+uint8_t TReportReader::Byte() {
+  return *Take(1);
+}
+
+int TReportReader::Short() {
+  const uint8_t* b = Take(2);
+  return int16_t(uint16_t(b[0] | b[1] << 8));
+}
+
+int64_t TReportReader::Int() {
+  const uint8_t* b = Take(4);
+  return int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                 uint32_t(b[3]) << 24);
+}
+
+double TReportReader::Real() {
+  const uint8_t* b = Take(4);
+  const uint32_t bits =
+      uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  float f;
+  std::memcpy(&f, &bits, 4);
+  if (!std::isfinite(f) || std::fabs(f) > kMaxReal) Damaged();
+  return f;
+}
+
+std::string TReportReader::String() {
+  int64_t length = Byte();
+  if (length > 191) length = (length - 0xC0) << 8 | Byte();
+  const uint8_t* at = Take(length);
+  return std::string(reinterpret_cast<const char*>(at), size_t(length));
+}
+
+// A count of items about to be read: never more than the stream could still hold, so a
+// hostile count cannot make anyone allocate for it.
+int64_t TReportReader::Count(int64_t count, int64_t itemSize) {
+  if (count < 0 || count > (Size() - FPos) / itemSize) Damaged();
+  return count;
+}
+
+void TReportReader::Graphic(TStreamField& field) {
+  field.Kind = TStreamField::fkGraphic;
+  const int64_t start = FPos;
+  const uint8_t kind = Byte();
+  if ((kind & 127) < 1 || (kind & 127) > 4) Damaged();
+  field.Number = kind & 127;
+  if (kind & 128) {
+    // A reference: the earlier copy must lie before this field and be a copy itself.
+    const int64_t ref = Int();
+    if (ref < 0 || ref >= start) Damaged();
+    const int64_t back = FPos;
+    FPos = ref;
+    const uint8_t refKind = Byte();
+    if (refKind < 1 || refKind > 4) Damaged();
+    const int64_t count = Count(Int(), 1);
+    field.Bytes.assign(reinterpret_cast<const char*>(Take(count)), size_t(count));
+    field.Ref = ref;
+    FPos = back;
+    return;
+  }
+  const int64_t count = Count(Int(), 1);
+  field.Bytes.assign(reinterpret_cast<const char*>(Take(count)), size_t(count));
+}
+
+void TReportReader::NamedValue(TStreamField& field, int64_t limit) {
+  field.Kind = TStreamField::fkText;
+  int64_t resume = 0;
+  for (int hop = 0;; ++hop) {
+    const int n = Byte();
+    const int m = Byte();
+    const uint8_t* bytes = Take(n);
+    if (hop == 0) resume = FPos;
+    if (m < 254) {
+      field.Bytes.assign(reinterpret_cast<const char*>(bytes), size_t(std::min(m, n)));
+      break;
+    }
+    if (n < 4 || hop >= kMaxValueHops) Damaged();
+    const int64_t ref = int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
+                                uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
+    if (ref < 0 || ref >= limit) Damaged();
+    if (field.Ref < 0) field.Ref = ref;
+    limit = ref;
+    FPos = ref;
+  }
+  FPos = resume;
+}
+
+// Layout letters: B byte, S short, I int, R real, P point (two reals), T string, D an int
+// count and that many bytes, G graphic, F a flag byte followed by a graphic when it is 1,
+// N a short n and n + 1 points, V a named value.
+const char* TReportReader::Layout(uint8_t code, int version) {
+  switch (code) {
+    case cmArc:
+    case cmChord:
+    case cmCopyRect:
+    case cmPie:
+      return "PPPP";
+    case cmBrushCopy:
+      return "GPPPPI";
+    case cmDraw:
+      return "GP";
+    case cmDrawFocusRect:
+    case cmEllipse:
+    case cmFillRect:
+    case cmFrameRect:
+    case cmRectangle:
+    case cmTabRectangle:
+      return "PP";
+    case cmFloodFill:
+      return "PII";
+    case cmLineTo:
+    case cmMoveTo:
+      return "P";
+    case cmPolygon:
+    case cmPolyline:
+      return "N";
+    case cmPrintBitmap:
+      return "GPRR";
+    case cmPrintBitmapRect:
+      return "GPP";
+    case cmRoundRect:
+      return "PPRR";
+    case cmStretchDraw:
+      return "PPG";
+    case cmTextRect:
+      return "PPPT";
+    case cmCenterText:
+    case cmLeftText:
+    case cmRightText:
+      return "RTR";
+    case cmOldBlockText:
+    case cmBlockText:
+      return "RTRR";
+    case cmBKMode:
+    case cmGraphicMode:
+    case cmDeviceByte:
+    case cmBrushStyle:
+    case cmFontPitch:
+    case cmFontBold:
+    case cmFontUnderline:
+    case cmFontItalic:
+    case cmFontStrikeOut:
+    case cmFontSuperscript:
+    case cmFontSubscript:
+    case cmFontAlign:
+    case cmFontCharset:
+    case cmPenMode:
+    case cmPenStyle:
+    case cmOrientation:
+      return "B";
+    case cmBackColor:
+    case cmBrushColor:
+    case cmFontColor:
+    case cmPenColor:
+      return "I";
+    case cmScaleX:
+    case cmScaleY:
+    case cmPenWidth:
+      return "R";
+    case cmPrintData:
+    case cmFontName:
+    case cmPaperBin:
+      return "T";
+    case cmPrintDataStream:
+      return "D";
+    case cmImageRect:
+      return "DTPP";
+    case cmNamedValue:
+      return "TV";
+    case cmOldBrush:
+      return "IBF";
+    case cmBrushBitmap:
+      return "F";
+    case cmOldFont:
+      // name, colour, pitch, [charset], size, bold, italic, underline, strike-out, [rotation]
+      if (version >= 2018) return "TIBBRBBBBS";
+      return version >= 2000 ? "TIBRBBBBS" : "TIBRBBBB";
+    case cmFontSize:
+      return "RR";
+    case cmFontRotation:
+      return "S";
+    case cmOldPen:
+      return "IBBR";
+    case cmEndPage:
+    case cmPreviewOnly:
+    case cmPrinterOnly:
+    case cmBoth:
+      return "";
+    case cmLineMetrics:
+      return "RRR";
+    default:
+      return nullptr;
+  }
+}
+
+void TReportReader::ReadField(char kind, TStreamCommand& command) {
+  auto number = [&](TStreamField::TKind k, double value) {
+    TStreamField& f = command.Fields.emplace_back();
+    f.Kind = k;
+    f.Number = value;
+  };
+  switch (kind) {
+    case 'B':
+      number(TStreamField::fkByte, Byte());
+      break;
+    case 'S':
+      number(TStreamField::fkShort, Short());
+      break;
+    case 'I':
+      number(TStreamField::fkInt, double(Int()));
+      break;
+    case 'R':
+      number(TStreamField::fkReal, Real());
+      break;
+    case 'P':
+      number(TStreamField::fkReal, Real());
+      number(TStreamField::fkReal, Real());
+      break;
+    case 'T': {
+      TStreamField& f = command.Fields.emplace_back();
+      f.Kind = TStreamField::fkText;
+      f.Bytes = String();
+      break;
+    }
+    case 'D': {
+      const int64_t count = Count(Int(), 1);
+      TStreamField& f = command.Fields.emplace_back();
+      f.Kind = TStreamField::fkBytes;
+      f.Bytes.assign(reinterpret_cast<const char*>(Take(count)), size_t(count));
+      break;
+    }
+    case 'G':
+      Graphic(command.Fields.emplace_back());
+      break;
+    case 'F': {
+      const uint8_t flag = Byte();
+      number(TStreamField::fkByte, flag);
+      if (flag == 1) Graphic(command.Fields.emplace_back());
+      break;
+    }
+    case 'N': {
+      const int n = Short();
+      if (n < 0) Damaged();
+      const int64_t points = Count(int64_t(n) + 1, 8);
+      number(TStreamField::fkShort, n);
+      command.Fields.reserve(command.Fields.size() + size_t(points) * 2);
+      for (int64_t i = 0; i < points * 2; ++i) number(TStreamField::fkReal, Real());
+      break;
+    }
+    case 'V':
+      NamedValue(command.Fields.emplace_back(), command.Position);
+      break;
+    default:
+      Damaged();
+  }
+}
+
+TStreamCommand TReportReader::ReadCommand(int version) {
+  TStreamCommand command;
+  command.Position = FPos;
+  command.Code = Byte();
+  const char* layout = Layout(command.Code, version);
+  if (!layout) Damaged();
+  for (const char* k = layout; *k; ++k) ReadField(*k, command);
+  return command;
+}
+
+TPageRecord TReportReader::ReadPageRecord(int64_t position, int version) {
+  SetPosition(position);
+  TPageRecord page;
+  page.Position = position;
+  if (Byte() != cmPage) Damaged();
+  page.Previous = Int();
+  page.Next = Int();
+  page.Number = Short();
+  if (version >= 2000) {
+    page.Width = Real();
+    page.Height = Real();
+  } else {
+    Byte();
+  }
+  page.Content = FPos;
+  return page;
+}
+
+TStreamHeader TReportReader::ReadHeader() {
+  FPos = 0;
+  TStreamHeader h;
+  if (FData.empty()) throw Exception(BadHeader);
+  const uint8_t code = Byte();
+  switch (code) {
+    case cmHeader:
+      h.Version = Short();
+      break;
+    case 'Q':
+      h.Version = VersionQ;
+      break;
+    case 'Y':
+      h.Version = VersionY;
+      break;
+    default:
+      throw Exception(BadHeader);
+  }
+  h.Code = char(code);
+  if (h.Version > 2009) h.Title = String();
+  h.PageCount = Short();
+  h.FirstPage = Short();
+  h.LastPage = Short();
+  h.PageWidth = Real();
+  h.PageHeight = Real();
+  h.PhysLeft = Real();
+  h.PhysRight = Real();
+  h.PhysTop = Real();
+  h.PhysBottom = Real();
+  h.Orientation = Byte();
+  h.HasBinCollateDuplex = h.Version > 1999;
+  if (h.HasBinCollateDuplex) {
+    h.Bin = Short();
+    h.Collate = Byte();
+    h.Duplex = Byte();
+  }
+  h.Copies = Short();
+  h.PaperSize = Short();
+  h.PaperWidth = Short();
+  h.PaperLength = Short();
+  h.OutputFile = String();
+  h.End = FPos;
+  return h;
+}
