@@ -21,6 +21,7 @@ TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \
 PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
 .PHONY: deps run-deps configure build test sanitize-test fuzz fuzz-run bench clean
+.PHONY: fuzz-report fuzz-report-run
 
 deps: PACKAGES_WANTED := $(PACKAGES)
 run-deps: PACKAGES_WANTED := $(RUN_PACKAGES)
@@ -83,8 +84,23 @@ fuzz-gif-run: fuzz
 	$(FUZZ_BUILD)/bin/fuzz_gif -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
 	  -rss_limit_mb=2048 -artifact_prefix=fuzz/corpus-gif-work/crash- fuzz/corpus-gif-work
 
+# make fuzz-report-run FUZZ_SECONDS=1800: streams recorded by the stream writer, then the
+# replay painting on offscreen images. It needs Qt, so it has a build of its own.
+FUZZ_REPORT_BUILD ?= build-fuzz-report
+fuzz-report: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_REPORT_BUILD) -DTRICKFOLIO_FUZZ=ON -DTRICKFOLIO_TESTS=OFF \
+	  -DTRICKFOLIO_BENCH=OFF >/dev/null
+	cmake --build $(FUZZ_REPORT_BUILD) -j$(JOBS) --target fuzz_replay make_replay_seeds
+
+fuzz-report-run: fuzz-report
+	mkdir -p fuzz/corpus-replay-work
+	QT_QPA_PLATFORM=offscreen $(FUZZ_REPORT_BUILD)/bin/make_replay_seeds fuzz/corpus-replay-work
+	QT_QPA_PLATFORM=offscreen $(FUZZ_REPORT_BUILD)/bin/fuzz_replay \
+	  -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+	  -artifact_prefix=fuzz/corpus-replay-work/crash- fuzz/corpus-replay-work
+
 bench: deps build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(FUZZ_REPORT_BUILD)
