@@ -25,23 +25,6 @@ constexpr int kMaxFitSteps = 32;
 constexpr double kMaxFontInches = 20;
 constexpr double kMaxPenInches = 1;
 
-// The hourglass while a job or page is replayed.
-class TWaitCursor {
- public:
-  TWaitCursor() {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-      QGuiApplication::setOverrideCursor(Qt::WaitCursor), FSet = true;
-  }
-  ~TWaitCursor() {
-    if (FSet) QGuiApplication::restoreOverrideCursor();
-  }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-
- private:
-  bool FSet = false;
-};
-
 Qt::BrushStyle BrushStyleOf(int code) {
   static constexpr Qt::BrushStyle styles[] = {
       Qt::SolidPattern, Qt::NoBrush,      Qt::HorPattern,   Qt::VerPattern,
@@ -72,6 +55,17 @@ bool OnlyReverse(const std::string& selection) {
 }
 
 }  // namespace
+
+TWaitCursor::TWaitCursor() {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    FSet = true;
+  }
+}
+
+TWaitCursor::~TWaitCursor() {
+  if (FSet) QGuiApplication::restoreOverrideCursor();
+}
 
 TFilePrinter::TFilePrinter(QObject* owner) : TReportPrinter(owner) {
   SetUnits(unInch);

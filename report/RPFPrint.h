@@ -15,6 +15,18 @@
 using TDecodeImageEvent = std::function<void(QObject* Sender, TMemoryStream& ImageStream,
                                              const std::string& ImageType, QImage& Bitmap)>;
 
+// The hourglass while a job or a page is replayed (when there is a screen to show it on).
+class TWaitCursor {
+ public:
+  TWaitCursor();
+  ~TWaitCursor();
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+
+ private:
+  bool FSet = false;
+};
+
 // The replaying writer: reads a report stream recorded by the stream writer and performs
 // its pages on the printer, in any order and as often as asked. Pages are found through
 // the records' links, so a page is replayed without reading the pages before it.
@@ -75,6 +87,7 @@ class TFilePrinter : public TReportPrinter {
   TStreamHeader FHeader;
   TPageRecord FPage;
   int FPendingOrientation = 2;
+  int64_t FStartTime = 0;  // seconds since the epoch, for the date and time macros
 
  private:
   TReportReader& Reader();
@@ -99,5 +112,4 @@ class TFilePrinter : public TReportPrinter {
   TMemoryStream* FInput = nullptr;
   std::unique_ptr<TReportReader> FReader;
   std::vector<std::pair<std::string, std::string>> FNamedValues;
-  int64_t FStartTime = 0;  // seconds since the epoch, for the date and time macros
 };
