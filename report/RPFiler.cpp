@@ -435,10 +435,17 @@ void TReportFiler::DiscardPage() {
 // ---- State ----
 
 double TReportFiler::ReferenceWidth() {
+  // Measuring realises the font, which sets the line metrics; the cursor must keep the
+  // old ones until the line height is computed, as on the printer, or a line fitted to a
+  // new font lands elsewhere than there.
+  const double ascent = FAscent, descent = FDescent, leading = FLeading;
   const bool muted = FMuted;
   FMuted = true;
   const double width = double(TextWidthPixels(kReferenceText)) / FXDPI;
   FMuted = muted;
+  FAscent = ascent;
+  FDescent = descent;
+  FLeading = leading;
   return width;
 }
 
