@@ -16,8 +16,6 @@ using namespace RPStream;
 
 namespace {
 
-constexpr const char* kReferenceText =
-    "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
 // A recorded font is fitted to the replay device in steps of 1.1 device pixels; a real
 // mismatch of metrics takes a handful, so a stream asking for more is not followed further.
 constexpr int kMaxFitSteps = 32;
@@ -363,7 +361,7 @@ void TFilePrinter::PerformFontSize(double size, double referenceWidth) {
   // The replay device may set the same font wider than the recording one did; a line
   // measured there must still fit, so the font shrinks until the reference text does.
   const auto measure = [&] {
-    return double(TextWidthPixels(kReferenceText)) / XDPI() * 100 / Zoom();
+    return double(TextWidthPixels(ReferenceText)) / XDPI() * 100 / Zoom();
   };
   double width = measure();
   for (int step = 0; width > referenceWidth && step < kMaxFitSteps; ++step) {

@@ -13,82 +13,16 @@
 #include <fstream>
 
 #include "MessageHook.h"
+#include "RPStream.h"
+
+using namespace RPStream;
 
 namespace {
 
 constexpr size_t kBufferSize = 16384;
 constexpr size_t kMaxString = 16383;
 constexpr int kSlots = 10;
-constexpr const char* kReferenceText =
-    "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
 
-// Stream command codes.
-enum : uint8_t {
-  cmArc = 1,
-  cmBrushCopy = 2,
-  cmChord = 3,
-  cmDraw = 5,
-  cmDrawFocusRect = 6,
-  cmEllipse = 7,
-  cmFillRect = 8,
-  cmFloodFill = 9,
-  cmFrameRect = 10,
-  cmLineTo = 11,
-  cmMoveTo = 12,
-  cmPie = 13,
-  cmPolygon = 14,
-  cmPolyline = 15,
-  cmPrintBitmap = 16,
-  cmPrintBitmapRect = 17,
-  cmRectangle = 18,
-  cmTabRectangle = 19,
-  cmRoundRect = 20,
-  cmStretchDraw = 21,
-  cmTextRect = 22,
-  cmCenterText = 23,
-  cmLeftText = 24,
-  cmRightText = 25,
-  cmBKMode = 26,
-  cmBackColor = 27,
-  cmScaleX = 28,
-  cmScaleY = 29,
-  cmPrintData = 30,
-  cmPrintDataStream = 31,
-  cmBlockText = 33,
-  cmGraphicMode = 34,
-  cmDeviceByte = 35,
-  cmImageRect = 36,
-  cmNamedValue = 37,
-  cmBrushColor = 41,
-  cmBrushStyle = 42,
-  cmBrushBitmap = 43,
-  cmFontName = 51,
-  cmFontColor = 52,
-  cmFontPitch = 53,
-  cmFontSize = 54,
-  cmFontBold = 55,
-  cmFontUnderline = 56,
-  cmFontItalic = 57,
-  cmFontStrikeOut = 58,
-  cmFontSuperscript = 59,
-  cmFontSubscript = 60,
-  cmFontRotation = 61,
-  cmFontAlign = 62,
-  cmFontCharset = 63,
-  cmPenColor = 71,
-  cmPenMode = 72,
-  cmPenStyle = 73,
-  cmPenWidth = 74,
-  cmPage = 80,
-  cmEndPage = 82,
-  cmLineMetrics = 83,
-  cmPreviewOnly = 84,
-  cmPrinterOnly = 85,
-  cmBoth = 86,
-  cmOrientation = 87,
-  cmPaperBin = 88,
-};
-constexpr uint8_t kHeaderCode = 90;
 constexpr int kVersion = 2017;
 
 // The stream's brush style codes: solid, clear, then the six hatches.
@@ -297,7 +231,7 @@ void TReportFiler::CloseStream() {
 
 void TReportFiler::WriteHeader() {
   const THeaderDevice device = NoPrinters() ? THeaderDevice() : HeaderDevice();
-  WriteByte(kHeaderCode);
+  WriteByte(RPStream::cmHeader);
   WriteShort(kVersion);
   WriteString(Title());
   FPageCountPos = Position();
@@ -441,7 +375,7 @@ double TReportFiler::ReferenceWidth() {
   const double ascent = FAscent, descent = FDescent, leading = FLeading;
   const bool muted = FMuted;
   FMuted = true;
-  const double width = double(TextWidthPixels(kReferenceText)) / FXDPI;
+  const double width = double(TextWidthPixels(ReferenceText)) / FXDPI;
   FMuted = muted;
   FAscent = ascent;
   FDescent = descent;

@@ -106,6 +106,11 @@ inline constexpr char MacroMark = '\xFD';
 inline constexpr char ValueStart = '\xFC';
 inline constexpr char ValueEnd = '\xFB';
 
+// The text whose width at the recording font the font-size command carries, so that a
+// replay can fit the font to the recording's metrics.
+inline constexpr const char* ReferenceText =
+    "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
+
 // The version an older header's first byte stands for.
 inline constexpr int VersionQ = 1101;
 inline constexpr int VersionY = 2009;
