@@ -52,37 +52,13 @@ void TBaseReport::SetLinesPerInch(int value) {
 
 void TBaseReport::SetUnits(TPrintUnits value) {
   FUnits = value;
-  switch (value) {
-    case unInch:
-      FUnitsFactor = 1.0;
-      break;
-    case unMM:
-      FUnitsFactor = 25.4;
-      break;
-    case unCM:
-      FUnitsFactor = 2.54;
-      break;
-    case unPoint:
-      FUnitsFactor = 72.0;
-      break;
-    case unUser:
-      break;
-  }
+  FUnitsFactor = UnitsFactorFor(value, FUnitsFactor);
 }
 
 void TBaseReport::SetUnitsFactor(double value) {
   if (value <= 0) return;
   FUnitsFactor = value;
-  if (value == 1.0)
-    FUnits = unInch;
-  else if (value == 25.4)
-    FUnits = unMM;
-  else if (value == 2.54)
-    FUnits = unCM;
-  else if (value == 72.0)
-    FUnits = unPoint;
-  else
-    FUnits = unUser;
+  FUnits = UnitsFor(value);
 }
 
 // Without a printer the paper is Letter, 8.5 by 11 inches, whatever the caller's units.

@@ -19,6 +19,11 @@ enum TStreamMode { smMemory = 0, smFile = 1, smUser = 2, smTempFile = 3 };
 enum TDistMethod { dmPage = 0, dmMargin = 1, dmSpecial = 2 };
 enum THeightMethod { hmUnits = 0, hmLines = 1 };
 
+// Units and UnitsFactor follow each other: a named unit fixes the factor (unUser keeps
+// the current one), and a factor that is a named unit's selects it.
+double UnitsFactorFor(TPrintUnits units, double current);
+TPrintUnits UnitsFor(double factor);
+
 // Font record fields with fixed codes (they are recorded in report streams).
 enum TFontPitch { fpDefault = 0, fpVariable = 1, fpFixed = 2 };
 enum TFontAlign { faBaseline = 0, faTop = 1, faBottom = 2 };

@@ -13,7 +13,9 @@
 #include <fstream>
 
 #include "MessageHook.h"
+#include "RPDevice.h"
 #include "RPStream.h"
+#include "RPrinter.h"
 
 using namespace RPStream;
 
@@ -185,10 +187,37 @@ void TReportFiler::ShowError(const std::string& text) {
   box.exec();
 }
 
+bool TReportFiler::NoPrinters() const {
+  return RPDev().NoPrinters();
+}
+
+bool TReportFiler::ReadDeviceMetrics(TDeviceMetrics& metrics) {
+  if (NoPrinters()) return false;
+  ReadPrinterMetrics(metrics);
+  return true;
+}
+
+TReportFiler::THeaderDevice TReportFiler::HeaderDevice() const {
+  THeaderDevice header;
+  TRPDevice& device = RPDev();
+  const TDevMode* mode = device.DevMode();
+  if (!mode) return header;
+  header.Orientation = mode->Orientation == 2 ? 1 : 0;
+  if (mode->DefaultSource != 0) header.Bin = mode->DefaultSource;
+  header.Collate = mode->Collate == 1 ? 1 : 0;
+  header.Duplex = uint8_t(std::max(mode->Duplex - 1, 0));
+  header.Copies = int16_t(Copies());
+  header.PaperSize = mode->PaperSize;
+  header.PaperWidth = mode->PaperWidth;
+  header.PaperLength = mode->PaperLength;
+  header.OutputFile = device.OutputFile();
+  return header;
+}
+
 QPaintDevice* TReportFiler::MetricDevice() {
   // Without printers the owning form's screen measures the text.
   if (NoPrinters()) return qobject_cast<QWidget*>(parent());
-  return TBaseReport::MetricDevice();
+  return RPDev().InfoDevice();
 }
 
 bool TReportFiler::OpenStream() {

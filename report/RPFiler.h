@@ -48,6 +48,8 @@ class TReportFiler : public TBaseReport {
   void SetNamedValue(const std::string& name, const std::string& value);
 
   int OutputKind() const override { return okReportStream; }
+  // The stream is laid out for the selected printer: its paper, resolution and settings.
+  bool NoPrinters() const override;
   void Start() override;
   void NewPage() override;
   void Finish() override;
@@ -121,7 +123,8 @@ class TReportFiler : public TBaseReport {
     int16_t PaperLength = 0;
     std::string OutputFile;
   };
-  virtual THeaderDevice HeaderDevice() const { return {}; }
+  virtual THeaderDevice HeaderDevice() const;
+  bool ReadDeviceMetrics(TDeviceMetrics& metrics) override;
 
  private:
   // ---- Encoding ----

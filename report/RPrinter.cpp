@@ -42,7 +42,7 @@ void TReportPrinter::OrientationChanged() {
     RPDev().SetOrientation(DeviceOrientation(Orientation()));
 }
 
-bool TReportPrinter::ReadDeviceMetrics(TDeviceMetrics& metrics) {
+void ReadPrinterMetrics(TDeviceMetrics& metrics) {
   TRPDevice& device = RPDev();
   metrics.LogPixelsX = device.DeviceCaps(TDeviceCap::LOGPIXELSX);
   metrics.LogPixelsY = device.DeviceCaps(TDeviceCap::LOGPIXELSY);
@@ -52,6 +52,10 @@ bool TReportPrinter::ReadDeviceMetrics(TDeviceMetrics& metrics) {
   metrics.PhysicalHeight = device.DeviceCaps(TDeviceCap::PHYSICALHEIGHT);
   metrics.HorzRes = device.DeviceCaps(TDeviceCap::HORZRES);
   metrics.VertRes = device.DeviceCaps(TDeviceCap::VERTRES);
+}
+
+bool TReportPrinter::ReadDeviceMetrics(TDeviceMetrics& metrics) {
+  ReadPrinterMetrics(metrics);
   return true;
 }
 

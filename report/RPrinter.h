@@ -4,6 +4,9 @@
 
 #include "RPCanvas.h"
 
+// The selected printer's information context as a writer's device metrics.
+void ReadPrinterMetrics(TDeviceMetrics& metrics);
+
 // The writer that prints straight on the selected printer through the printer device.
 class TReportPrinter : public TCanvasReport {
  public:
