@@ -1,0 +1,220 @@
+#include "RPPreFrm.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "RPDevice.h"
+#include "RPSetFrm.h"
+#include "RPSystem.h"
+#include "RPreview.h"
+
+TRPPreviewForm::TRPPreviewForm(TReportSystem& system, QWidget* parent)
+    : QDialog(parent),
+      FSystem(system),
+      FReportPrinter(std::make_unique<TFilePrinter>(this)),
+      FFilePreview(std::make_unique<TFilePreview>(this)) {
+  setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  auto* bar = new QWidget(this);
+  bar->setObjectName("ToolBar");
+  BuildToolBar(bar);
+  layout->addWidget(bar);
+  ScrollBox = new QScrollArea(this);
+  ScrollBox->setObjectName("ScrollBox");
+  layout->addWidget(ScrollBox, 1);
+
+  FFilePreview->SetScrollBox(ScrollBox);
+  FFilePreview->SetZoomFactor(100);
+  FFilePreview->SetMarginPercent(5);
+  FFilePreview->SetRulerType(rtBothIn);
+  FFilePreview->SetShadowDepth(0);
+  FFilePreview->OnPageChange = [this](QObject*) { PageChange(); };
+  FFilePreview->OnZoomChange = [this](QObject*) { ZoomChange(); };
+}
+
+TRPPreviewForm::~TRPPreviewForm() = default;
+
+void TRPPreviewForm::BuildToolBar(QWidget* bar) {
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(4, 2, 4, 2);
+  TFilePreview* p = FFilePreview.get();
+  auto button = [&](const char* name, const char* text, std::function<void()> click) {
+    auto* b = new QToolButton(bar);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setToolTip(text);
+    b->setFocusPolicy(Qt::NoFocus);
+    connect(b, &QToolButton::clicked, this, [this, click = std::move(click)] {
+      try {
+        click();
+      } catch (const std::exception& e) {
+        ShowFailure(e);
+      }
+    });
+    row->addWidget(b);
+    return b;
+  };
+  ZoomInButton = button("ZoomInButton", "Zoom In", [p] { p->ZoomIn(); });
+  ZoomOutButton = button("ZoomOutButton", "Zoom Out", [p] { p->ZoomOut(); });
+  // The zoom factor's special values: -1.9 and below fits the width, up to 0 the page.
+  ZoomPageWidthButton =
+      button("ZoomPageWidthButton", "Zoom Page Width", [p] { p->SetZoomFactor(-2); });
+  ZoomWholePageButton =
+      button("ZoomWholePageButton", "Zoom Whole Page", [p] { p->SetZoomFactor(-1); });
+  PrevPageButton = button("PrevPageButton", "Prev Page", [p] { p->PrevPage(); });
+  NextPageButton = button("NextPageButton", "Next Page", [p] { p->NextPage(); });
+  PrintButton = button("PrintButton", "Print", [this] { PrintClick(); });
+  DoneButton = button("DoneButton", "Done", [this] { close(); });
+  auto edit = [&](QLabel*& label, const char* caption, QLineEdit*& e, const char* name,
+                  void (TRPPreviewForm::*apply)()) {
+    label = new QLabel(caption, bar);
+    e = new QLineEdit(bar);
+    e->setObjectName(name);
+    e->setFixedWidth(50);
+    label->setBuddy(e);
+    connect(e, &QLineEdit::editingFinished, this, [this, apply] { (this->*apply)(); });
+    row->addWidget(label);
+    row->addWidget(e);
+  };
+  edit(ZoomLabel, "Zoom %", ZoomEdit, "ZoomEdit", &TRPPreviewForm::ZoomEditDone);
+  edit(PageNumLabel, "Page #", PageEdit, "PageEdit", &TRPPreviewForm::PageEditDone);
+  PageLabel = new QLabel(bar);
+  PageLabel->setObjectName("PageLabel");
+  row->addWidget(PageLabel);
+  row->addStretch(1);
+}
+
+void TRPPreviewForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+  installEventFilter(this);
+  if (FFilePreview->Printing()) return;
+  try {
+    FFilePreview->Start();
+    if (FSystem.OnPreviewShow) FSystem.OnPreviewShow(FFilePreview.get());
+  } catch (const std::exception& e) {
+    ShowFailure(e);
+  }
+}
+
+void TRPPreviewForm::done(int result) {
+  if (FFilePreview->Printing()) FFilePreview->Finish();
+  FClosed = true;
+  QDialog::done(result);
+}
+
+void TRPPreviewForm::WaitForClose() {
+  while (!FClosed && isVisible())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 50);
+}
+
+void TRPPreviewForm::PageChange() {
+  const int page = FFilePreview->CurrentPage();
+  PageEdit->setText(QString::number(page));
+  PageLabel->setText(QString("Page %1 of %2").arg(page).arg(FFilePreview->PageCount()));
+}
+
+void TRPPreviewForm::ZoomChange() {
+  ZoomEdit->setText(QString::number(FFilePreview->ZoomFactor(), 'f', 1));
+  if (FFilePreview->Printing() && FFilePreview->CurrentPage() > 0) FFilePreview->Redraw();
+}
+
+void TRPPreviewForm::ZoomEditDone() {
+  bool ok = false;
+  const double zoom = ZoomEdit->text().trimmed().toDouble(&ok);
+  if (ok && zoom != FFilePreview->ZoomFactor()) FFilePreview->SetZoomFactor(zoom);
+}
+
+void TRPPreviewForm::PageEditDone() {
+  bool ok = false;
+  const int page = PageEdit->text().trimmed().toInt(&ok);
+  if (!ok || page == FFilePreview->CurrentPage() || !FFilePreview->Printing()) return;
+  if (page >= 1 && page <= FFilePreview->PageCount()) FFilePreview->ShowPage(page);
+}
+
+bool TRPPreviewForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (ScrollKey(key->key(), key->modifiers())) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool TRPPreviewForm::ScrollKey(int key, Qt::KeyboardModifiers modifiers) {
+  QScrollBar* v = ScrollBox->verticalScrollBar();
+  QScrollBar* h = ScrollBox->horizontalScrollBar();
+  const bool plainOrCtrl = modifiers == Qt::NoModifier || modifiers == Qt::ControlModifier;
+  const bool ctrl = modifiers == Qt::ControlModifier;
+  const bool shiftCtrl = modifiers == (Qt::ShiftModifier | Qt::ControlModifier);
+  auto move = [](QScrollBar* bar, int to) {
+    bar->setValue(std::clamp(to, 0, std::max(bar->maximum(), 0)));
+    return true;
+  };
+  switch (key) {
+    case Qt::Key_PageUp:
+      return plainOrCtrl && move(v, v->value() - ScrollBox->height());
+    case Qt::Key_PageDown:
+      return plainOrCtrl && move(v, v->value() + ScrollBox->height());
+    case Qt::Key_Home:
+      return plainOrCtrl && move(v, 0);
+    case Qt::Key_End:
+      return plainOrCtrl && move(v, v->maximum());
+    case Qt::Key_Up:
+      return plainOrCtrl && move(v, v->value() - v->singleStep());
+    case Qt::Key_Down:
+      return plainOrCtrl && move(v, v->value() + v->singleStep());
+    case Qt::Key_Left:
+      if (ctrl) return move(h, h->value() - h->singleStep());
+      return shiftCtrl && move(h, h->value() - ScrollBox->width());
+    case Qt::Key_Right:
+      if (ctrl) return move(h, h->value() + h->singleStep());
+      return shiftCtrl && move(h, h->value() + ScrollBox->width());
+    default:
+      return false;
+  }
+}
+
+void TRPPreviewForm::PrintClick() {
+  if (!FSystem.SystemOptions.Contains(soAllowPrintFromPreview)) return;
+  TFilePrinter& printer = *FReportPrinter;
+  if (FSystem.SystemSetups.Contains(ssAllowPreviewSetup)) {
+    TRPSetupForm setup(FSystem, this);
+    setup.setWindowTitle(TBaseReport::ToQString(FSystem.TitleSetup));
+    setup.SetRangeMode(printer, printer.PageCount());
+    if (setup.exec() != QDialog::Accepted) return;
+    printer.KeepOwnSettings = true;
+  }
+  PrintCopies();
+}
+
+void TRPPreviewForm::PrintCopies() {
+  TFilePrinter& printer = *FReportPrinter;
+  if (FSystem.PrinterCopyLimit() > 1 || printer.Copies() < 2) {
+    printer.Execute();
+    return;
+  }
+  const int copies = printer.Copies();
+  printer.SetCopies(1);
+  printer.SetTotalCopies(copies);
+  for (int copy = 1; copy <= copies && !printer.Aborted(); ++copy) {
+    printer.SetCurrentCopy(copy);
+    printer.Execute();
+  }
+}
+
+void TRPPreviewForm::ShowFailure(const std::exception& error) {
+  QMessageBox box(QMessageBox::Critical, "Error", TBaseReport::ToQString(error.what()),
+                  QMessageBox::Ok, this);
+  box.exec();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class TReportSystem;
+
+// The status window of a run: the running writer's status text and one button, Cancel
+// while the report is produced and OK when the run waits to be acknowledged.
+class TRPStatusForm : public QDialog {
+ public:
+  TRPStatusForm(TReportSystem& system, QWidget* parent = nullptr);
+
+  QLabel* StatusLabel;
+  QPushButton* CancelButton;
+
+  void SetCancelMode();
+  // Turns the button into OK and processes window messages until it is pressed.
+  void WaitForOK();
+  bool CancelMode() const { return FCancelMode; }
+
+ private:
+  void ButtonClick();
+
+  TReportSystem& FSystem;
+  bool FCancelMode = true;
+  bool FDone = false;
+};
