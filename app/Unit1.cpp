@@ -17,6 +17,7 @@
 #include "AdRotation.h"
 #include "Catalogue.h"
 #include "CodeText.h"
+#include "CodesReport.h"
 #include "CoolBitmapButton.h"
 #include "CoolCtrls.h"
 #include "GIFCtrl.h"
@@ -31,6 +32,7 @@
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   LayoutFormMain();
+  CreateCodesReport();
   WireHandlers();
   FormCreate(this);
 }
@@ -406,8 +408,22 @@ void TFormMain::CoolBitmapButton8Click(QObject*) {
   FormAbout->exec();
 }
 
-// Printing comes with the report engine.
-void TFormMain::CoolBitmapButton9Click(QObject*) {}
+void TFormMain::CreateCodesReport() {
+  // The code area's lines are its logical lines: a line wrapped on the screen prints as
+  // one line, wrapped again to the paper's width.
+  CodesReport = std::make_unique<TCodesReport>(this, [this] {
+    TCodesSource source;
+    const int i = CLB_Games->ItemIndex();
+    if (i >= 0 && size_t(i) < GameItems.size()) source.ListLine = GameItems[size_t(i)];
+    source.Lines = CoolMemo1->Lines().ToStringList();
+    source.FixedPitch = Catalogue->FixedPitch(i);
+    return source;
+  });
+}
+
+void TFormMain::CoolBitmapButton9Click(QObject*) {
+  CodesReport->PrintButtonClick();
+}
 
 void TFormMain::Splitter1Moved(QObject*) {
   CoolPanel10->SetWidth(Splitter1->x() + 2);

@@ -20,6 +20,7 @@ class TAdRotation;
 class TabcSplash;
 class TabcURLLabel;
 class TCatalogue;
+class TCodesReport;
 class TCoolBitmapButton;
 class TCoolImages;
 class TCoolMemo;
@@ -115,6 +116,8 @@ class TFormMain : public QWidget {
   bool AdClean = true;
   std::unique_ptr<TAdRotation> AdRotation;
   bool ViewBusy = false;
+  // The print button's report: ReportSystem1, DetailShell1 and their handlers.
+  std::unique_ptr<TCodesReport> CodesReport;
   // The program asked to end (a catalogue that could not be read).
   bool Terminated = false;
 
@@ -175,6 +178,7 @@ class TFormMain : public QWidget {
   void SetViewButtonsEnabled(bool enabled);
   void SetFixedPitch(bool fixed);
   void ShowOnlineOnly(bool online, const std::string& id);
+  void CreateCodesReport();
   void TitleBarMouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y);
   void TitleBarMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                        int Y);

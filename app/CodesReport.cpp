@@ -1,0 +1,132 @@
+#include "CodesReport.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+#include "Codepage.h"
+#include "MemoryStream.h"
+#include "RPDevice.h"
+#include "RPMemo.h"
+#include "RPShell.h"
+#include "RPSystem.h"
+
+namespace {
+
+// The window layout's settings of the report system (titles and formats as UTF-8 here,
+// Windows-1251 in the engine).
+void ApplyLayoutSettings(TReportSystem& rs) {
+  rs.TitleSetup = Codepage::Utf8ToCp1251("Установки печати");
+  rs.TitleStatus = Codepage::Utf8ToCp1251("Статус печати");
+  rs.TitlePreview = Codepage::Utf8ToCp1251("Предпросмотр печати");
+  rs.SystemSetups = {ssAllowDestPreview, ssAllowDestPrinter};
+  rs.SystemFiler().StatusFormat = Codepage::Utf8ToCp1251("Генерирация страницы %p");
+  rs.SystemPreview().FormState = Qt::WindowMaximized;
+  rs.SystemPreview().RulerType = rtBothCm;
+  rs.SystemPreview().SetZoomFactor(100);
+  TSystemPrinter& printer = rs.SystemPrinter();
+  printer.MarginLeft = 15;
+  printer.MarginRight = 10;
+  printer.MarginTop = 10;
+  printer.MarginBottom = 15;
+  printer.ScaleX = 100;
+  printer.ScaleY = 100;
+  printer.StatusFormat = Codepage::Utf8ToCp1251("Печать страницы %p");
+  printer.Title = Codepage::Utf8ToCp1251("Печать");
+  printer.SetUnits(unMM);
+  printer.SetUnitsFactor(25.4);
+}
+
+}  // namespace
+
+TCodesReport::TCodesReport(QWidget* owner, std::function<TCodesSource()> source)
+    : ReportSystem1(new TReportSystem(owner)),
+      DetailShell1(new TDetailShell(owner)),
+      FOwner(owner),
+      FSource(std::move(source)) {
+  ReportSystem1->setObjectName("ReportSystem1");
+  DetailShell1->setObjectName("DetailShell1");
+  ApplyLayoutSettings(*ReportSystem1);
+  ReportSystem1->OnPrint = [this](QObject* sender) { ReportSystem1Print(sender); };
+  DetailShell1->SectionRow().SetTopMethod(dmMargin);
+  DetailShell1->OnRowAfter = [this](TBaseReport* r, TDetailShell* s, bool& valid) {
+    DetailShell1RowAfter(r, s, valid);
+  };
+}
+
+TCodesReport::~TCodesReport() = default;
+
+void TCodesReport::PrintButtonClick() {
+  if (RPDev().NoPrinters()) {
+    QMessageBox box(QMessageBox::Critical, "Error", QString::fromUtf8(NoPrintersMessage),
+                    QMessageBox::Ok, FOwner);
+    box.exec();
+    return;
+  }
+  ReportSystem1->Execute();
+}
+
+bool TCodesReport::PrintBufDone() const {
+  const std::string& text = PrintBuf->Buffer();
+  const std::string_view rest = std::string_view(text).substr(size_t(PrintBuf->Pos()));
+  return rest.empty() || rest == "\r\n" || rest == "\r" || rest == "\n";
+}
+
+void TCodesReport::ReportSystem1Print(QObject* Sender) {
+  TBaseReport& R = *dynamic_cast<TBaseReport*>(Sender);
+  const TCodesSource source = FSource();
+  FLineCount = source.Lines.Count();
+  const std::string& s = source.ListLine;
+  // Without "(", p is 0: an empty title and the line less its last character.
+  const int p = int(s.find('(') == std::string::npos ? 0 : s.find('(') + 1);
+  const std::string title = s.substr(0, size_t(std::max(p - 2, 0)));
+  const std::string subtitle =
+      s.substr(std::min(size_t(p), s.size()), size_t(std::max(int(s.size()) - p - 1, 0)));
+  const double x = ((R.SectionRight() - R.SectionLeft()) + R.MarginLeft() + R.MarginRight()) / 2;
+  R.MoveToFirstLine();
+  R.SetFont("Arial", 16);
+  R.FitLineToFont();
+  R.PrintCentered(title, x);
+  R.LineFeed();
+  R.SetFont("Arial", 14);
+  R.FitLineToFont();
+  R.PrintCentered(subtitle, x);
+
+  PrintBuf = std::make_unique<TMemoBuf>();
+  struct TFree {
+    std::unique_ptr<TMemoBuf>& Buf;
+    ~TFree() { Buf.reset(); }
+  } freeBuf{PrintBuf};
+  {
+    TMemoryStream stream;
+    stream.WriteString(source.Lines.Text());
+    stream.SetPosition(0);
+    PrintBuf->LoadFromStream(stream, stream.Size());
+  }
+  PrintBuf->SaveBuffer();
+  PrintRow = 0;
+  PrintBuf->Justify = pjLeft;
+  R.LineFeed();
+  R.LineFeed();
+  PrintBuf->PrintStart = R.SectionLeft();
+  PrintBuf->PrintEnd = R.SectionRight();
+  if (source.FixedPitch) {
+    R.SetFont("Courier New", 10);
+    R.SetFontPitch(fpFixed);
+  } else {
+    R.SetFont("Arial", 12);
+    R.SetFontPitch(fpVariable);
+  }
+  R.FitLineToFont();
+  while (!PrintBufDone()) {
+    R.ClearColumns();
+    R.PrintMemo(*PrintBuf, R.LinesLeft(), false);
+    if (!PrintBufDone()) R.NewPage();
+  }
+  PrintBuf.reset();
+  DetailShell1->Execute(&R);
+}
+
+void TCodesReport::DetailShell1RowAfter(TBaseReport*, TDetailShell*, bool& Valid) {
+  ++PrintRow;
+  Valid = PrintRow < FLineCount;
+}

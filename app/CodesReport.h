@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "StringList.h"
+
+class QWidget;
+class TBaseReport;
+class TDetailShell;
+class TMemoBuf;
+class TReportSystem;
+
+// What the codes report prints: the game's list line, the code area's lines (its logical
+// lines, as the text holds them, not the lines wrapped on the screen) and the display
+// flag "1" of a fixed-pitch game.
+struct TCodesSource {
+  std::string ListLine;
+  TStringList Lines;
+  bool FixedPitch = false;
+};
+
+// The main window's printing: its report system and detail shell with the window's
+// settings, and their handlers laying the shown codes out on the report writer.
+class TCodesReport {
+ public:
+  // owner parents the report components and the message box; source is read once per
+  // generated report.
+  TCodesReport(QWidget* owner, std::function<TCodesSource()> source);
+  ~TCodesReport();
+
+  TReportSystem* ReportSystem1;
+  TDetailShell* DetailShell1;
+  // The codes while one report is laid out; freed before the handler returns.
+  std::unique_ptr<TMemoBuf> PrintBuf;
+  int PrintRow = 0;
+
+  // The print button: the message when no printer is installed, else the report run.
+  void PrintButtonClick();
+  void ReportSystem1Print(QObject* Sender);
+  void DetailShell1RowAfter(TBaseReport* ReportPrinter, TDetailShell* ReportShell, bool& Valid);
+
+  static constexpr const char* NoPrintersMessage = "В системе не установлено ни одного принтера";
+
+ private:
+  // The memo's text is fully printed; a line break left unread after a last line that
+  // filled the width exactly is not a line of its own.
+  bool PrintBufDone() const;
+
+  QWidget* FOwner;
+  std::function<TCodesSource()> FSource;
+  int FLineCount = 0;
+};

@@ -1,0 +1,144 @@
+// The print button on a private CUPS queue: the codes report generated once, shown in
+// the maximised preview, printed from there; without a queue only the message.
+#include <gtest/gtest.h>
+
+#include <QToolButton>
+
+#include "CodesReport.h"
+#include "CoolBitmapButton.h"
+#include "CoolCtrls.h"
+#include "FormHarness.h"
+#include "GameListBox.h"
+#include "PrinterHarness.h"
+#include "RPDevice.h"
+#include "RPSystem.h"
+
+namespace {
+
+using namespace CatalogueMaker;
+
+constexpr double Tolerance = 0.5;  // mm; pdftotext's boxes against the paper's middle
+
+void Select(TFormMain& form, int index) {
+  form.CLB_Games->SetItemIndex(index);
+  form.CLB_Games->OnClick(form.CLB_Games);
+}
+
+TMembers WithLongGame() {
+  TMembers m = Standard();
+  std::vector<std::string> lines;
+  for (int i = 1; i <= 150; ++i) lines.push_back("Code" + std::to_string(i) + " unlocks level");
+  m["dune.txt"] = Lines(lines);
+  return m;
+}
+
+class CodesReportTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Cups = std::make_unique<TCupsScheduler>();
+    Cups->AddQueue("pdf", true);
+    RPDevFree();
+  }
+  static void TearDownTestSuite() {
+    RPDevFree();
+    Cups.reset();
+  }
+  void SetUp() override {
+    h = std::make_unique<TFormHarness>(&members);
+    h->Start();
+    ASSERT_TRUE(h->Started);
+    TReportSystem& rs = *h->Main->CodesReport->ReportSystem1;
+    TNotifyEvent print = rs.OnPrint;
+    rs.OnPrint = [this, print](QObject* sender) {
+      ++Generated;
+      print(sender);
+    };
+  }
+  void TearDown() override { h.reset(); }
+
+  // Presses print on game index; while the preview is up, runs inPreview with it.
+  void PressPrint(int index, const std::function<void(TRPPreviewForm&)>& inPreview) {
+    Select(*h->Main, index);
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [&timer, inPreview] {
+      if (auto* p = dynamic_cast<TRPPreviewForm*>(QApplication::activeModalWidget())) {
+        timer.stop();
+        inPreview(*p);
+        p->DoneButton->click();
+      }
+    });
+    timer.start();
+    h->Main->CoolBitmapButton9->Click();
+    QTest::qWait(20);
+  }
+
+  static inline std::unique_ptr<TCupsScheduler> Cups;
+  const TMembers members = WithLongGame();
+  std::unique_ptr<TFormHarness> h;
+  int Generated = 0;
+};
+
+TEST_F(CodesReportTest, PrintShowsTheMaximisedPreviewAndItsPrintReachesTheQueue) {
+  bool maximised = false;
+  QString caption;
+  int generatedAtPreview = -1;
+  PressPrint(3, [&](TRPPreviewForm& p) {
+    maximised = p.windowState() & Qt::WindowMaximized;
+    caption = p.windowTitle();
+    generatedAtPreview = Generated;
+    p.PrintButton->click();
+  });
+  EXPECT_TRUE(maximised);
+  EXPECT_EQ(caption, "Предпросмотр печати");
+  EXPECT_EQ(generatedAtPreview, 1);
+  EXPECT_EQ(Generated, 1) << "printing from the preview replays, it does not generate again";
+  EXPECT_TRUE(h->Messages.Texts.isEmpty());
+
+  const std::vector<TPdfPage> pages = ReadPdfWords(Cups->NextJob().Pdf);
+  ASSERT_EQ(pages.size(), 1u);
+  const TPdfPage& page = pages[0];
+  const double middle = PointsToMm(page.Width) / 2;
+  const TPdfWord* wolf = FindWord(page, "Wolfenstein");
+  const TPdfWord* three = FindWord(page, "3D");
+  const TPdfWord* pc = FindWord(page, "PC");
+  ASSERT_TRUE(wolf && three && pc);
+  EXPECT_NEAR(PointsToMm(wolf->XMin + three->XMax) / 2, middle, Tolerance);
+  EXPECT_NEAR(PointsToMm(pc->XMin + pc->XMax) / 2, middle, Tolerance);
+  EXPECT_LT(wolf->YMax, pc->YMin);
+  const std::vector<std::string> lines = page.Lines();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[2], "x");
+  EXPECT_EQ(lines[3], "ab c");
+}
+
+TEST_F(CodesReportTest, ALongGameGoesOnOverPagesWithoutTitleOrTrailingEmptyPage) {
+  PressPrint(1, [&](TRPPreviewForm& p) { p.PrintButton->click(); });
+  EXPECT_EQ(Generated, 1);
+  const std::vector<TPdfPage> pages = ReadPdfWords(Cups->NextJob().Pdf);
+  ASSERT_GE(pages.size(), 2u);
+  std::vector<std::string> all;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const std::vector<std::string> lines = pages[i].Lines();
+    ASSERT_FALSE(lines.empty()) << "page " << i + 1 << " is empty";
+    if (i > 0) EXPECT_EQ(FindWord(pages[i], "Dune"), nullptr) << "title repeated";
+    all.insert(all.end(), lines.begin(), lines.end());
+  }
+  EXPECT_EQ(all.front(), "Dune");
+  EXPECT_EQ(all.back(), "Code150 unlocks level");
+  EXPECT_EQ(all.size(), 2u + 150u);
+}
+
+// Last: it takes the queue away.
+TEST_F(CodesReportTest, WithoutAQueueOnlyTheMessageAppears) {
+  Cups->RemoveQueue("pdf");
+  RPDevFree();
+  bool previewShown = false;
+  PressPrint(0, [&](TRPPreviewForm&) { previewShown = true; });
+  EXPECT_FALSE(previewShown);
+  EXPECT_EQ(Generated, 0);
+  ASSERT_EQ(h->Messages.Texts.size(), 1);
+  EXPECT_EQ(h->Messages.Texts[0], TCodesReport::NoPrintersMessage);
+}
+
+}  // namespace
