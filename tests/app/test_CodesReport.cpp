@@ -9,6 +9,7 @@
 #include "CoolCtrls.h"
 #include "FormHarness.h"
 #include "GameListBox.h"
+#include "ImageWriter.h"
 #include "PrinterHarness.h"
 #include "RPDevice.h"
 #include "RPSystem.h"
@@ -34,16 +35,17 @@ TMembers WithLongGame() {
 
 class CodesReportTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Cups = std::make_unique<TCupsScheduler>();
-    Cups->AddQueue("pdf", true);
-    RPDevFree();
-  }
   static void TearDownTestSuite() {
     RPDevFree();
     Cups.reset();
   }
   void SetUp() override {
+    // Started in the first test, so that a scheduler that cannot start fails it.
+    if (!Cups) {
+      Cups = std::make_unique<TCupsScheduler>();
+      Cups->AddQueue("pdf", true);
+      RPDevFree();
+    }
     h = std::make_unique<TFormHarness>(&members);
     h->Start();
     ASSERT_TRUE(h->Started);
@@ -139,6 +141,34 @@ TEST_F(CodesReportTest, WithoutAQueueOnlyTheMessageAppears) {
   EXPECT_EQ(Generated, 0);
   ASSERT_EQ(h->Messages.Texts.size(), 1);
   EXPECT_EQ(h->Messages.Texts[0], TCodesReport::NoPrintersMessage);
+}
+
+}  // namespace
+
+namespace {
+
+// Lines that fill the section exactly leave their line break unread: 84 fixed-pitch
+// characters of 6 px on a 7-inch section at 72 dpi. Whichever line ends a page, no page
+// holding only that break follows.
+TEST(CodesReport, ALineFillingTheLastRowLeavesNoEmptyPage) {
+  QWidget owner;
+  for (int count = 1; count <= 80; ++count) {
+    TCodesSource source{"Exact (PC)", {}, true};
+    for (int i = 0; i < count; ++i) source.Lines.Add(std::string(84, 'x'));
+    TCodesReport report(&owner, [&] { return source; });
+    TImageWriter w(72, 8.5, 11);
+    w.OnPrint = [&](QObject* sender) {
+      w.SetSectionLeft(1);
+      w.SetSectionRight(8);
+      report.ReportSystem1Print(sender);
+    };
+    w.Execute();
+    int lastDrawn = 0;
+    for (const TImageWriter::TDrawn& d : w.Drawn)
+      if (d.Text.find('x') != std::string::npos) lastDrawn = std::max(lastDrawn, d.Page);
+    ASSERT_EQ(int(w.Pages.size()), lastDrawn) << count << " lines";
+    ASSERT_EQ(w.Drawn.back().Text, std::string(84, 'x'));
+  }
 }
 
 }  // namespace
