@@ -92,10 +92,7 @@ void TCodesReport::ReportSystem1Print(QObject* Sender) {
   R.PrintCentered(subtitle, x);
 
   PrintBuf = std::make_unique<TMemoBuf>();
-  struct TFree {
-    std::unique_ptr<TMemoBuf>& Buf;
-    ~TFree() { Buf.reset(); }
-  } freeBuf{PrintBuf};
+  TFinally freeBuf([this] { PrintBuf.reset(); });
   {
     TMemoryStream stream;
     stream.WriteString(source.Lines.Text());

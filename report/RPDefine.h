@@ -4,6 +4,7 @@
 #include <QObject>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "Exception.h"
 
@@ -51,6 +52,19 @@ inline constexpr const char* MemoBadRange =
 // The runtime's integer-conversion error, %s being the offending token.
 inline constexpr const char* NotAnInteger = "'%s' is not a valid integer value";
 }  // namespace RPMessages
+
+// Runs a closing step however the scope is left.
+template <typename F>
+class TFinally {
+ public:
+  explicit TFinally(F f) : FRun(std::move(f)) {}
+  ~TFinally() { FRun(); }
+  TFinally(const TFinally&) = delete;
+  TFinally& operator=(const TFinally&) = delete;
+
+ private:
+  F FRun;
+};
 
 // The silent abort: unwinds a cancelled job to Execute without any message being shown.
 class EAbort : public Exception {

@@ -1,22 +1,5 @@
 #include "RPShell.h"
 
-namespace {
-
-// Runs a closing step however the scope is left.
-template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FRun(std::move(f)) {}
-  ~TFinally() { FRun(); }
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-
- private:
-  F FRun;
-};
-
-}  // namespace
-
 void TBaseShell::ApplySection(const TReportSection& s, TBaseReport& w) {
   // Left, right, top, bottom in this order: a width or height (dmSpecial) counts from
   // the edge just set.

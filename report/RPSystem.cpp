@@ -12,23 +12,6 @@
 #include "RPStaFrm.h"
 #include "RPrinter.h"
 
-namespace {
-
-// Runs a closing step however the scope is left.
-template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FRun(std::move(f)) {}
-  ~TFinally() { FRun(); }
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-
- private:
-  F FRun;
-};
-
-}  // namespace
-
 // ---------------------------------------------------------------- settings
 
 TSystemPrinter::TSystemPrinter() {
