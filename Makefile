@@ -20,7 +20,7 @@ TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \
   cups cups-daemon cups-client cups-filters printer-driver-cups-pdf
 PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
-.PHONY: deps run-deps configure build test sanitize-test fuzz fuzz-run bench clean
+.PHONY: deps run-deps configure build test sanitize-test fuzz fuzz-run fuzz-inflate-run bench clean
 .PHONY: fuzz-report fuzz-report-run
 
 deps: PACKAGES_WANTED := $(PACKAGES)
@@ -69,7 +69,7 @@ sanitize-test: deps
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DTRICKFOLIO_CORE_ONLY=ON -DTRICKFOLIO_FUZZ=ON \
 	  -DTRICKFOLIO_BENCH=OFF >/dev/null
-	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_unzip fuzz_legacy fuzz_gif
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_unzip fuzz_legacy fuzz_inflate fuzz_gif
 
 # make fuzz-run FUZZ_SECONDS=1800: seeds from real zip tools, then libFuzzer on the reader.
 FUZZ_SECONDS ?= 600
@@ -77,6 +77,13 @@ fuzz-run: fuzz
 	bash fuzz/make-seeds.sh fuzz/corpus-work
 	$(FUZZ_BUILD)/bin/fuzz_unzip -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
 	  -rss_limit_mb=2048 -artifact_prefix=fuzz/corpus-work/crash- fuzz/corpus-work
+
+# make fuzz-inflate-run FUZZ_SECONDS=1800: zlib's raw streams, then the Deflate decoder's ways
+# compared with one another.
+fuzz-inflate-run: fuzz
+	bash fuzz/make-inflate-seeds.sh fuzz/corpus-inflate-work
+	$(FUZZ_BUILD)/bin/fuzz_inflate -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
+	  -rss_limit_mb=2048 -artifact_prefix=fuzz/corpus-inflate-work/crash- fuzz/corpus-inflate-work
 
 # make fuzz-gif-run FUZZ_SECONDS=1800: seeds from Pillow and ImageMagick, then the GIF reader.
 fuzz-gif-run: fuzz

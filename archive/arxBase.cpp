@@ -498,6 +498,13 @@ uint32_t TZipCommon::WriteBlock(uint8_t* buffer, uint32_t count, int crcMode, bo
   return written;
 }
 
+uint8_t* TZipCommon::OutputRoom(uint64_t size) {
+  if (FTarget != otMemory || !FStream || FStream->Position() > FStream->Size() ||
+      uint64_t(FStream->Capacity() - FStream->Position()) < size)
+    return nullptr;
+  return FStream->Memory() + FStream->Position();
+}
+
 bool TZipCommon::IsZipFamily() const {
   return FArcType == atBh || FArcType == atBhExe || FArcType == atJar || FArcType == atZip ||
          FArcType == atZipExe || FArcType == atZipMV;

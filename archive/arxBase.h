@@ -205,6 +205,7 @@ class TZipCommon : public TDecodeHost {
   void RaiseError(const std::string& fileName, int code) override;
   void ReportError(const std::string& fileName, const std::string& extendedMsg, int code) override;
   void ProgressStep(uint32_t count, uint64_t memberDone, uint64_t memberSize) override;
+  uint8_t* OutputRoom(uint64_t size) override;
 
  protected:
   // otDiscard decodes a member only for its CRC, quietly: nothing is written, reported

@@ -1,6 +1,7 @@
 #include "arxDecoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "Err_Msgs.h"
 #include "arxExplode.h"
@@ -40,7 +41,7 @@ bool DecodeOlderMethod(TDecoder& decoder) {
 
 TDecoder::TDecoder(TDecodeHost& host)
     : FHost(host),
-      FInput(std::make_unique<uint8_t[]>(kBlockSize)),
+      FInput(std::make_unique<uint8_t[]>(kInputCarry + kBlockSize)),
       FWindow(std::make_unique<uint8_t[]>(kWindowSize)) {}
 
 TDecoder::~TDecoder() = default;
@@ -103,19 +104,40 @@ int TDecoder::NextByte() {
 }
 
 bool TDecoder::RefillInput() {
-  FInputIndex = FInputFill = 0;
-  if (FUnread == 0) return false;
+  FInputIndex = FInputFill = kInputCarry;
+  return TopUpInput() > 0;
+}
+
+// Reads go on in blocks of the usual size: what is left moves into the carry area in
+// front of the block.
+uint32_t TDecoder::TopUpInput() {
+  const uint32_t left = InputAvailable();
+  if (left >= kInputCarry || FUnread == 0) return left;
+  std::memmove(FInput.get() + kInputCarry - left, InputNext(), left);
+  FInputIndex = kInputCarry - left;
+  FInputFill = kInputCarry;
   const uint32_t want = uint32_t(std::min<uint64_t>(FUnread, kBlockSize));
-  const uint32_t got = std::min(FHost.ReadBlock(FInput.get(), want, crcNone, FDecrypt), want);
+  const uint32_t got =
+      std::min(FHost.ReadBlock(FInput.get() + kInputCarry, want, crcNone, FDecrypt), want);
   // A failed read ends the member's data; asking again would only repeat the failure.
   FUnread = got == 0 ? 0 : FUnread - got;
-  FInputFill = got;
-  return got > 0;
+  FInputFill += got;
+  return InputAvailable();
+}
+
+uint8_t* TDecoder::Scratch() {
+  // Not cleared: small members never touch most of it.
+  if (!FScratch) FScratch = std::make_unique_for_overwrite<uint8_t[]>(kScratchSize);
+  return FScratch.get();
 }
 
 void TDecoder::FlushWindow() {
-  uint32_t count = FWindowPos;
+  const uint32_t count = FWindowPos;
   FWindowPos = 0;
+  WriteOutput(FWindow.get(), count);
+}
+
+void TDecoder::WriteOutput(uint8_t* bytes, uint32_t count) {
   if (count == 0 || FOverrun) return;
   // The declared size bounds the output, so damaged or hostile data cannot grow the
   // target without limit; the cut member fails like any other damaged one.
@@ -126,7 +148,7 @@ void TDecoder::FlushWindow() {
     FOverrun = true;
   }
   if (count > 0) {
-    FHost.WriteBlock(FWindow.get(), count, crc32, false);
+    FHost.WriteBlock(bytes, count, crc32, false);
     FWritten += count;
     FHost.ProgressStep(count, FWritten, FHeader.UnpackedSize);
   }

@@ -38,6 +38,14 @@ class TDecodeHost {
   // One progress step after an output block of `count` bytes; `memberDone` of
   // `memberSize` bytes of this member are written. Processes pending messages first.
   virtual void ProgressStep(uint32_t count, uint64_t memberDone, uint64_t memberSize) = 0;
+  // The output target's own memory for its next `size` bytes, when it already has that
+  // much room and can take bytes written there in place: a decoder may decode straight
+  // into it and pass each finished part to WriteBlock where it lies. Null otherwise
+  // (files, a target without the room). Valid until the member's output is closed.
+  virtual uint8_t* OutputRoom(uint64_t size) {
+    (void)size;
+    return nullptr;
+  }
 };
 
 // One member's decoding: the shared input reader, the 32 KiB output window (the Deflate
@@ -68,15 +76,21 @@ class TDecoder {
   const uint8_t* InputNext() const { return FInput.get() + FInputIndex; }
   uint32_t InputAvailable() const { return FInputFill - FInputIndex; }
   void SkipInput(uint32_t n) { FInputIndex += n < InputAvailable() ? n : InputAvailable(); }
+  // When fewer than kInputCarry bytes are at hand and the member's data goes on, reads the
+  // next block behind them, so that they stay contiguous. Returns the bytes at hand.
+  uint32_t TopUpInput();
+  static constexpr uint32_t kInputCarry = 16;
   // Appends one byte to the output window, flushing it when full.
   void PutByte(uint8_t b) {
     ++OutputCount;
     FWindow[FWindowPos++] = b;
     if (FWindowPos == kWindowSize) FlushWindow();
   }
-  // Writes the window's pending bytes to the output, at most up to the declared size
-  // (an overrun is reported as damaged data and raised), then position 0.
+  // Writes the window's pending bytes to the output (as WriteOutput), then position 0.
   void FlushWindow();
+  // Writes decoded bytes to the output, at most up to the declared size (an overrun is
+  // reported as damaged data and raised), with a progress step.
+  void WriteOutput(uint8_t* bytes, uint32_t count);
   // Bytes handed to PutByte/the window in this member (the older methods' counter).
   uint64_t OutputCount = 0;
 
@@ -88,6 +102,15 @@ class TDecoder {
   // Raw window access for decoders that copy matches themselves (Deflate).
   uint8_t* Window() { return FWindow.get(); }
   uint32_t& WindowPos() { return FWindowPos; }
+  // A buffer of kScratchSize bytes kept from member to member, for a decoder that wants
+  // more room than the window (Deflate's history). Throws std::bad_alloc.
+  static constexpr uint32_t kScratchSize = 8 * kWindowSize + 1024;
+  uint8_t* Scratch();
+
+  // Deflate takes its fast loop wherever the data allows (the default), or decodes every
+  // symbol with every check; both give the same bytes and errors.
+  void SetFastInflate(bool on) { FFastInflate = on; }
+  bool FastInflate() const { return FFastInflate; }
 
  private:
   bool RefillInput();
@@ -99,7 +122,9 @@ class TDecoder {
   bool FDecrypt = false;
   bool FOverrun = false;
   bool FFaulted = false;  // an error has ended this member's decoding
+  bool FFastInflate = true;
 
+  // kInputCarry bytes for what is left of one block, then the block.
   std::unique_ptr<uint8_t[]> FInput;
   uint32_t FInputFill = 0;
   uint32_t FInputIndex = 0;
@@ -109,4 +134,5 @@ class TDecoder {
   std::unique_ptr<uint8_t[]> FWindow;
   uint32_t FWindowPos = 0;
   uint64_t FWritten = 0;  // bytes of this member written to the target
+  std::unique_ptr<uint8_t[]> FScratch;
 };

@@ -8,6 +8,8 @@
 
 #include "Err_Msgs.h"
 #include "arxDecoder.h"
+#include "arxInflateFast.h"
+#include "arxInflateTable.h"
 
 /* Format notes (RFC 1951).
 
@@ -28,12 +30,24 @@
    The codes are canonical: a code is fully described by the bit length of each symbol.
    Shorter codes sort first, and codes of equal length follow symbol order. */
 
+/* Decoding runs in two gears over the same state. The fast loop (arxInflateFast) takes
+   every symbol for which eight input bytes and room for a longest match are at hand; the
+   careful one here takes the rest: the member's last input bytes, where the data may end
+   inside a code. Both decode into a history buffer several windows long, which is written
+   out a window's size at a time, as a 32 KiB window alone would be: the same output
+   blocks, progress steps and points where a cancel or an overrun ends the member. */
+
 namespace {
 
-constexpr uint32_t kMaxCodeBits = 15;
 constexpr uint32_t kMaxSymbols = 288;
-constexpr uint32_t kMaxMatch = 258;
-constexpr uint32_t kWindowMask = TDecoder::kWindowSize - 1;
+// Output is written in pieces of the window's size; the history a match may reach is
+// as long.
+constexpr uint32_t kPiece = TDecoder::kWindowSize;
+constexpr uint32_t kHistory = TDecoder::kWindowSize;
+// Pieces are decoded below this end of the history buffer; the fast loop's overshoot
+// lies beyond.
+constexpr uint32_t kSpan = TDecoder::kScratchSize - kFastOutSlack;
+static_assert(kSpan >= kHistory + kPiece);
 
 // Lengths 3-258 and distances 1-32768: each pair of codes (each four for lengths) adds an
 // extra bit, every code's base following the range of the one before it; the last length
@@ -70,103 +84,74 @@ static_assert(kDistances.Base[29] == 24577 && kDistances.Extra[29] == 13);
 constexpr std::array<uint8_t, 19> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                       11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-constexpr TSymbolMap kLitLenMap = {257, true, kLengths.Base.data(), kLengths.Extra.data(), 29};
-constexpr TSymbolMap kDistMap = {0, false, kDistances.Base.data(), kDistances.Extra.data(), 30};
-constexpr TSymbolMap kCodeLengthMap = {19, false, nullptr, nullptr, 0};
+constexpr TSymbolMap kLitLenMap = {257,  true, kLengths.Base.data(), kLengths.Extra.data(),
+                                   29, true};
+constexpr TSymbolMap kDistMap = {0,  false, kDistances.Base.data(), kDistances.Extra.data(),
+                                 30, false};
+constexpr TSymbolMap kCodeLengthMap = {19, false, nullptr, nullptr, 0, false};
 
-// First-level widths: the fixed codes are short, the dynamic ones cover most codes in one look.
-constexpr uint32_t kFixedLitBits = 7;
+// First-level widths: wide enough that nearly every code is found in one look and most
+// literal pairs fit; the fixed literal/length code is at most 9 bits long.
+constexpr uint32_t kFixedLitBits = 9;
 constexpr uint32_t kFixedDistBits = 5;
-constexpr uint32_t kDynLitBits = 9;
-constexpr uint32_t kDynDistBits = 6;
+constexpr uint32_t kDynLitBits = 10;
+constexpr uint32_t kDynDistBits = 8;
 constexpr uint32_t kCodeLengthBits = 7;
+// A code and its extra bits.
+constexpr uint32_t kMaxEntryBits = 15 + 13;
 
 uint64_t Mask(uint32_t n) {
   return (uint64_t(1) << n) - 1;
 }
 
-constexpr std::array<uint8_t, 256> MakeByteReversal() {
-  std::array<uint8_t, 256> r{};
-  for (uint32_t b = 0; b < 256; ++b)
-    for (uint32_t i = 0; i < 8; ++i) r[b] |= uint8_t(((b >> i) & 1) << (7 - i));
-  return r;
-}
-
-constexpr std::array<uint8_t, 256> kByteReversal = MakeByteReversal();
-
-// The low `len` bits of `code` in reverse order (len 1..15).
-uint32_t ReverseBits(uint32_t code, uint32_t len) {
-  const uint32_t r16 =
-      uint32_t(kByteReversal[code & 0xFF]) << 8 | kByteReversal[(code >> 8) & 0xFF];
-  return r16 >> (16 - len);
-}
-
 uint64_t LoadLE64(const uint8_t* p) {
   uint64_t v;
   std::memcpy(&v, p, sizeof v);
-  if constexpr (std::endian::native == std::endian::big) {
-    uint64_t r = 0;
-    for (int i = 0; i < 8; ++i) r |= uint64_t(p[i]) << (8 * i);
-    v = r;
-  }
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
   return v;
-}
-
-THuft SymbolEntry(uint32_t symbol, const TSymbolMap& map) {
-  if (symbol < map.Simple) {
-    if (map.HasEnd && symbol == 256) return {kHuftEnd, 0, 0};
-    return {kHuftLiteral, 0, uint16_t(symbol)};
-  }
-  const uint32_t index = symbol - map.Simple;
-  if (index < map.Coded) return {map.Extra[index], 0, map.Base[index]};
-  return {kHuftInvalid, 0, 0};
-}
-
-bool IsSubTable(const THuft& e) {
-  return e.Op > kHuftLiteral && e.Op != kHuftInvalid;
-}
-
-template <size_t N>
-inline void Move(uint8_t* to, const uint8_t* from) {
-  std::memcpy(to, from, N);
-}
-
-// Copies a match whose source lies wholly before `out` in the same buffer, with the
-// result of a byte-by-byte copy: a source overlapping the destination repeats the bytes
-// just written. Nothing past out + len is touched, since the window beyond the position
-// still holds history. Lengths are at least 3.
-inline void CopyBack(uint8_t* out, uint32_t len, uint32_t dist) {
-  const uint8_t* src = out - dist;
-  if (dist >= 8) {
-    // Every 8-byte piece reads bytes written before it; the last one ends exactly at
-    // the end and may rewrite a few bytes with the same values.
-    if (len >= 8) {
-      uint8_t* const end = out + len;
-      for (; out + 8 <= end; out += 8, src += 8) Move<8>(out, src);
-      if (out < end) Move<8>(end - 8, end - 8 - dist);
-    } else if (len >= 4) {
-      Move<4>(out, src);
-      Move<4>(out + len - 4, src + len - 4);
-    } else {
-      out[0] = src[0], out[1] = src[1], out[2] = src[2];
-    }
-  } else if (dist == 1) {
-    std::memset(out, *src, len);
-  } else {
-    while (len-- > 0) *out++ = *src++;
-  }
 }
 
 // Thrown when the data ends (or the run is cancelled) in the middle of a block: decoding
 // stops quietly and keeps what it has.
 struct TStop {};
 
+// The fixed codes: literal/length lengths 8 for 0-143, 9 for 144-255, 7 for 256-279 and 8
+// for 280-287; all 30 distance codes have 5 bits (an incomplete code by design).
+struct TFixedTables {
+  TFixedTables() {
+    std::array<uint8_t, kMaxSymbols> lengths;
+    std::fill(lengths.begin(), lengths.begin() + 144, 8);
+    std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
+    std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
+    std::fill(lengths.begin() + 280, lengths.end(), 8);
+    LitComplete =
+        BuildHuff(lengths.data(), kMaxSymbols, kLitLenMap, kFixedLitBits, Lit) == TCodeSet::csComplete;
+    std::fill(lengths.begin(), lengths.begin() + 30, 5);
+    const TCodeSet dist = BuildHuff(lengths.data(), 30, kDistMap, kFixedDistBits, Dist);
+    DistUsable = dist == TCodeSet::csComplete || dist == TCodeSet::csIncomplete;
+  }
+  THuffTable Lit, Dist;
+  bool LitComplete, DistUsable;
+};
+
 class TInflater {
  public:
-  explicit TInflater(TDecoder& decoder)
-      : D(decoder), FWindow(decoder.Window()), FPos(decoder.WindowPos()) {}
-  // Whatever ends the member, the window keeps every byte decoded so far.
-  ~TInflater() { D.WindowPos() = FPos; }
+  // Decodes straight into the output target's memory where it has room for the whole
+  // member, into the history buffer otherwise.
+  TInflater(TDecoder& decoder, uint8_t* history)
+      : D(decoder), FHistory(history), FOut(history) {
+    const uint64_t size = D.Header().UnpackedSize;
+    if (size >= kPiece + kFastOutSlack && size <= UINT32_MAX) FOut = D.Host().OutputRoom(size);
+    FRoom = FOut ? uint32_t(size) : 0;
+    if (!FOut) FOut = FHistory;
+    MakeRoom();
+  }
+  // Whatever ends the member, the bytes decoded and not yet written (less than a piece)
+  // go to the decoder's window for its final flush.
+  ~TInflater() {
+    std::memcpy(D.Window(), FOut + FDone, FPos - FDone);
+    D.WindowPos() = FPos - FDone;
+  }
 
   void Run();
 
@@ -182,39 +167,41 @@ class TInflater {
     D.Host().RaiseError(D.OutputName(), code);
     throw TStop{};
   }
-  void Build(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t bits,
-             THuftTable& table, TCodeSet& result);
+  TCodeSet Build(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t bits,
+                 THuffTable& table);
 
   void StoredBlock();
   void FixedBlock();
   void DynamicBlock();
   void ReadCodeLengths(uint32_t total, uint8_t* lengths);
 
-  void Codes(const THuftTable& lit, const THuftTable& dist, int badCode);
-  bool CodesFast(const THuftTable& lit, const THuftTable& dist, int badCode);
-  bool CodeCareful(const THuftTable& lit, const THuftTable& dist, int badCode);
-  THuft Decode(const THuftTable& table, int badCode);
+  void Codes(const THuffTable& lit, const THuffTable& dist, int badCode);
+  bool CodesFast(const THuffTable& lit, const THuffTable& dist, int badCode);
+  bool CodeCareful(const THuffTable& lit, const THuffTable& dist, int badCode);
+  uint32_t Decode(const THuffTable& table, int badCode);
   void PutOut(uint8_t b) {
-    FWindow[FPos++] = b;
-    if (FPos == TDecoder::kWindowSize) Flush();
+    FOut[FPos++] = b;
+    if (FPos - FDone == kPiece) Flush();
   }
   void Flush();
+  void MakeRoom();
 
   TDecoder& D;
-  uint8_t* const FWindow;
-  uint32_t FPos;
-  // Once the window has been written out in full, every distance up to its size reaches
-  // bytes of this member; before that only the bytes below the position do.
-  bool FWrapped = false;
+  uint8_t* const FHistory;
+  // The member's output from its first byte on, or its last kHistory bytes at least once
+  // it has moved to (or slid in) the history buffer: every position below FPos is this
+  // member's. FRoom is the size of the target's memory while FOut lies there, else 0.
+  uint8_t* FOut;
+  uint32_t FRoom = 0;
+  uint32_t FPos = 0;
+  uint32_t FDone = 0;  // the bytes below are written out
 
   // Bits above FCount are either zero or the next input bits themselves, so refills may
   // load whole words over them.
   uint64_t FBits = 0;
   uint32_t FCount = 0;
 
-  THuftTable FFixedLit, FFixedDist;
-  bool FFixedBuilt = false;
-  THuftTable FLit, FDist, FCodeLength;
+  THuffTable FLit, FDist, FCodeLength;
 };
 
 // Brings the bit buffer to at least 56 bits while the input lasts: eight bytes at a time
@@ -244,18 +231,50 @@ uint32_t TInflater::GetBits(uint32_t n) {
   return v;
 }
 
+// Writes the next piece. A cancel or an overrun ends the member there, as it would with a
+// window of a piece's size: what was decoded beyond is dropped.
 void TInflater::Flush() {
-  D.WindowPos() = FPos;
-  FPos = 0;
-  D.FlushWindow();
-  FWrapped = true;
-  if (D.Overrun() || D.Cancelled()) throw TStop{};
+  uint8_t* const piece = FOut + FDone;
+  FDone += kPiece;
+  try {
+    D.WriteOutput(piece, kPiece);
+  } catch (...) {
+    FPos = FDone;
+    throw;
+  }
+  if (D.Overrun() || D.Cancelled()) {
+    FPos = FDone;
+    throw TStop{};
+  }
+  MakeRoom();
 }
 
-void TInflater::Build(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t bits,
-                      THuftTable& table, TCodeSet& result) {
+// Keeps room for the next piece and the fast loop's overshoot beyond it. In the target's
+// memory the last piece that does not fit whole (and anything beyond the declared size)
+// goes on in the history buffer, with the history it needs; there the last kHistory
+// bytes move to the start near the end.
+void TInflater::MakeRoom() {
+  if (FRoom != 0) {
+    if (FDone + kPiece + kFastOutSlack <= FRoom) return;
+    const uint32_t keep = std::min(FPos, kHistory);
+    std::memcpy(FHistory, FOut + FPos - keep, keep);
+    FDone -= FPos - keep;
+    FPos = keep;
+    FOut = FHistory;
+    FRoom = 0;
+  }
+  if (FDone + kPiece > kSpan) {
+    const uint32_t shift = FPos - kHistory;
+    std::memmove(FOut, FOut + shift, kHistory);
+    FPos -= shift;
+    FDone -= shift;
+  }
+}
+
+TCodeSet TInflater::Build(const uint8_t* lengths, uint32_t n, const TSymbolMap& map,
+                          uint32_t bits, THuffTable& table) {
   try {
-    result = BuildHuft(lengths, n, map, bits, table);
+    return BuildHuff(lengths, n, map, bits, table);
   } catch (const std::bad_alloc&) {
     Fail(E_MEMERR);
   }
@@ -298,7 +317,7 @@ void TInflater::StoredBlock() {
   // buffer's look-ahead stale; the buffer is empty at this point.
   if (left > 0) FBits = 0;
   while (left > 0) {
-    uint32_t n = std::min({left, D.InputAvailable(), TDecoder::kWindowSize - FPos});
+    const uint32_t n = std::min({left, D.InputAvailable(), FDone + kPiece - FPos});
     if (n == 0) {
       const int b = D.NextByte();
       if (b < 0) throw TStop{};
@@ -306,32 +325,28 @@ void TInflater::StoredBlock() {
       --left;
       continue;
     }
-    std::memcpy(FWindow + FPos, D.InputNext(), n);
+    std::memcpy(FOut + FPos, D.InputNext(), n);
     D.SkipInput(n);
     FPos += n;
     left -= n;
-    if (FPos == TDecoder::kWindowSize) Flush();
+    if (FPos - FDone == kPiece) Flush();
   }
 }
 
-/* Fixed block: literal/length lengths 8 for 0-143, 9 for 144-255, 7 for 256-279 and 8 for
-   280-287; all 30 distance codes have 5 bits (an incomplete code by design). */
+const TFixedTables& FixedTables() {
+  static const TFixedTables tables;
+  return tables;
+}
+
 void TInflater::FixedBlock() {
-  if (!FFixedBuilt) {
-    std::array<uint8_t, kMaxSymbols> lengths;
-    std::fill(lengths.begin(), lengths.begin() + 144, 8);
-    std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
-    std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
-    std::fill(lengths.begin() + 280, lengths.end(), 8);
-    TCodeSet result;
-    Build(lengths.data(), kMaxSymbols, kLitLenMap, kFixedLitBits, FFixedLit, result);
-    if (result != TCodeSet::csComplete) Fail(E_INCOMPLETECODES);
-    std::fill(lengths.begin(), lengths.begin() + 30, 5);
-    Build(lengths.data(), 30, kDistMap, kFixedDistBits, FFixedDist, result);
-    if (result == TCodeSet::csInvalid || result == TCodeSet::csEmpty) Fail(E_INCOMPLETECODES);
-    FFixedBuilt = true;
+  const TFixedTables* fixed = nullptr;
+  try {
+    fixed = &FixedTables();
+  } catch (const std::bad_alloc&) {
+    Fail(E_MEMERR);
   }
-  Codes(FFixedLit, FFixedDist, E_BADBLOCK);
+  if (!fixed->LitComplete || !fixed->DistUsable) Fail(E_INCOMPLETECODES);
+  Codes(fixed->Lit, fixed->Dist, E_BADBLOCK);
 }
 
 // A code may be incomplete only the way the format allows: a single code of one bit.
@@ -354,23 +369,24 @@ void TInflater::DynamicBlock() {
 
   std::array<uint8_t, 19> codeLengths{};
   for (uint32_t i = 0; i < ncode; ++i) codeLengths[kCodeLengthOrder[i]] = uint8_t(GetBits(3));
-  TCodeSet result;
-  Build(codeLengths.data(), 19, kCodeLengthMap, kCodeLengthBits, FCodeLength, result);
-  if (result != TCodeSet::csComplete) Fail(E_INCOMPLETECODES);
+  if (Build(codeLengths.data(), 19, kCodeLengthMap, kCodeLengthBits, FCodeLength) !=
+      TCodeSet::csComplete)
+    Fail(E_INCOMPLETECODES);
 
   std::array<uint8_t, kMaxSymbols + 32> lengths{};
   ReadCodeLengths(nlit + ndist, lengths.data());
 
   // A block without end-of-block code cannot be decoded; 286 and 287 count toward the
   // code but are never valid symbols.
-  Build(lengths.data(), nlit, kLitLenMap, kDynLitBits, FLit, result);
+  TCodeSet result = Build(lengths.data(), nlit, kLitLenMap, kDynLitBits, FLit);
   if (!AcceptableCode(result, lengths.data(), nlit)) Fail(E_INCOMPLETECODES);
   // No distance lengths at all is a block of literals only; any length code in it is
   // then an invalid code.
   const uint8_t* distLengths = lengths.data() + nlit;
-  Build(distLengths, ndist, kDistMap, kDynDistBits, FDist, result);
+  result = Build(distLengths, ndist, kDistMap, kDynDistBits, FDist);
   if (result == TCodeSet::csEmpty) {
-    FDist.Entries.assign(2, THuft{kHuftInvalid, 0, 0});
+    FDist.Entries.resize(std::max<size_t>(FDist.Entries.size(), 2));
+    FDist.Entries[0] = FDist.Entries[1] = huff::Make(huff::kInvalid, 1, 0, 0);
     FDist.RootBits = 1;
   } else if (!AcceptableCode(result, distLengths, ndist)) {
     Fail(E_INCOMPLETECODES);
@@ -381,17 +397,17 @@ void TInflater::DynamicBlock() {
 void TInflater::ReadCodeLengths(uint32_t total, uint8_t* lengths) {
   uint8_t previous = 0;
   for (uint32_t i = 0; i < total;) {
-    const THuft e = Decode(FCodeLength, E_INCOMPLETECODES);
-    if (e.Value < 16) {
-      previous = lengths[i++] = uint8_t(e.Value);
+    const uint32_t symbol = huff::Value(Decode(FCodeLength, E_INCOMPLETECODES));
+    if (symbol < 16) {
+      previous = lengths[i++] = uint8_t(symbol);
       continue;
     }
     uint32_t repeat;
     uint8_t value = 0;
-    if (e.Value == 16) {
+    if (symbol == 16) {
       repeat = 3 + GetBits(2);
       value = previous;
-    } else if (e.Value == 17) {
+    } else if (symbol == 17) {
       repeat = 3 + GetBits(3);
     } else {
       repeat = 11 + GetBits(7);
@@ -403,244 +419,87 @@ void TInflater::ReadCodeLengths(uint32_t total, uint8_t* lengths) {
   }
 }
 
-void TInflater::Codes(const THuftTable& lit, const THuftTable& dist, int badCode) {
+void TInflater::Codes(const THuffTable& lit, const THuffTable& dist, int badCode) {
+  if (!D.FastInflate()) {
+    while (!CodeCareful(lit, dist, badCode)) {
+    }
+    return;
+  }
   while (!CodesFast(lit, dist, badCode))
     if (CodeCareful(lit, dist, badCode)) return;
 }
 
-// One symbol with every check: the data may end inside it, the window may fill, the code
+// One symbol with every check: the data may end inside it, a piece may fill, the code
 // may be invalid. Returns true at the end of the block.
-bool TInflater::CodeCareful(const THuftTable& lit, const THuftTable& dist, int badCode) {
-  const THuft e = Decode(lit, badCode);
-  if (e.Op == kHuftLiteral) {
-    PutOut(uint8_t(e.Value));
+bool TInflater::CodeCareful(const THuffTable& lit, const THuffTable& dist, int badCode) {
+  const uint32_t e = Decode(lit, badCode);
+  if (e & huff::kLiteral) {
+    PutOut(uint8_t(huff::Value(e)));
     return false;
   }
-  if (e.Op == kHuftEnd) return true;
-  uint32_t len = e.Value + GetBits(e.Op);
-  const THuft d = Decode(dist, badCode);
-  const uint32_t distance = d.Value + GetBits(d.Op);
-  // Before the window has filled once, what lies beyond the position is left over from
-  // an earlier member, never this member's data.
-  if (distance > FPos && !FWrapped) Fail(E_BADBLOCK);
-  for (; len > 0; --len) PutOut(FWindow[(FPos - distance) & kWindowMask]);
+  if (huff::Kind(e) == huff::kEnd) return true;
+  const uint32_t distance = huff::Value(Decode(dist, badCode));
+  if (distance > FPos) Fail(E_BADBLOCK);
+  for (uint32_t len = huff::Value(e); len > 0; --len) PutOut(FOut[FPos - distance]);
   return false;
 }
 
-THuft TInflater::Decode(const THuftTable& table, int badCode) {
-  if (FCount < kMaxCodeBits) Refill();
-  THuft e = table.Entries[FBits & Mask(table.RootBits)];
-  if (IsSubTable(e)) {
-    if (e.Bits > FCount) throw TStop{};
-    DropBits(e.Bits);
-    const uint32_t index = e.Value + uint32_t(FBits & Mask(e.Op - kHuftLiteral));
-    if (index >= table.Entries.size()) Fail(badCode);
-    e = table.Entries[index];
-  }
+// The next symbol, its bits (with any extra bits) taken: an entry of its kind with its
+// final value. A literal pair gives its first literal only.
+uint32_t TInflater::Decode(const THuffTable& table, int badCode) {
+  if (FCount < kMaxEntryBits) Refill();
+  uint32_t e = table.Entries[FBits & Mask(table.RootBits)];
+  if (huff::Kind(e) == huff::kLink)
+    e = table.Entries[huff::Value(e) + ((FBits >> table.RootBits) & Mask(huff::Extra(e)))];
+  if (e & huff::kPair) e = huff::FirstOfPair(e);
   // Bits that are not there yet are zeros in the buffer: an entry that needs them
-  // means the data ended inside the code.
-  if (e.Bits > FCount) throw TStop{};
-  if (e.Op == kHuftInvalid || IsSubTable(e)) Fail(badCode);
-  DropBits(e.Bits);
-  return e;
+  // means the data ended inside the code or its extra bits.
+  if (huff::Bits(e) > FCount) throw TStop{};
+  if (huff::Kind(e) == huff::kInvalid) Fail(badCode);
+  const uint32_t value = huff::Kind(e) == 0 ? huff::ValueAt(e, FBits) : huff::Value(e);
+  DropBits(huff::Bits(e));
+  return huff::Make(huff::Kind(e), 0, 0, value);
 }
 
-// The hot loop: while eight input bytes can be loaded and a longest match fits into the
-// window, one refill covers two literals, or a literal/length, distance and their extra
-// bits (at most 48 bits). Every bit it looks at is real input, so an invalid code here is
-// damaged data. Returns true at the end of the block; false when the input block or the
-// window runs short, for CodeCareful to go on.
-bool TInflater::CodesFast(const THuftTable& lit, const THuftTable& dist, int badCode) {
-  const uint32_t available = D.InputAvailable();
-  if (available < 8 || FPos >= TDecoder::kWindowSize - kMaxMatch) return false;
-  const uint8_t* in = D.InputNext();
-  const uint8_t* const inStart = in;
-  const uint8_t* const inLast = in + available - 8;
-  uint8_t* const window = FWindow;
-  uint8_t* out = window + FPos;
-  uint8_t* const outLast = window + TDecoder::kWindowSize - kMaxMatch;
-  const THuft* const lt = lit.Entries.data();
-  const THuft* const dt = dist.Entries.data();
-  const size_t litSize = lit.Entries.size();
-  const size_t distSize = dist.Entries.size();
-  const uint64_t litMask = Mask(lit.RootBits);
-  const uint64_t distMask = Mask(dist.RootBits);
-  const bool wrapped = FWrapped;
-  uint64_t bits = FBits;
-  uint32_t count = FCount;
-  int fault = 0;
-  bool end = false;
-
-  auto consume = [&](uint32_t n) {
-    bits >>= n;
-    count -= n;
-  };
-  // The entry of the next code, through its sub-table if it has one; invalid when the
-  // sub-table index would leave the table.
-  auto lookup = [&](const THuft* table, size_t size, uint64_t mask) {
-    THuft e = table[bits & mask];
-    if (IsSubTable(e)) {
-      const size_t index = e.Value + ((bits >> e.Bits) & Mask(e.Op - kHuftLiteral));
-      if (index >= size) return THuft{kHuftInvalid, 0, 0};
-      consume(e.Bits);
-      e = table[index];
-    }
-    return e;
-  };
-
-  while (in <= inLast && out < outLast) {
-    bits |= LoadLE64(in) << count;
-    in += (63 - count) >> 3;
-    count |= 56;
-
-    THuft e = lookup(lt, litSize, litMask);
-    if (e.Op == kHuftLiteral) {
-      consume(e.Bits);
-      *out++ = uint8_t(e.Value);
-      // A second literal fits into the bits left; anything else waits for the refill.
-      e = lt[bits & litMask];
-      if (e.Op != kHuftLiteral) continue;
-      consume(e.Bits);
-      *out++ = uint8_t(e.Value);
-      continue;
-    }
-    if (e.Op == kHuftEnd) {
-      consume(e.Bits);
-      end = true;
-      break;
-    }
-    if (e.Op > kHuftEnd) {
-      fault = badCode;
-      break;
-    }
-    consume(e.Bits);
-    const uint32_t len = e.Value + uint32_t(bits & Mask(e.Op));
-    consume(e.Op);
-
-    const THuft d = lookup(dt, distSize, distMask);
-    if (d.Op >= kHuftEnd) {
-      fault = badCode;
-      break;
-    }
-    consume(d.Bits);
-    const uint32_t distance = d.Value + uint32_t(bits & Mask(d.Op));
-    consume(d.Op);
-
-    const uint32_t pos = uint32_t(out - window);
-    if (distance <= pos) {
-      CopyBack(out, len, distance);
-      out += len;
-      continue;
-    }
-    if (!wrapped) {
-      fault = E_BADBLOCK;
-      break;
-    }
-    // The source starts in the window's tail, written before the last flush, and may run
-    // on into its head. The tail lies after the destination, so a forward copy is safe.
-    const uint32_t tail = distance - pos;
-    const uint32_t first = std::min(len, tail);
-    std::memmove(out, window + TDecoder::kWindowSize - tail, first);
-    out += first;
-    if (len > first) {
-      CopyBack(out, len - first, distance);
-      out += len - first;
+// Runs of the fast loop, each up to the next piece or the end of the input block; the
+// block is topped up between runs. Returns true at the end of the block; false when the
+// member's data is nearly used up, for CodeCareful to go on.
+bool TInflater::CodesFast(const THuffTable& lit, const THuffTable& dist, int badCode) {
+  for (;;) {
+    // A run may end past the piece with its last match, whichever limit it met.
+    if (FPos - FDone >= kPiece) Flush();
+    const uint32_t available = D.InputAvailable() >= 8 ? D.InputAvailable() : D.TopUpInput();
+    if (available < 8) return false;
+    const uint8_t* const in = D.InputNext();
+    TFastRun run{in, in + available - 8, FOut + FPos, FOut + FDone + kPiece, FOut, FBits, FCount};
+    const TFastStop stop = InflateFast(run, lit, dist);
+    D.SkipInput(uint32_t(run.In - in));
+    FPos = uint32_t(run.Out - FOut);
+    FBits = run.Bits;
+    FCount = run.Count;
+    switch (stop) {
+      case TFastStop::fsEndOfBlock:
+        return true;
+      case TFastStop::fsBadCode:
+        Fail(badCode);
+      case TFastStop::fsBadDistance:
+        Fail(E_BADBLOCK);
+      case TFastStop::fsOutput:
+      case TFastStop::fsInput:
+        break;
     }
   }
-
-  D.SkipInput(uint32_t(in - inStart));
-  FBits = bits;
-  FCount = count;
-  FPos = uint32_t(out - window);
-  if (fault != 0) Fail(fault);
-  return end;
 }
 
 }  // namespace
 
-TCodeSet BuildHuft(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t lookupBits,
-                   THuftTable& table) {
-  table.Entries.clear();
-  table.RootBits = 0;
-  if (n > kMaxSymbols || lookupBits == 0 || lookupBits > 9) return TCodeSet::csInvalid;
-
-  std::array<uint32_t, kMaxCodeBits + 1> count{};
-  for (uint32_t i = 0; i < n; ++i) {
-    if (lengths[i] > kMaxCodeBits) return TCodeSet::csInvalid;
-    ++count[lengths[i]];
-  }
-  count[0] = 0;
-  uint32_t maxLen = kMaxCodeBits;
-  while (maxLen > 0 && count[maxLen] == 0) --maxLen;
-  if (maxLen == 0) return TCodeSet::csEmpty;
-  uint32_t minLen = 1;
-  while (count[minLen] == 0) ++minLen;
-
-  int64_t left = 1;
-  for (uint32_t len = 1; len <= kMaxCodeBits; ++len) {
-    left = 2 * left - count[len];
-    if (left < 0) return TCodeSet::csInvalid;
-  }
-
-  // First code of each length, then every symbol's code, bit-reversed because the
-  // stream sends codes most significant bit first into a least-significant-first buffer.
-  std::array<uint32_t, kMaxCodeBits + 2> next{};
-  for (uint32_t len = 1, code = 0; len <= kMaxCodeBits; ++len) {
-    code = (code + count[len - 1]) << 1;
-    next[len] = code;
-  }
-  const uint32_t root = std::clamp(lookupBits, minLen, maxLen);
-  const uint32_t rootSize = 1u << root;
-  std::array<uint16_t, kMaxSymbols> reversed{};
-  // The root grows to the shortest code length, so it can exceed the lookup bits.
-  std::vector<uint8_t> subBits(rootSize);
-  for (uint32_t s = 0; s < n; ++s) {
-    const uint32_t len = lengths[s];
-    if (len == 0) continue;
-    reversed[s] = uint16_t(ReverseBits(next[len]++, len));
-    if (len > root) {
-      uint8_t& sub = subBits[reversed[s] & (rootSize - 1)];
-      sub = uint8_t(std::max<uint32_t>(sub, len - root));
-    }
-  }
-
-  std::vector<uint16_t> subStart(rootSize);
-  size_t total = rootSize;
-  const bool hasSubTables = maxLen > root;
-  if (hasSubTables)
-    for (uint32_t p = 0; p < rootSize; ++p)
-      if (subBits[p] != 0) {
-        subStart[p] = uint16_t(total);
-        total += size_t(1) << subBits[p];
-      }
-  table.Entries.assign(total, THuft{kHuftInvalid, uint8_t(root), 0});
-  table.RootBits = root;
-  if (hasSubTables)
-    for (uint32_t p = 0; p < rootSize; ++p) {
-      if (subBits[p] == 0) continue;
-      table.Entries[p] = {uint8_t(kHuftLiteral + subBits[p]), uint8_t(root), subStart[p]};
-      std::fill_n(table.Entries.begin() + subStart[p], size_t(1) << subBits[p],
-                  THuft{kHuftInvalid, subBits[p], 0});
-    }
-
-  for (uint32_t s = 0; s < n; ++s) {
-    const uint32_t len = lengths[s];
-    if (len == 0) continue;
-    THuft e = SymbolEntry(s, map);
-    if (len <= root) {
-      e.Bits = uint8_t(len);
-      for (uint32_t i = reversed[s]; i < rootSize; i += 1u << len) table.Entries[i] = e;
-    } else {
-      const uint32_t p = reversed[s] & (rootSize - 1);
-      const uint32_t subSize = 1u << subBits[p];
-      e.Bits = uint8_t(len - root);
-      for (uint32_t i = reversed[s] >> root; i < subSize; i += 1u << (len - root))
-        table.Entries[subStart[p] + i] = e;
-    }
-  }
-  return left > 0 ? TCodeSet::csIncomplete : TCodeSet::csComplete;
-}
-
 void Inflate(TDecoder& decoder) {
-  TInflater(decoder).Run();
+  uint8_t* history;
+  try {
+    history = decoder.Scratch();
+  } catch (const std::bad_alloc&) {
+    decoder.Host().RaiseError(decoder.OutputName(), E_MEMERR);
+    return;
+  }
+  TInflater(decoder, history).Run();
 }

@@ -87,7 +87,8 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   const int64_t end = FPosition + count;
   Grow(end);
   if (FPosition > FSize) std::memset(FMemory + FSize, 0, size_t(FPosition - FSize));
-  std::memcpy(FMemory + FPosition, buffer, size_t(count));
+  // Bytes a decoder has put in place already (into reserved room) need no copy.
+  if (buffer != FMemory + FPosition) std::memcpy(FMemory + FPosition, buffer, size_t(count));
   FPosition = end;
   if (end > FSize) FSize = end;
   return count;

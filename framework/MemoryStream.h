@@ -30,6 +30,7 @@ class TMemoryStream {
   // Copies up to count bytes from the position; returns how many were read.
   int64_t Read(void* buffer, int64_t count);
   // Writes at the position, growing the stream; returns count (throws on exhaustion).
+  // The buffer may be the memory at the position itself, within the capacity.
   int64_t Write(const void* buffer, int64_t count);
   void WriteString(const std::string& bytes) { Write(bytes.data(), int64_t(bytes.size())); }
 

@@ -24,7 +24,9 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint8_t kCipherKey = 0x5A;
 
 // A host whose archive is a byte buffer and whose output target is another one; errors are
-// recorded as the reader reports them, cancel replacing the code.
+// recorded as the reader reports them, cancel replacing the code. With OfferRoom it lends
+// the decoder room to decode into, as a memory target with reserved room does; the room
+// starts as filler, so that a byte read before it is written shows.
 class THost : public TDecodeHost {
  public:
   explicit THost(Bytes input) : FInput(std::move(input)) {}
@@ -39,6 +41,10 @@ class THost : public TDecodeHost {
   }
   uint32_t WriteBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) override {
     if (FailWrites) throw E_RAISE(E_WRITE);
+    // Bytes from the room come where they lie: right after what the room already gave.
+    if (buffer >= Room.data() && buffer < Room.data() + Room.size()) {
+      EXPECT_EQ(buffer, Room.data() + (Output.size() - FRoomStart));
+    }
     if (decrypt) Decrypt(buffer, count);
     Output.insert(Output.end(), buffer, buffer + count);
     if (crcMode == crc32) Crc = Crc32Update(Crc, buffer, count);
@@ -57,6 +63,12 @@ class THost : public TDecodeHost {
     Steps.push_back(count);
     if (OnStep) OnStep(*this);
   }
+  uint8_t* OutputRoom(uint64_t size) override {
+    if (!OfferRoom) return nullptr;
+    Room.assign(size, 0xEE);
+    FRoomStart = Output.size();
+    return Room.data();
+  }
 
   size_t Consumed() const { return FPos; }
 
@@ -66,6 +78,8 @@ class THost : public TDecodeHost {
   std::vector<uint32_t> Steps;
   bool Cancel = false;
   bool FailWrites = false;
+  bool OfferRoom = false;
+  Bytes Room;
   int ReadDecrypting = 0;
   std::function<void(THost&)> OnStep;
 
@@ -75,12 +89,21 @@ class THost : public TDecodeHost {
   }
   Bytes FInput;
   size_t FPos = 0;
+  size_t FRoomStart = 0;
 };
 
 using zlibkit::Deflate;
 using zlibkit::DeflateWithFlushes;
 inline uint32_t ZlibCrc(const Bytes& b) {
   return zlibkit::Crc32(b);
+}
+
+// Deflate's ways through the decoder: every symbol with every check, the fast loop into the
+// decoder's history buffer, the fast loop into room the output target lends.
+enum class TPath { Careful, Fast, IntoRoom };
+constexpr TPath kPaths[] = {TPath::Careful, TPath::Fast, TPath::IntoRoom};
+inline const char* PathName(TPath p) {
+  return p == TPath::Careful ? "careful" : p == TPath::Fast ? "fast" : "into room";
 }
 
 struct TMember {
@@ -90,6 +113,7 @@ struct TMember {
   uint32_t Packed = 0;  // 0: the data's size (plus the header when encrypted)
   uint32_t Unpacked = 0;
   bool Decrypt = false;
+  TPath Path = TPath::Fast;
 };
 
 struct TOutcome {
@@ -101,6 +125,8 @@ struct TOutcome {
 
 inline TOutcome Decode(const TMember& m, THost& host) {
   TDecoder decoder(host);
+  decoder.SetFastInflate(m.Path != TPath::Careful);
+  host.OfferRoom = m.Path == TPath::IntoRoom;
   TCurrentHeader header;
   header.Method = m.Method;
   header.Flags = m.Flags;
@@ -116,8 +142,8 @@ inline TOutcome Decode(const TMember& m) {
 }
 
 // A deflated member expected to give `plain`, with room for exactly that.
-inline TOutcome Inflated(const Bytes& stream, size_t plainSize) {
-  return Decode({8, 0, stream, 0, uint32_t(plainSize), false});
+inline TOutcome Inflated(const Bytes& stream, size_t plainSize, TPath path = TPath::Fast) {
+  return Decode({8, 0, stream, 0, uint32_t(plainSize), false, path});
 }
 
 // Deterministic test data: text-like runs, binary noise and long repeats mixed.

@@ -7,23 +7,34 @@
 #include <iterator>
 #include <vector>
 
+#include "InflateHarness.h"
 #include "UnzipHarness.h"
 
 namespace {
 
-TEST(FuzzRegressions, EveryKeptInputRunsToTheEnd) {
+// Runs every kept input of a folder below fuzz/regressions through its harness.
+template <typename THarness>
+void Replay(const char* subfolder, THarness harness) {
   const std::filesystem::path folder =
-      std::filesystem::path(TRICKFOLIO_SOURCE_DIR) / "fuzz" / "regressions";
+      std::filesystem::path(TRICKFOLIO_SOURCE_DIR) / "fuzz" / "regressions" / subfolder;
   int replayed = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
     std::ifstream in(entry.path(), std::ios::binary);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     SCOPED_TRACE(entry.path().filename().string());
-    FuzzOneArchive(bytes.data(), bytes.size());
+    harness(bytes.data(), bytes.size());
     ++replayed;
   }
-  RecordProperty("replayed", replayed);
+  ::testing::Test::RecordProperty("replayed", replayed);
+}
+
+TEST(FuzzRegressions, EveryKeptInputRunsToTheEnd) {
+  Replay("", FuzzOneArchive);
+}
+
+TEST(FuzzRegressions, EveryKeptDeflateStreamDecodesAlikeEveryWay) {
+  Replay("inflate", FuzzOneStream);
 }
 
 }  // namespace

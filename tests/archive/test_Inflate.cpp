@@ -75,6 +75,17 @@ Bytes Expand(const std::vector<TToken>& tokens) {
   return out;
 }
 
+// Non-final stored blocks carrying `bytes`, from the next byte boundary.
+void StoredBlocks(TBitWriter& w, const Bytes& bytes) {
+  for (size_t at = 0; at < bytes.size(); at += 65535) {
+    const uint32_t n = uint32_t(std::min<size_t>(65535, bytes.size() - at));
+    w.Put(0, 1);
+    w.Put(0, 2);
+    w.Byte(uint8_t(n)), w.Byte(uint8_t(n >> 8)), w.Byte(uint8_t(~n)), w.Byte(uint8_t(~n >> 8));
+    for (size_t i = 0; i < n; ++i) w.Byte(bytes[at + i]);
+  }
+}
+
 std::vector<TToken> Literals(const Bytes& bytes) {
   std::vector<TToken> tokens;
   for (uint8_t b : bytes) tokens.push_back({0, b});
@@ -147,12 +158,13 @@ Bytes Str(const std::string& s) {
 // ---- round trips against zlib ---------------------------------------------------------
 
 TEST(Inflate, RoundTripsMixedDataAtLevels1And9) {
-  for (int level : {1, 9})
-    for (size_t size :
-         {0, 1, 2, 258, 1000, 32767, 32768, 32769, 65535, 65536, 65537, 100000, 300000, 1200000}) {
+  for (TPath path : kPaths)
+    for (int level : {1, 9})
+      for (size_t size : {0, 1, 2, 258, 1000, 32767, 32768, 32769, 33055, 33056, 65535, 65536,
+                          65537, 65824, 100000, 300000, 1200000}) {
       const Bytes plain = MixedData(size, uint32_t(size) + level);
-      const TOutcome r = Inflated(Deflate(plain, level), plain.size());
-      ASSERT_EQ(r.Output, plain) << "level " << level << " size " << size;
+      const TOutcome r = Inflated(Deflate(plain, level), plain.size(), path);
+      ASSERT_EQ(r.Output, plain) << "level " << level << " size " << size << " " << PathName(path);
       EXPECT_EQ(r.Crc, ZlibCrc(plain));
       EXPECT_TRUE(r.Errors.empty());
       EXPECT_FALSE(r.Overrun);
@@ -174,18 +186,22 @@ TEST(Inflate, RoundTripsIncompressibleRunsAndEveryBlockKind) {
       {MixedData(400000, 4), 6, zlibkit::zsHuffmanOnly},  // literals only
       {MixedData(400000, 5), 6, zlibkit::zsRle},          // distance 1 only
   };
-  for (const TCase& c : cases) {
-    const TOutcome r = Inflated(Deflate(c.Plain, c.Level, c.Strategy), c.Plain.size());
-    ASSERT_EQ(r.Output, c.Plain) << "level " << c.Level << " strategy " << c.Strategy;
-    EXPECT_TRUE(r.Errors.empty());
-  }
+  for (TPath path : kPaths)
+    for (const TCase& c : cases) {
+      const TOutcome r = Inflated(Deflate(c.Plain, c.Level, c.Strategy), c.Plain.size(), path);
+      ASSERT_EQ(r.Output, c.Plain)
+          << "level " << c.Level << " strategy " << c.Strategy << " " << PathName(path);
+      EXPECT_TRUE(r.Errors.empty());
+    }
 }
 
 // Sync and full flushes end blocks in the middle of a byte and insert empty stored blocks,
 // so blocks start with bits left over from the one before.
 TEST(Inflate, BlocksStartingMidByteAndEmptyStoredBlocks) {
   const Bytes plain = MixedData(150000, 11);
-  EXPECT_EQ(Inflated(DeflateWithFlushes(plain, 6), plain.size()).Output, plain);
+  for (TPath path : kPaths)
+    EXPECT_EQ(Inflated(DeflateWithFlushes(plain, 6), plain.size(), path).Output, plain)
+        << PathName(path);
 }
 
 // ---- hand-made streams: what must decode ------------------------------------------------
@@ -216,9 +232,11 @@ TEST(Inflate, MatchesWrapAroundTheWindowEnd) {
   TBitWriter w;
   FixedBlock(w, true, tokens);
   const Bytes expected = Expand(tokens);
-  const TOutcome r = Inflated(w.Out(), expected.size());
-  EXPECT_EQ(r.Output, expected);
-  EXPECT_TRUE(r.Errors.empty());
+  for (TPath path : kPaths) {
+    const TOutcome r = Inflated(w.Out(), expected.size(), path);
+    EXPECT_EQ(r.Output, expected) << PathName(path);
+    EXPECT_TRUE(r.Errors.empty());
+  }
 }
 
 TEST(Inflate, SingleOneBitDistanceCodeAndLiteralOnlyBlocksDecode) {
@@ -369,12 +387,23 @@ std::vector<TBad> BadStreams() {
   return bad;
 }
 
+// Each damaged stream is followed by more input, so that the fast loop meets the fault
+// with input to spare, and also comes after 40000 good bytes, so that the output lies in
+// the history buffer or in the target's room (where no distance reaches before the start).
 TEST(Inflate, DamagedDataIsReportedOnceAndKeepsTheBytesBefore) {
-  for (const TBad& b : BadStreams()) {
-    const TOutcome r = Inflated(b.Stream, 1000);
-    EXPECT_EQ(r.Errors, std::vector<int>{b.Code}) << b.Name;
-    EXPECT_EQ(r.Output, b.Before) << b.Name;
-  }
+  const Bytes lead = MixedData(40000, 31);
+  for (const TBad& b : BadStreams())
+    for (TPath path : kPaths)
+      for (bool led : {false, true}) {
+        if (led && b.Name == std::string("distance before the first byte")) continue;
+        TBitWriter w;
+        if (led) StoredBlocks(w, lead);
+        const Bytes stream = Concat(Concat(w.Out(), b.Stream), Bytes(32, 0));
+        const TOutcome r = Inflated(stream, 80000, path);
+        const Bytes before = led ? Concat(lead, b.Before) : b.Before;
+        EXPECT_EQ(r.Errors, std::vector<int>{b.Code}) << b.Name << " " << PathName(path) << led;
+        EXPECT_EQ(r.Output, before) << b.Name << " " << PathName(path) << led;
+      }
 }
 
 // ---- data that ends early ---------------------------------------------------------------
@@ -382,10 +411,11 @@ TEST(Inflate, DamagedDataIsReportedOnceAndKeepsTheBytesBefore) {
 TEST(Inflate, CutStreamsGiveAPrefixWithoutError) {
   const Bytes plain = MixedData(100000, 21);
   const Bytes stream = Deflate(plain, 9);
-  for (size_t keep = 0; keep < stream.size(); keep += 1 + keep / 3) {
+  for (TPath path : kPaths)
+    for (size_t keep = 0; keep < stream.size(); keep += 1 + keep / 3) {
     const Bytes cut(stream.begin(), stream.begin() + keep);
-    const TOutcome r = Inflated(cut, plain.size());
-    ASSERT_TRUE(r.Errors.empty()) << keep;
+    const TOutcome r = Inflated(cut, plain.size(), path);
+    ASSERT_TRUE(r.Errors.empty()) << keep << " " << PathName(path);
     ASSERT_LT(r.Output.size(), plain.size()) << keep;
     ASSERT_TRUE(std::equal(r.Output.begin(), r.Output.end(), plain.begin())) << keep;
     ASSERT_NE(r.Crc, ZlibCrc(plain));

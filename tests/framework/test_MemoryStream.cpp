@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -27,6 +28,19 @@ TEST(MemoryStream, WritingPastTheEndFillsTheGapWithZeros) {
   stream.SetPosition(3);
   stream.WriteString("x");
   EXPECT_EQ(stream.ToString(), std::string("\0\0\0x", 4));
+}
+
+// A decoder may fill reserved room itself and then write those bytes where they lie.
+TEST(MemoryStream, BytesPutInPlaceInReservedRoomAreTakenAsWritten) {
+  TMemoryStream stream;
+  stream.WriteString("ab");
+  stream.SetCapacity(64);
+  uint8_t* room = stream.Memory() + stream.Position();
+  std::memcpy(room, "cdef", 4);
+  EXPECT_EQ(stream.Write(room, 2), 2);
+  EXPECT_EQ(stream.Write(room + 2, 2), 2);
+  EXPECT_EQ(stream.ToString(), "abcdef");
+  EXPECT_EQ(stream.Memory() + 2, room);  // the room did not move
 }
 
 TEST(MemoryStream, SetSizeClampsThePositionAndClearEmptiesAll) {
