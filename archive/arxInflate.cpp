@@ -84,8 +84,8 @@ static_assert(kDistances.Base[29] == 24577 && kDistances.Extra[29] == 13);
 constexpr std::array<uint8_t, 19> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                       11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-constexpr TSymbolMap kLitLenMap = {257,  true, kLengths.Base.data(), kLengths.Extra.data(),
-                                   29, true};
+constexpr TSymbolMap kLitLenMap = {257, true, kLengths.Base.data(), kLengths.Extra.data(),
+                                   29,  true};
 constexpr TSymbolMap kDistMap = {0,  false, kDistances.Base.data(), kDistances.Extra.data(),
                                  30, false};
 constexpr TSymbolMap kCodeLengthMap = {19, false, nullptr, nullptr, 0, false};
@@ -104,13 +104,6 @@ uint64_t Mask(uint32_t n) {
   return (uint64_t(1) << n) - 1;
 }
 
-uint64_t LoadLE64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, sizeof v);
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
-  return v;
-}
-
 // Thrown when the data ends (or the run is cancelled) in the middle of a block: decoding
 // stops quietly and keeps what it has.
 struct TStop {};
@@ -124,8 +117,8 @@ struct TFixedTables {
     std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
     std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
     std::fill(lengths.begin() + 280, lengths.end(), 8);
-    LitComplete =
-        BuildHuff(lengths.data(), kMaxSymbols, kLitLenMap, kFixedLitBits, Lit) == TCodeSet::csComplete;
+    LitComplete = BuildHuff(lengths.data(), kMaxSymbols, kLitLenMap, kFixedLitBits, Lit) ==
+                  TCodeSet::csComplete;
     std::fill(lengths.begin(), lengths.begin() + 30, 5);
     const TCodeSet dist = BuildHuff(lengths.data(), 30, kDistMap, kFixedDistBits, Dist);
     DistUsable = dist == TCodeSet::csComplete || dist == TCodeSet::csIncomplete;
@@ -138,8 +131,7 @@ class TInflater {
  public:
   // Decodes straight into the output target's memory where it has room for the whole
   // member, into the history buffer otherwise.
-  TInflater(TDecoder& decoder, uint8_t* history)
-      : D(decoder), FHistory(history), FOut(history) {
+  TInflater(TDecoder& decoder, uint8_t* history) : D(decoder), FHistory(history), FOut(history) {
     const uint64_t size = D.Header().UnpackedSize;
     if (size >= kPiece + kFastOutSlack && size <= UINT32_MAX) FOut = D.Host().OutputRoom(size);
     FRoom = FOut ? uint32_t(size) : 0;
@@ -271,8 +263,8 @@ void TInflater::MakeRoom() {
   }
 }
 
-TCodeSet TInflater::Build(const uint8_t* lengths, uint32_t n, const TSymbolMap& map,
-                          uint32_t bits, THuffTable& table) {
+TCodeSet TInflater::Build(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t bits,
+                          THuffTable& table) {
   try {
     return BuildHuff(lengths, n, map, bits, table);
   } catch (const std::bad_alloc&) {

@@ -8,13 +8,6 @@ using namespace huff;
 
 namespace {
 
-uint64_t LoadLE64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, sizeof v);
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
-  return v;
-}
-
 inline void StoreLE64(uint8_t* p, uint64_t v) {
   if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
   std::memcpy(p, &v, sizeof v);
@@ -94,7 +87,6 @@ inline void CopyMatch(uint8_t* out, uint32_t len, uint32_t distance) {
 // The loop body, compiled once for every processor and once more for those with BMI2,
 // whose shifts by a register and bit-field extraction shorten the chain from one code's
 // entry to the next.
-template <int Variant>
 __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffTable& lit,
                                                      const THuffTable& dist) {
   const uint8_t* in = run.In;
@@ -207,13 +199,13 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 __attribute__((target("bmi2"))) TFastStop LoopBmi2(TFastRun& run, const THuffTable& lit,
                                                    const THuffTable& dist) {
-  return Loop<1>(run, lit, dist);
+  return Loop(run, lit, dist);
 }
 #define ARX_INFLATE_BMI2 1
 #endif
 
 TFastStop LoopPlain(TFastRun& run, const THuffTable& lit, const THuffTable& dist) {
-  return Loop<0>(run, lit, dist);
+  return Loop(run, lit, dist);
 }
 
 }  // namespace

@@ -57,8 +57,7 @@ void PutFirstLevel(uint32_t* t, uint32_t root, uint32_t code, uint32_t len, uint
 // and do not matter to a code that fits); that entry may have become a pair itself.
 // Only literals shorter than the first-level bits less the shortest literal can start a
 // pair, which in binary data is none.
-void PairLiterals(THuffTable& table, const uint8_t* lengths, uint32_t n,
-                  const uint16_t* reversed) {
+void PairLiterals(THuffTable& table, const uint8_t* lengths, uint32_t n, const uint16_t* reversed) {
   const uint32_t root = table.RootBits;
   uint32_t* const t = table.Entries.data();
   n = std::min<uint32_t>(n, 256);
@@ -82,8 +81,7 @@ void PairLiterals(THuffTable& table, const uint8_t* lengths, uint32_t n,
 TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t lookupBits,
                    THuffTable& table) {
   table.RootBits = 0;
-  if (n > kMaxSymbols || lookupBits == 0 || lookupBits > kMaxLookupBits)
-    return TCodeSet::csInvalid;
+  if (n > kMaxSymbols || lookupBits == 0 || lookupBits > kMaxLookupBits) return TCodeSet::csInvalid;
 
   std::array<uint32_t, kMaxCodeBits + 1> count{};
   for (uint32_t i = 0; i < n; ++i) {
@@ -145,7 +143,8 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
     const uint32_t p = linked[i];
     t[p] = Make(kLink, root, subBits[p], subStart[p]);
     if (left > 0)
-      std::fill_n(t + subStart[p], size_t(1) << subBits[p], Make(kInvalid, root + subBits[p], 0, 0));
+      std::fill_n(t + subStart[p], size_t(1) << subBits[p],
+                  Make(kInvalid, root + subBits[p], 0, 0));
   }
 
   for (uint32_t s = 0; s < n; ++s) {

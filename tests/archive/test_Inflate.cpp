@@ -162,13 +162,14 @@ TEST(Inflate, RoundTripsMixedDataAtLevels1And9) {
     for (int level : {1, 9})
       for (size_t size : {0, 1, 2, 258, 1000, 32767, 32768, 32769, 33055, 33056, 65535, 65536,
                           65537, 65824, 100000, 300000, 1200000}) {
-      const Bytes plain = MixedData(size, uint32_t(size) + level);
-      const TOutcome r = Inflated(Deflate(plain, level), plain.size(), path);
-      ASSERT_EQ(r.Output, plain) << "level " << level << " size " << size << " " << PathName(path);
-      EXPECT_EQ(r.Crc, ZlibCrc(plain));
-      EXPECT_TRUE(r.Errors.empty());
-      EXPECT_FALSE(r.Overrun);
-    }
+        const Bytes plain = MixedData(size, uint32_t(size) + level);
+        const TOutcome r = Inflated(Deflate(plain, level), plain.size(), path);
+        ASSERT_EQ(r.Output, plain)
+            << "level " << level << " size " << size << " " << PathName(path);
+        EXPECT_EQ(r.Crc, ZlibCrc(plain));
+        EXPECT_TRUE(r.Errors.empty());
+        EXPECT_FALSE(r.Overrun);
+      }
 }
 
 TEST(Inflate, RoundTripsIncompressibleRunsAndEveryBlockKind) {
@@ -413,13 +414,13 @@ TEST(Inflate, CutStreamsGiveAPrefixWithoutError) {
   const Bytes stream = Deflate(plain, 9);
   for (TPath path : kPaths)
     for (size_t keep = 0; keep < stream.size(); keep += 1 + keep / 3) {
-    const Bytes cut(stream.begin(), stream.begin() + keep);
-    const TOutcome r = Inflated(cut, plain.size(), path);
-    ASSERT_TRUE(r.Errors.empty()) << keep << " " << PathName(path);
-    ASSERT_LT(r.Output.size(), plain.size()) << keep;
-    ASSERT_TRUE(std::equal(r.Output.begin(), r.Output.end(), plain.begin())) << keep;
-    ASSERT_NE(r.Crc, ZlibCrc(plain));
-  }
+      const Bytes cut(stream.begin(), stream.begin() + keep);
+      const TOutcome r = Inflated(cut, plain.size(), path);
+      ASSERT_TRUE(r.Errors.empty()) << keep << " " << PathName(path);
+      ASSERT_LT(r.Output.size(), plain.size()) << keep;
+      ASSERT_TRUE(std::equal(r.Output.begin(), r.Output.end(), plain.begin())) << keep;
+      ASSERT_NE(r.Crc, ZlibCrc(plain));
+    }
 }
 
 // Damaged streams of every kind stay inside their declared size and never crash.

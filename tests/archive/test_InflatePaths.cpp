@@ -83,13 +83,15 @@ Bytes Damaged(Bytes s, uint32_t seed) {
       for (uint32_t n = 1 + Next(x) % 4; n > 0; --n) s[Next(x) % s.size()] ^= uint8_t(1 << (x & 7));
       break;
     case 1:
-      for (size_t i = at; i < std::min(s.size(), at + 1 + Next(x) % 16); ++i) s[i] = uint8_t(Next(x));
+      for (size_t i = at; i < std::min(s.size(), at + 1 + Next(x) % 16); ++i)
+        s[i] = uint8_t(Next(x));
       break;
     case 2:
       s.resize(at);
       break;
     case 3:
-      std::fill(s.begin() + std::ptrdiff_t(at), s.begin() + std::ptrdiff_t(std::min(s.size(), at + 64)), 0);
+      std::fill(s.begin() + std::ptrdiff_t(at),
+                s.begin() + std::ptrdiff_t(std::min(s.size(), at + 64)), 0);
       break;
     default: {
       const size_t n = std::min<size_t>(s.size() - at, 1 + Next(x) % 200);
@@ -115,9 +117,9 @@ TEST(InflatePaths, ZlibStreamsDecodeAlikeEveryWay) {
                                        : Deflate(plain, int(seed % 10), strategies[seed % 5]);
     // Exact, too small (an overrun), and more than the data gives.
     for (uint32_t declared : {uint32_t(size), uint32_t(size / 2), uint32_t(size + 70000)})
-      ASSERT_TRUE(SameEveryWay(stream, declared,
-                               "seed " + std::to_string(seed) + " declared " +
-                                   std::to_string(declared)));
+      ASSERT_TRUE(
+          SameEveryWay(stream, declared,
+                       "seed " + std::to_string(seed) + " declared " + std::to_string(declared)));
   }
 }
 
@@ -127,8 +129,7 @@ TEST(InflatePaths, DamagedStreamsFailAlikeEveryWay) {
     const Bytes stream = Deflate(plain, int(1 + 2 * base));
     for (uint32_t seed = 1; seed <= 250; ++seed)
       ASSERT_TRUE(SameEveryWay(Damaged(stream, seed * 4 + base), uint32_t(plain.size()),
-                               "base " + std::to_string(base) + " damage " +
-                                   std::to_string(seed)));
+                               "base " + std::to_string(base) + " damage " + std::to_string(seed)));
   }
 }
 
@@ -136,8 +137,8 @@ TEST(InflatePaths, CancelInAProgressStepStopsAlikeEveryWay) {
   const Bytes plain = PlainFor(3, 400000);
   const Bytes stream = Deflate(plain, 6);
   for (int step : {1, 2, 7, 12})
-    ASSERT_TRUE(SameEveryWay(stream, uint32_t(plain.size()), "cancel at " + std::to_string(step),
-                             step));
+    ASSERT_TRUE(
+        SameEveryWay(stream, uint32_t(plain.size()), "cancel at " + std::to_string(step), step));
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "MemoryStream.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+
+#include "MemoryStream.h"
 
 namespace {
 
