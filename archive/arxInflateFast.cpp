@@ -123,25 +123,23 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
   } else {
     refill();
     uint32_t e = lt[bits & litMask];
+    // The literal (or pair) of e, then the entry of the code after it.
+    auto literal = [&] {
+      out = PutLiterals(out, e);
+      consume(Bits(e));
+      e = lt[bits & litMask];
+    };
     for (;;) {
       // Here the bits hold at least 48 real bits and e is the entry of the next code.
       if (e & kLiteral) {
-        out = PutLiterals(out, e);
-        consume(Bits(e));
-        e = lt[bits & litMask];
-        if (e & kLiteral) {
-          out = PutLiterals(out, e);
-          consume(Bits(e));
-          e = lt[bits & litMask];
-        }
+        literal();
+        if (e & kLiteral) literal();
         goto next;
       }
       if (e & kKindMask) {
         if (Kind(e) == kLink) e = lt[Value(e) + Low(bits >> litRoot, Extra(e))];
         if (e & kLiteral) {
-          out = PutLiterals(out, e);
-          consume(Bits(e));
-          e = lt[bits & litMask];
+          literal();
           goto next;
         }
         if (e & kKindMask) {
