@@ -498,8 +498,10 @@ uint32_t TZipCommon::WriteBlock(uint8_t* buffer, uint32_t count, int crcMode, bo
   return written;
 }
 
+// Only room past the stream's end is lent: a member that fails half-way must not have
+// touched bytes the stream already holds.
 uint8_t* TZipCommon::OutputRoom(uint64_t size) {
-  if (FTarget != otMemory || !FStream || FStream->Position() > FStream->Size() ||
+  if (FTarget != otMemory || !FStream || FStream->Position() != FStream->Size() ||
       uint64_t(FStream->Capacity() - FStream->Position()) < size)
     return nullptr;
   return FStream->Memory() + FStream->Position();
