@@ -19,10 +19,4 @@ std::string ExpandTabs(std::string line) {
   return line;
 }
 
-bool OnlineOnlyId(const TStringList& lines, std::string& id) {
-  if (lines.Count() != 1 || !lines[0].starts_with(OnlineMarker)) return false;
-  id = lines[0].substr(OnlineMarker.size());
-  return true;
-}
-
 }  // namespace CodeText

@@ -272,7 +272,7 @@ void TFormMain::ViewCodes(QObject*) {
 
   std::string id;
   const bool online = CoolMemo1->Lines().Count() == 1 &&
-                      CodeText::OnlineOnlyId(TStringList{CoolMemo1->Lines()[0]}, id);
+                      CatalogueFormat::OnlineOnlyId(TStringList{CoolMemo1->Lines()[0]}, id);
   ShowOnlineOnly(online, id);
   ViewBusy = false;
 

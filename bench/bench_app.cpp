@@ -44,17 +44,18 @@ class TBigCatalogue {
     const fs::path source = Dir / "source";
     fs::create_directories(source);
     std::mt19937 random(1251);
-    std::ofstream games(source / "games.txt", std::ios::binary);
-    std::ofstream files(source / "files.txt", std::ios::binary);
-    std::ofstream pitches(source / "pitches.txt", std::ios::binary);
-    std::ofstream(source / "version.txt", std::ios::binary) << "Trickfolio v1.29\r\n";
+    using namespace CatalogueFormat;
+    std::ofstream games(source / GamesMember, std::ios::binary);
+    std::ofstream files(source / FilesMember, std::ios::binary);
+    std::ofstream pitches(source / PitchesMember, std::ios::binary);
+    std::ofstream(source / VersionMember, std::ios::binary) << VersionLine << "\r\n";
     for (int i = 0; i < kGames; ++i) {
       const std::string name = std::string(kWords[random() % std::size(kWords)]) + " " +
                                kWords[random() % std::size(kWords)] + " " + std::to_string(i);
       const std::string member = "g" + std::to_string(i) + ".txt";
       games << name << " (PC)\r\n";
       files << member << "\r\n";
-      pitches << (i % 2 ? "1" : "0") << "\r\n";
+      pitches << (i % 2 ? FixedPitchFlag : "0") << "\r\n";
       const size_t size = 1024 + random() % (19 * 1024 + 1);
       std::string codes;
       while (codes.size() < size)
@@ -67,9 +68,8 @@ class TBigCatalogue {
     games.close();
     files.close();
     pitches.close();
-    const std::string command =
-        "cd '" + source.string() +
-        "' && zip -q -X -P 'Vextramole v4.83q' ../trickfolio.dat -r . && cd .. && rm -rf source";
+    const std::string command = "cd '" + source.string() + "' && zip -q -X -P '" + Password +
+                                "' ../" + FileName + " -r . && cd .. && rm -rf source";
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "zip failed\n");
   }
   ~TBigCatalogue() {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "CatalogueFormat.h"
 #include "Err_Msgs.h"
 #include "arxDecompStream.h"
 #include "arxUnZIP.h"
@@ -40,8 +41,9 @@ class TNullSink : public TOutputSink {
   uint32_t Write(const uint8_t*, uint32_t count) override { return count; }
 };
 
-const char* const kPasswords[] = {"Vextramole v4.83q", "secret", "", "x"};
-const char* const kSpecs[] = {"*.*", "games.txt", "*", "dir\\*.t?t", "?", "A*"};
+// The catalogue's own password and member name among others, so the viewer's road is fuzzed.
+const char* const kPasswords[] = {CatalogueFormat::Password, "secret", "", "x"};
+const char* const kSpecs[] = {"*.*", CatalogueFormat::GamesMember, "*", "dir\\*.t?t", "?", "A*"};
 
 void Configure(TUnZip& unzip, uint8_t options) {
   unzip.Passwords().Clear();

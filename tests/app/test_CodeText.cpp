@@ -26,20 +26,3 @@ TEST(ExpandTabs, LeavesCyrillicBytesAlone) {
   const std::string word = "\xCA\xEE\xE4";  // "Код"
   EXPECT_EQ(ExpandTabs(word + "\t1"), word + "     1");
 }
-
-TEST(OnlineOnlyId, OneLineStartingWithTheMarker) {
-  std::string id;
-  EXPECT_TRUE(CodeText::OnlineOnlyId(TStringList{CodeText::OnlineMarker + "12345"}, id));
-  EXPECT_EQ(id, "12345");
-  EXPECT_TRUE(CodeText::OnlineOnlyId(TStringList{CodeText::OnlineMarker}, id));
-  EXPECT_EQ(id, "");
-}
-
-TEST(OnlineOnlyId, AnythingElseIsOrdinaryCodes) {
-  std::string id = "kept";
-  EXPECT_FALSE(CodeText::OnlineOnlyId(TStringList{CodeText::OnlineMarker + "1", "more"}, id));
-  EXPECT_FALSE(CodeText::OnlineOnlyId(TStringList{"x" + CodeText::OnlineMarker + "1"}, id));
-  EXPECT_FALSE(CodeText::OnlineOnlyId(TStringList{"***\xED\xEE\xEC\xE5\xF0:1"}, id));  // "номер"
-  EXPECT_FALSE(CodeText::OnlineOnlyId(TStringList{}, id));
-  EXPECT_EQ(id, "kept");
-}

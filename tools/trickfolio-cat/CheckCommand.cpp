@@ -5,19 +5,19 @@
 #include <iostream>
 #include <map>
 
-#include "Catalogue.h"
+#include "CatalogueFormat.h"
 #include "Codepage.h"
 #include "Err_Msgs.h"
 #include "Exception.h"
 #include "Options.h"
 #include "StringList.h"
+#include "Utf8Text.h"
 #include "arxDecompStream.h"
 #include "arxUnZIP.h"
 
 namespace {
 
-using Catalogue::kOnlineMarker;
-using Catalogue::kVersionLine;
+using namespace CatalogueFormat;
 
 std::string Quoted(const std::string& cp1251) {
   return "\"" + Codepage::Cp1251ToUtf8(cp1251) + "\"";
@@ -29,7 +29,7 @@ std::string Quoted(const std::string& cp1251) {
 bool LooksUtf8(const std::string& bytes) {
   bool wide = false;
   for (size_t i = 0; i < bytes.size();) {
-    const size_t length = Catalogue::Utf8SequenceLength(bytes, i);
+    const size_t length = Utf8Text::SequenceLength(bytes, i);
     if (length == 0) return false;
     wide = wide || length > 1;
     i += length;
@@ -118,26 +118,27 @@ bool TCatalogueCheck::LoadIndex(const std::string& name, TStringList& lines) {
 
 void TCatalogueCheck::CheckLineCounts(const TStringList& games, const TStringList& other,
                                       const char* name) {
-  if (other.Count() < games.Count())
+  if (!Covers(other, games))
     Report(std::string(name) + ": " + std::to_string(other.Count()) + " lines for " +
            std::to_string(games.Count()) + " games");
 }
 
 void TCatalogueCheck::CheckVersion(const TStringList& version) {
   if (version.Count() == 0)
-    Report("version.txt: empty");
-  else if (version[0] != kVersionLine)
-    Report("version.txt: first line is " + Quoted(version[0]) + ", not \"" +
-           std::string(kVersionLine) + "\"");
+    Report(std::string(VersionMember) + ": empty");
+  else if (!VersionMatches(version))
+    Report(std::string(VersionMember) + ": first line is " + Quoted(version[0]) + ", not \"" +
+           std::string(VersionLine) + "\"");
 }
 
 // "name (platform)": printing cuts the line at its first "(" and drops the space before
 // it and the ")" at the end.
 void TCatalogueCheck::CheckGameLine(int index, const std::string& line) {
-  const std::string where = "games.txt line " + std::to_string(index + 1) + " " + Quoted(line);
+  const std::string at = std::string(GamesMember) + " line " + std::to_string(index + 1);
+  const std::string where = at + " " + Quoted(line);
   const size_t open = line.find('(');
   if (line.empty())
-    Report("games.txt line " + std::to_string(index + 1) + ": empty");
+    Report(at + ": empty");
   else if (line.back() != ')')
     Report(where + ": does not end with \")\"");
   else if (open == std::string::npos)
@@ -153,13 +154,13 @@ void TCatalogueCheck::CheckText(const std::string& name, const std::string& byte
 }
 
 void TCatalogueCheck::CheckOnlineOnly(const std::string& name, const TStringList& lines) {
-  if (lines.Count() == 0 || !lines[0].starts_with(kOnlineMarker)) return;
+  if (lines.Count() == 0 || !lines[0].starts_with(OnlineMarker)) return;
   if (lines.Count() > 1) {
     Report(name + ": online-only marker followed by " + std::to_string(lines.Count() - 1) +
            " more line(s), so it shows as codes");
     return;
   }
-  const std::string id = lines[0].substr(kOnlineMarker.size());
+  const std::string id = lines[0].substr(OnlineMarker.size());
   const bool urlSafe = std::all_of(id.begin(), id.end(), [](char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
            c == '_' || c == '.' || c == '~';
@@ -171,7 +172,7 @@ void TCatalogueCheck::CheckOnlineOnly(const std::string& name, const TStringList
 }
 
 void TCatalogueCheck::CheckCodeMember(int index, const std::string& name) {
-  const std::string where = "files.txt line " + std::to_string(index + 1);
+  const std::string where = std::string(FilesMember) + " line " + std::to_string(index + 1);
   if (name.empty()) {
     Report(where + ": empty member name");
     return;
@@ -190,13 +191,13 @@ void TCatalogueCheck::CheckCodeMember(int index, const std::string& name) {
 
 std::vector<std::string> TCatalogueCheck::Run() {
   TStringList games, files, pitches, version;
-  const bool gamesRead = LoadIndex("games.txt", games);
-  const bool filesRead = LoadIndex("files.txt", files);
-  const bool pitchesRead = LoadIndex("pitches.txt", pitches);
-  if (LoadIndex("version.txt", version)) CheckVersion(version);
-  if (gamesRead && games.Count() == 0) Report("games.txt: empty");
-  if (gamesRead && filesRead) CheckLineCounts(games, files, "files.txt");
-  if (gamesRead && pitchesRead) CheckLineCounts(games, pitches, "pitches.txt");
+  const bool gamesRead = LoadIndex(GamesMember, games);
+  const bool filesRead = LoadIndex(FilesMember, files);
+  const bool pitchesRead = LoadIndex(PitchesMember, pitches);
+  if (LoadIndex(VersionMember, version)) CheckVersion(version);
+  if (gamesRead && games.Count() == 0) Report(std::string(GamesMember) + ": empty");
+  if (gamesRead && filesRead) CheckLineCounts(games, files, FilesMember);
+  if (gamesRead && pitchesRead) CheckLineCounts(games, pitches, PitchesMember);
   for (int i = 0; gamesRead && i < games.Count(); ++i) {
     CheckGameLine(i, games[i]);
     if (filesRead && i < files.Count()) CheckCodeMember(i, files[i]);
@@ -237,8 +238,7 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     return 2;
   }
   try {
-    const std::vector<std::string> violations =
-        CheckCatalogue(archive, line.Last('p', Catalogue::kPassword));
+    const std::vector<std::string> violations = CheckCatalogue(archive, line.Last('p', Password));
     for (const std::string& violation : violations) out << violation << "\n";
     return violations.empty() ? 0 : 1;
   } catch (const Exception& e) {

@@ -6,11 +6,12 @@
 #include <set>
 #include <sstream>
 
-#include "Catalogue.h"
+#include "CatalogueFormat.h"
 #include "Codepage.h"
 #include "Exception.h"
 #include "Options.h"
 #include "StringList.h"
+#include "Utf8Text.h"
 #include "ZipWriter.h"
 
 namespace fs = std::filesystem;
@@ -39,7 +40,7 @@ void RequireCp1251(const std::string& fileName, std::string_view text) {
   int line = 1;
   int column = 1;
   for (size_t i = 0; i < text.size(); ++column) {
-    const size_t length = Catalogue::Utf8SequenceLength(text, i);
+    const size_t length = Utf8Text::SequenceLength(text, i);
     const std::string_view character = text.substr(i, std::max<size_t>(length, 1));
     if (length == 0 || !FitsCp1251(character)) {
       std::ostringstream message;
@@ -69,7 +70,8 @@ std::string CatalogueText(const std::string& fileName, std::string bytes, bool u
 // OEM-to-ANSI translation, with "\", "/" and ":" as folder marks and "*", "?" as
 // wildcards; only plain ASCII names survive all of that unchanged.
 void RequirePlainName(const std::string& name, int line) {
-  const std::string where = "files.txt:" + std::to_string(line) + ": ";
+  const std::string where =
+      std::string(CatalogueFormat::FilesMember) + ":" + std::to_string(line) + ": ";
   if (name.size() > 255) throw Exception(where + "member name longer than 255 characters");
   for (char c : name) {
     const bool printable = c >= 0x20 && c <= 0x7E;
@@ -94,7 +96,8 @@ std::vector<std::string> CodeMembers(const std::string& filesText) {
   TStringList lines;
   lines.SetText(filesText);
   std::vector<std::string> names;
-  std::set<std::string> seen(Catalogue::kIndexMembers.begin(), Catalogue::kIndexMembers.end());
+  std::set<std::string> seen(CatalogueFormat::IndexMembers.begin(),
+                             CatalogueFormat::IndexMembers.end());
   for (int i = 0; i < lines.Count(); ++i) {
     if (lines[i].empty()) continue;
     RequirePlainName(lines[i], i + 1);
@@ -141,9 +144,9 @@ void PackCatalogue(const TPackOptions& options) {
     writer.AddMember(name, text, FileDosDateTime(path));
     return text;
   };
-  for (const char* name : Catalogue::kIndexMembers) {
+  for (const char* name : CatalogueFormat::IndexMembers) {
     const std::string text = add(name);
-    if (std::string_view(name) == "files.txt") filesText = text;
+    if (std::string_view(name) == CatalogueFormat::FilesMember) filesText = text;
   }
   for (const std::string& name : CodeMembers(filesText)) add(name);
   WriteArchive(options.Archive, writer.Finish());
@@ -174,7 +177,7 @@ int PackCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   options.Dir = line.Positional[0];
   options.Archive = line.Positional[1];
-  options.Password = line.Last('p', Catalogue::kPassword);
+  options.Password = line.Last('p', CatalogueFormat::Password);
   try {
     PackCatalogue(options);
   } catch (const Exception& e) {

@@ -1,10 +1,10 @@
-#include "Catalogue.h"
+#include "Utf8Text.h"
 
 #include <cstdint>
 
-namespace Catalogue {
+namespace Utf8Text {
 
-size_t Utf8SequenceLength(std::string_view text, size_t i) {
+size_t SequenceLength(std::string_view text, size_t i) {
   const uint8_t lead = uint8_t(text[i]);
   const size_t length = lead < 0x80                   ? 1
                         : lead >= 0xC2 && lead < 0xE0 ? 2
@@ -17,4 +17,4 @@ size_t Utf8SequenceLength(std::string_view text, size_t i) {
   return length;
 }
 
-}  // namespace Catalogue
+}  // namespace Utf8Text

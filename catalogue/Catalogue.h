@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "CatalogueFormat.h"
 #include "MemoryStream.h"
 #include "StringList.h"
 
@@ -14,14 +15,10 @@ class TDecompMemoryStream;
 // made by its create handler and freed by its destroy handler.
 class TCatalogue {
  public:
-  static constexpr const char* FileName = "trickfolio.dat";
-  static constexpr const char* Password = "Vextramole v4.83q";
-  static constexpr const char* VersionText = "Trickfolio v1.29";
-
   explicit TCatalogue(std::string exeDir);
   ~TCatalogue();
 
-  std::string ArchivePath() const { return ExeDir + FileName; }
+  std::string ArchivePath() const { return ExeDir + CatalogueFormat::FileName; }
   bool ArchiveExists() const;
 
   // Names the archive and its one password to the reader.
@@ -31,14 +28,13 @@ class TCatalogue {
   bool ExtractMember(const std::string& name, TStringList& target);
 
   // The four index members, each tried whatever became of the ones before, then the
-  // version line. `games` receives "games.txt". Also refuses a catalogue whose lists
+  // version line. `games` receives the games list. Also refuses a catalogue whose lists
   // could not serve every game: no game at all, or fewer file names or display flags
   // than games.
   bool LoadIndex(TStringList& games);
 
   // The code member of game `index` into `lines`.
   bool ExtractCodes(int index, TStringList& lines);
-  // The display flag "1" asks for the fixed-pitch, unwrapped presentation.
   bool FixedPitch(int index) const;
 
   std::string ExeDir;

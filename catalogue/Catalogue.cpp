@@ -29,7 +29,7 @@ bool TCatalogue::ArchiveExists() const {
 void TCatalogue::PrepareArchive() {
   UnZip1->SetArchiveFile(ArchivePath());
   UnZip1->Passwords().Clear();
-  UnZip1->Passwords().Add(Password);
+  UnZip1->Passwords().Add(CatalogueFormat::Password);
 }
 
 bool TCatalogue::ExtractMember(const std::string& name, TStringList& target) {
@@ -58,18 +58,14 @@ bool TCatalogue::ExtractMember(const std::string& name, TStringList& target) {
 }
 
 bool TCatalogue::LoadIndex(TStringList& games) {
+  using namespace CatalogueFormat;
   PrepareArchive();
   bool ok = true;
-  if (!ExtractMember("games.txt", games)) ok = false;
-  if (!ExtractMember("files.txt", *FileNames)) ok = false;
-  if (!ExtractMember("pitches.txt", *Pitches)) ok = false;
-  if (ExtractMember("version.txt", *VersionLines)) {
-    if (VersionLines->Count() == 0 || (*VersionLines)[0] != VersionText) ok = false;
-  } else {
-    ok = false;
-  }
-  if (ok && (games.Count() == 0 || FileNames->Count() < games.Count() ||
-             Pitches->Count() < games.Count()))
+  if (!ExtractMember(GamesMember, games)) ok = false;
+  if (!ExtractMember(FilesMember, *FileNames)) ok = false;
+  if (!ExtractMember(PitchesMember, *Pitches)) ok = false;
+  if (!ExtractMember(VersionMember, *VersionLines) || !VersionMatches(*VersionLines)) ok = false;
+  if (ok && (games.Count() == 0 || !Covers(*FileNames, games) || !Covers(*Pitches, games)))
     ok = false;
   return ok;
 }
@@ -81,5 +77,5 @@ bool TCatalogue::ExtractCodes(int index, TStringList& lines) {
 }
 
 bool TCatalogue::FixedPitch(int index) const {
-  return index >= 0 && index < Pitches->Count() && (*Pitches)[index] == "1";
+  return index >= 0 && index < Pitches->Count() && CatalogueFormat::FixedPitch((*Pitches)[index]);
 }
