@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QListWidget>
-#include <functional>
+#include <string>
+#include <vector>
+
+#include "Events.h"
 
 // The game list. Its click event comes from the user only - a left click on an item, a
 // left drag that moved the selection, or a keyboard move of the selection - never from
@@ -11,9 +14,6 @@
 class TGameListBox : public QListWidget {
   Q_OBJECT
  public:
-  using TNotifyEvent = std::function<void(QObject* Sender)>;
-  using TKeyEvent = std::function<void(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
-
   explicit TGameListBox(QWidget* parent = nullptr);
 
   int ItemIndex() const { return currentRow(); }

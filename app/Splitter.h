@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
+
+#include "Events.h"
 
 // A bar between a control aligned to the left and the rest of its parent. Dragging it
 // resizes that control within its constraints, keeps `MinSize` pixels for what lies to
@@ -9,8 +10,6 @@
 class TSplitter : public QWidget {
   Q_OBJECT
  public:
-  using TNotifyEvent = std::function<void(QObject* Sender)>;
-
   explicit TSplitter(QWidget* parent = nullptr);
 
   int MinSize() const { return FMinSize; }

@@ -70,36 +70,32 @@ void TFormMain::LayoutFormMain() {
 
   Panel1 = Panel(this, "Panel1", alClient, {0, 0, 777, 433});
   {
-    Panel2 = Panel(Panel1, "Panel2", alTop, {0, 0, 777, 27});
+    const TSkinFrame frame =
+        SkinFrame(Panel1, {777, 433}, B, {"Panel2", "Panel3", "Panel4", "Panel5", "Panel6"});
+    Panel2 = frame.TitleBar;
+    CoolPanel12 = frame.CoolPanel12;
+    CoolPanel14 = frame.CoolPanel14;
+    CoolPanel13 = frame.CoolPanel13;
+    Panel3 = frame.BottomEdge;
+    CoolPanel18 = frame.CoolPanel18;
+    CoolPanel19 = frame.CoolPanel19;
+    CoolPanel17 = frame.CoolPanel17;
+    Panel4 = frame.Middle;
+    CoolPanel20 = frame.CoolPanel20;
+    Panel5 = frame.RightEdge;
+    CoolPanel15 = frame.CoolPanel15;
+    CoolPanel16 = frame.CoolPanel16;
+    Panel6 = frame.Client;
     {
-      CoolPanel12 = Panel(Panel2, "CoolPanel12", alLeft, {0, 0, 6, 27}, B, 0);
-      CoolPanel14 = Panel(Panel2, "CoolPanel14", alClient, {6, 0, 669, 27}, B, 1);
-      CoolPanel13 = Panel(Panel2, "CoolPanel13", alRight, {675, 0, 102, 27}, B, 2);
-      {
-        CoolBitmapButton4 =
-            Button(CoolPanel13, "CoolBitmapButton4", {27, 3, 21, 21}, DefaultAnchors, false);
-        CoolBitmapButton6 =
-            Button(CoolPanel13, "CoolBitmapButton6", {51, 3, 21, 21}, DefaultAnchors, false);
-        CoolBitmapButton7 =
-            Button(CoolPanel13, "CoolBitmapButton7", {75, 3, 21, 21}, DefaultAnchors, false);
-      }
+      CoolBitmapButton4 =
+          Button(CoolPanel13, "CoolBitmapButton4", {27, 3, 21, 21}, DefaultAnchors, false);
+      CoolBitmapButton6 =
+          Button(CoolPanel13, "CoolBitmapButton6", {51, 3, 21, 21}, DefaultAnchors, false);
+      CoolBitmapButton7 =
+          Button(CoolPanel13, "CoolBitmapButton7", {75, 3, 21, 21}, DefaultAnchors, false);
     }
-    Panel3 = Panel(Panel1, "Panel3", alBottom, {0, 427, 777, 6});
-    {
-      CoolPanel18 = Panel(Panel3, "CoolPanel18", alLeft, {0, 0, 6, 6}, B, 7);
-      CoolPanel19 = Panel(Panel3, "CoolPanel19", alClient, {6, 0, 765, 6}, B, 6);
-      CoolPanel17 = Panel(Panel3, "CoolPanel17", alRight, {771, 0, 6, 6}, B, 5);
-    }
-    Panel4 = Panel(Panel1, "Panel4", alClient, {0, 27, 777, 400});
-    {
-      CoolPanel20 = Panel(Panel4, "CoolPanel20", alLeft, {0, 0, 6, 400}, B, 8);
-      Panel5 = Panel(Panel4, "Panel5", alRight, {771, 0, 6, 400});
-      {
-        CoolPanel15 = Panel(Panel5, "CoolPanel15", alTop, {0, 0, 6, 8}, B, 3);
-        CoolPanel16 = Panel(Panel5, "CoolPanel16", alClient, {0, 8, 6, 392}, B, 4);
-      }
-      Panel6 = Panel(Panel4, "Panel6", alClient, {6, 0, 765, 400});
-      {
+    {    // the frame's middle
+      {  // its client panel, Panel6
         CoolPanel8 = Panel(Panel6, "CoolPanel8", alTop, {0, 0, 765, 79}, A, 9);
         CoolPanel8->SetColor(Qt::black);
         CoolPanel8->SetFont(PixelFont("Arial", 13, true));

@@ -32,51 +32,45 @@ void TFormAbout::LayoutFormAbout() {
   TCoolImages* A = FFormMain.CoolImages1;
   TCoolImages* B = FFormMain.CoolImages2;
 
-  CoolPanel1 = Panel(this, "CoolPanel1", alTop, {0, 0, 332, 27});
+  const TSkinFrame frame = SkinFrame(
+      this, {332, 317}, B, {"CoolPanel1", "CoolPanel3", "CoolPanel2", "CoolPanel4", "CoolPanel5"});
+  CoolPanel1 = frame.TitleBar;
+  CoolPanel12 = frame.CoolPanel12;
+  CoolPanel14 = frame.CoolPanel14;
+  CoolPanel13 = frame.CoolPanel13;
+  CoolPanel3 = frame.BottomEdge;
+  CoolPanel18 = frame.CoolPanel18;
+  CoolPanel19 = frame.CoolPanel19;
+  CoolPanel17 = frame.CoolPanel17;
+  CoolPanel2 = frame.Middle;
+  CoolPanel20 = frame.CoolPanel20;
+  CoolPanel4 = frame.RightEdge;
+  CoolPanel15 = frame.CoolPanel15;
+  CoolPanel16 = frame.CoolPanel16;
+  CoolPanel5 = frame.Client;
   {
-    CoolPanel12 = Panel(CoolPanel1, "CoolPanel12", alLeft, {0, 0, 6, 27}, B, 0);
-    CoolPanel14 = Panel(CoolPanel1, "CoolPanel14", alClient, {6, 0, 224, 27}, B, 1);
     CoolPanel14->SetCaption(FromQString(AboutCaption));
     CoolPanel14->SetAlignment(taLeftJustify);
     CoolPanel14->SetFont(PixelFont("MS Sans Serif", 11, true));
-    CoolPanel13 = Panel(CoolPanel1, "CoolPanel13", alRight, {230, 0, 102, 27}, B, 2);
     CoolBitmapButton7 =
         Place<TCoolBitmapButton>(CoolPanel13, "CoolBitmapButton7", alNone, {75, 3, 21, 21});
   }
-  CoolPanel3 = Panel(this, "CoolPanel3", alBottom, {0, 311, 332, 6});
+  Image1 = Place<TImage>(CoolPanel5, "Image1", alClient, {0, 0, 320, 200});
+  Panel1 = Panel(CoolPanel5, "Panel1", alBottom, {0, 200, 320, 32});
+  Panel1->SetColor(LightColor);
   {
-    CoolPanel18 = Panel(CoolPanel3, "CoolPanel18", alLeft, {0, 0, 6, 6}, B, 7);
-    CoolPanel19 = Panel(CoolPanel3, "CoolPanel19", alClient, {6, 0, 320, 6}, B, 6);
-    CoolPanel17 = Panel(CoolPanel3, "CoolPanel17", alRight, {326, 0, 6, 6}, B, 5);
+    abcURLLabel1 = Place<TabcURLLabel>(Panel1, "abcURLLabel1", alNone, {78, 9, 170, 13});
+    abcURLLabel1->SetCaption(FromQString("Заказать рекламу в программе"));
+    QFont font = PixelFont("MS Sans Serif", 11);
+    font.setUnderline(true);
+    abcURLLabel1->SetFont(font);
+    abcURLLabel1->SetFontColor(Qt::black);
+    abcURLLabel1->setCursor(Qt::PointingHandCursor);
   }
-  CoolPanel2 = Panel(this, "CoolPanel2", alClient, {0, 27, 332, 284});
-  {
-    CoolPanel20 = Panel(CoolPanel2, "CoolPanel20", alLeft, {0, 0, 6, 284}, B, 8);
-    CoolPanel4 = Panel(CoolPanel2, "CoolPanel4", alRight, {326, 0, 6, 284});
-    {
-      CoolPanel15 = Panel(CoolPanel4, "CoolPanel15", alTop, {0, 0, 6, 8}, B, 3);
-      CoolPanel16 = Panel(CoolPanel4, "CoolPanel16", alClient, {0, 8, 6, 276}, B, 4);
-    }
-    CoolPanel5 = Panel(CoolPanel2, "CoolPanel5", alClient, {6, 0, 320, 284});
-    {
-      Image1 = Place<TImage>(CoolPanel5, "Image1", alClient, {0, 0, 320, 200});
-      Panel1 = Panel(CoolPanel5, "Panel1", alBottom, {0, 200, 320, 32});
-      Panel1->SetColor(LightColor);
-      {
-        abcURLLabel1 = Place<TabcURLLabel>(Panel1, "abcURLLabel1", alNone, {78, 9, 170, 13});
-        abcURLLabel1->SetCaption(FromQString("Заказать рекламу в программе"));
-        QFont font = PixelFont("MS Sans Serif", 11);
-        font.setUnderline(true);
-        abcURLLabel1->SetFont(font);
-        abcURLLabel1->SetFontColor(Qt::black);
-        abcURLLabel1->setCursor(Qt::PointingHandCursor);
-      }
-      CoolPanel6 = Panel(CoolPanel5, "CoolPanel6", alBottom, {0, 232, 320, 52}, A, 0);
-      CoolBitmapButton3 =
-          Place<TCoolBitmapButton>(CoolPanel6, "CoolBitmapButton3", alNone, {132, 15, 74, 22});
-      CoolBitmapButton3->SetCursor(Qt::PointingHandCursor);
-    }
-  }
+  CoolPanel6 = Panel(CoolPanel5, "CoolPanel6", alBottom, {0, 232, 320, 52}, A, 0);
+  CoolBitmapButton3 =
+      Place<TCoolBitmapButton>(CoolPanel6, "CoolBitmapButton3", alNone, {132, 15, 74, 22});
+  CoolBitmapButton3->SetCursor(Qt::PointingHandCursor);
 }
 
 void TFormAbout::showEvent(QShowEvent* event) {

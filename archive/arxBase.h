@@ -99,7 +99,9 @@ class TOutputSink {
 };
 
 class TZipCommon;
-using TNotifyEvent = std::function<void(TZipCommon* Sender)>;
+// The reader's own notification; it does not link the windowing library, so its sender is
+// the reader, not a window object.
+using TZipNotifyEvent = std::function<void(TZipCommon* Sender)>;
 using TOnBegin =
     std::function<void(TZipCommon* Sender, const std::string& FName, int Count, bool& Extract)>;
 using TOnEnd = std::function<void(TZipCommon* Sender, const std::string& FN, bool CRC_PASS)>;
@@ -161,8 +163,8 @@ class TZipCommon : public TDecodeHost {
   TCpuType CpuType() const { return FCpuType; }
   void SetCpuType(TCpuType value) { FCpuType = value; }
 
-  TNotifyEvent OnActivate;
-  TNotifyEvent OnDeactivate;
+  TZipNotifyEvent OnActivate;
+  TZipNotifyEvent OnDeactivate;
   TOnError OnError;
   TOnGetPassword OnGetPassword;
   TOnProgress OnProgress;

@@ -12,16 +12,7 @@
 #include <string>
 
 #include "Codepage.h"
-
-// Events of the skinned controls; the sender comes first, answers come back through
-// reference parameters.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-using TMouseEvent = std::function<void(QObject* Sender, Qt::MouseButton Button,
-                                       Qt::KeyboardModifiers Shift, int X, int Y)>;
-using TMouseMoveEvent =
-    std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
-// Setting Key to 0 swallows the key.
-using TKeyEvent = std::function<void(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
+#include "Events.h"
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
