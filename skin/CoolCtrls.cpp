@@ -730,10 +730,25 @@ bool TCoolMemo::event(QEvent* event) {
     case QEvent::MouseButtonRelease:
       if (CaptionMouseEvent(static_cast<QMouseEvent*>(event))) return true;
       break;
+    case QEvent::KeyPress:
+      if (TabStaysInside(static_cast<QKeyEvent*>(event))) return true;
+      break;
     default:
       break;
   }
   return TSkinControl<QPlainTextEdit>::event(event);
+}
+
+// A memo that accepts tab characters keeps Tab and Shift+Tab, read-only or not: Qt moves
+// the focus on from a read-only text area whatever its tab setting. The key still goes
+// through the key handlers, so an editable memo inserts its tab there.
+bool TCoolMemo::TabStaysInside(QKeyEvent* event) {
+  const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+  if (!FWantTabs || !tab || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+    return false;
+  keyPressEvent(event);
+  event->accept();
+  return true;
 }
 
 // Mouse events of the frame itself (the viewport's go to the handlers below). A double

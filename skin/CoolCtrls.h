@@ -391,6 +391,7 @@ class TCoolMemo : public TSkinControl<QPlainTextEdit> {
   void scrollContentsBy(int dx, int dy) override;
 
  private:
+  bool TabStaysInside(QKeyEvent* event);
   bool BackgroundMode() const;
   int CaptionHeight() const;
   QFont CaptionFont() const;

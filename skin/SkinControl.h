@@ -96,6 +96,15 @@ inline std::string FromQString(const QString& text) {
   return Codepage::Utf8ToCp1251(text.toStdString());
 }
 
+// A control that is disabled or hidden while it, or a control inside it, has the focus
+// leaves the focus with its window, as the skin's framework does: keys then reach no control
+// until the user picks one. Qt would hand the focus to the next control in tab order, so a
+// key meant for a button that has just gone would press its neighbour.
+inline void LeaveFocusWithWindow(QWidget& control) {
+  QWidget* focus = control.window()->focusWidget();
+  if (focus && (focus == &control || control.isAncestorOf(focus))) focus->clearFocus();
+}
+
 // The properties every skinned control shares, named as the window layouts name them.
 // Placement by alignment and anchors belongs to the parent's layout.
 template <class Base>
@@ -120,8 +129,15 @@ class TSkinControl : public Base {
 
   bool Visible() const { return !this->isHidden(); }
   void SetVisible(bool value) { this->setVisible(value); }
+  void setVisible(bool visible) override {
+    if (!visible) LeaveFocusWithWindow(*this);
+    Base::setVisible(visible);
+  }
   bool Enabled() const { return !this->testAttribute(Qt::WA_Disabled); }
-  void SetEnabled(bool value) { this->setEnabled(value); }
+  void SetEnabled(bool value) {
+    if (!value) LeaveFocusWithWindow(*this);
+    this->setEnabled(value);
+  }
 
   QFont Font() const { return this->font(); }
   void SetFont(const QFont& value) { this->setFont(value); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CoolBitmapButton.h"
+#include "CoolCtrls.h"
 #include "SkinTestImages.h"
 
 using SkinTestImages::Shot;
@@ -306,4 +307,31 @@ TEST(CoolBitmapButton, ThePointerMovingOverTheWindowEntersAndLeavesTheButton) {
   QTest::mouseMove(&w.form, QPoint(150, 150));
   EXPECT_FALSE(button.MouseInside());
   EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
+}
+
+// A focused control that is disabled or hidden, itself or through its container, leaves
+// the focus with the window instead of passing it to the next control in tab order.
+TEST(CoolBitmapButton, DisabledOrHiddenWithTheFocusItLeavesTheFocusWithTheWindow) {
+  enum TChange { Disable, Hide, HideContainer, DisableNeighbour };
+  for (TChange change : {Disable, Hide, HideContainer, DisableNeighbour}) {
+    QWidget form;
+    auto* container = new TCoolPanel(&form);
+    container->setGeometry(0, 0, 100, 100);
+    auto* pressed = new TCoolBitmapButton(container);
+    auto* neighbour = new TCoolBitmapButton(&form);
+    neighbour->move(120, 0);
+    form.resize(200, 120);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    pressed->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), pressed);
+    if (change == Disable) pressed->SetEnabled(false);
+    if (change == Hide) pressed->hide();
+    if (change == HideContainer) container->SetVisible(false);
+    if (change == DisableNeighbour) neighbour->SetEnabled(false);
+    QWidget* expected = change == DisableNeighbour ? pressed : nullptr;
+    EXPECT_EQ(QApplication::focusWidget(), expected) << int(change);
+    EXPECT_EQ(form.focusWidget(), expected) << int(change);
+  }
 }

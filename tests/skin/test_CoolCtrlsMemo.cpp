@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -294,4 +295,43 @@ TEST(CoolMemo, ThePointerMovingIntoTheTextAreaEntersTheMemo) {
   QTest::mouseMove(&form, QPoint(125, 105));
   QTest::mouseMove(&form, QPoint(280, 180));
   EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
+}
+
+// Tab and Shift+Tab stay in a memo that accepts tab characters, read-only or not; only an
+// editable one inserts the tab. Without WantTabs they move the focus on.
+TEST(CoolMemo, WantTabsKeepsTheTabKeysInside) {
+  const struct {
+    bool wantTabs, readOnly;
+    Qt::Key key;
+    bool staysInside;
+    const char* text;
+  } cases[] = {
+      {true, true, Qt::Key_Tab, true, "ab"},    {true, true, Qt::Key_Backtab, true, "ab"},
+      {true, false, Qt::Key_Tab, true, "\tab"}, {true, false, Qt::Key_Backtab, true, "ab"},
+      {false, true, Qt::Key_Tab, false, "ab"},  {false, false, Qt::Key_Tab, false, "ab"},
+  };
+  for (const auto& c : cases) {
+    QWidget form;
+    // Somewhere for the focus to go on either side.
+    new QLineEdit(&form);
+    auto* memo = new TCoolMemo(&form);
+    new QLineEdit(&form);
+    memo->setPlainText("ab");
+    memo->SetWantTabs(c.wantTabs);
+    memo->SetReadOnly(c.readOnly);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    memo->setFocus();
+    memo->moveCursor(QTextCursor::Start);
+    const Qt::KeyboardModifiers shift =
+        c.key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier;
+    QTest::keyClick(form.windowHandle(), c.key, shift);
+    const QString where = QString("wantTabs %1 readOnly %2 key %3")
+                              .arg(c.wantTabs)
+                              .arg(c.readOnly)
+                              .arg(c.key == Qt::Key_Tab ? "Tab" : "Backtab");
+    EXPECT_EQ(QApplication::focusWidget() == memo, c.staysInside) << where.toStdString();
+    EXPECT_EQ(memo->toPlainText().toStdString(), c.text) << where.toStdString();
+  }
 }
