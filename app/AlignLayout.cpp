@@ -112,6 +112,18 @@ void TAlignLayout::AlignSide(TAlign align, int& left, int& top, int& right, int&
   }
 }
 
+namespace {
+
+// a * b / c rounded to the nearest integer, halves away from zero, as the framework scales
+// the centre of a control that no anchor holds.
+int MulDiv(int a, int b, int c) {
+  const long long product = (long long)a * b;
+  const long long half = c / 2;
+  return int(product >= 0 ? (product + half) / c : -((-product + half) / c));
+}
+
+}  // namespace
+
 void TAlignLayout::Anchor(const TItem& item, const QRect& rect) {
   QWidget* w = item.Item->widget();
   if (!w) return;
@@ -127,7 +139,8 @@ void TAlignLayout::Anchor(const TItem& item, const QRect& rect) {
     } else if (farEdge) {
       outPos = pos + drawnSize - size + parent - designParent;
     } else if (!nearEdge) {
-      outPos = designParent > 0 ? (pos + drawnSize / 2) * parent / designParent - size / 2 : pos;
+      outPos =
+          designParent > 0 ? MulDiv(pos + drawnSize / 2, parent, designParent) - size / 2 : pos;
     }
   };
   int x, y, width, height;

@@ -10,6 +10,9 @@ TGameListBox::TGameListBox(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
   setSortingEnabled(false);
+  // A list box clips a long name at its edge; it neither elides it nor scrolls sideways.
+  setTextElideMode(Qt::ElideNone);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 namespace {
@@ -40,8 +43,7 @@ void TGameListBox::SetItemIndex(int index) {
 void TGameListBox::SetItems(const std::vector<std::string>& items) {
   QStringList texts;
   texts.reserve(qsizetype(items.size()));
-  for (const std::string& line : items)
-    texts.append(ToQString(line));
+  for (const std::string& line : items) texts.append(ToQString(line));
   setUpdatesEnabled(false);
   clear();
   addItems(texts);

@@ -159,6 +159,9 @@ void TFormMain::LayoutFormMain() {
           Splitter1->SetMinSize(2);
           Splitter1->SetColor(LightColor);
           CoolPanel4 = Panel(CoolPanel1, "CoolPanel4", alClient, {303, 0, 462, 269});
+          // The only panel without a colour of its own: the online-only link stands on the
+          // panel's default, the button shadow.
+          CoolPanel4->SetColor(SysColor(*CoolPanel4, clBtnShadow));
           {
             CoolPanel6 = Panel(CoolPanel4, "CoolPanel6", alTop, {0, 0, 462, 26}, A, 5);
             CoolPanel6->SetFont(PixelFont("Arial", 13, true));

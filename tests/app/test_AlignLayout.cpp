@@ -61,3 +61,20 @@ TEST(AlignLayout, AnchorsFollowTheParentsEdges) {
   EXPECT_EQ(stretched->geometry(), QRect(10, 40, 380, 20));
   EXPECT_EQ(centred->geometry(), QRect(150, 80, 100, 40));
 }
+
+// A control without anchors keeps its centre at the same share of its parent; the scaled
+// centre is rounded, halves away from zero, as the framework's MulDiv does.
+TEST(AlignLayout, AnUnanchoredControlsCentreIsRounded) {
+  const struct {
+    int parentWidth, x;
+  } cases[] = {{203, 102 - 50}, {201, 101 - 50}, {199, 100 - 50}, {150, 75 - 50}, {302, 151 - 50}};
+  for (const auto& c : cases) {
+    QWidget parent;
+    parent.resize(200, 100);
+    auto* layout = new TAlignLayout(&parent);
+    QWidget* centred = Child(&parent, 50, 30, 100, 40);  // centre 100
+    layout->Add(centred, alNone, 0);
+    layout->setGeometry(QRect(0, 0, c.parentWidth, 100));
+    EXPECT_EQ(centred->x(), c.x) << c.parentWidth;
+  }
+}

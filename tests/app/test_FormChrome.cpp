@@ -4,6 +4,7 @@
 #include <QEnterEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 
 #include "Abclabel.h"
 #include "CoolBitmapButton.h"
@@ -139,6 +140,11 @@ TEST_F(FormChrome, TheSplitterKeepsTheButtonsUnderTheList) {
   EXPECT_EQ(f().CoolPanel5->width(), 350);
   EXPECT_EQ(f().CoolPanel10->width(), 352);
   EXPECT_EQ(f().CoolPanel21->x(), 352);
+  // Controls without anchors keep their centres where the scaled centre rounds to:
+  // 140 * 352 / 297 = 165.9 and 231 * 417 / 462 = 208.5, less half their widths.
+  EXPECT_EQ(f().CoolPanel11->x(), 166 - 52);
+  ASSERT_EQ(f().CoolPanel4->width(), 417);
+  EXPECT_EQ(f().SolutionURLLabel->x(), 209 - 165);
   f().Splitter1->MoveTo(1000);
   EXPECT_EQ(f().CoolPanel5->width(), 400);
   EXPECT_EQ(f().CoolPanel10->width(), 402);
@@ -231,4 +237,36 @@ TEST_F(FormChrome, AnActivationDuringAnExtractionWaitsForItsEnd) {
   f().ViewCodes(f().ActionViewCodes);  // a view ends: the held activation follows
   ASSERT_TRUE(WaitFor([&] { return f().Edit1->text().isEmpty(); }));
   EXPECT_EQ(f().CLB_Games->ItemIndex(), 0);
+}
+
+// The online-only link stands on the code panel's own colour, the button shadow.
+TEST_F(FormChrome, TheOnlineOnlyLinkStandsOnTheButtonShadow) {
+  f().CLB_Games->SetItemIndex(4);
+  f().CLB_Games->OnClick(f().CLB_Games);
+  ASSERT_FALSE(f().CoolMemo1->isVisible());
+  const QImage shot = f().CoolPanel4->grab().toImage();
+  const QColor shadow = SysColor(*f().CoolPanel4, clBtnShadow);
+  ASSERT_NE(shadow, SysColor(*f().CoolPanel4, clBtnFace));
+  for (const QPoint at : {QPoint(3, 40), QPoint(shot.width() - 4, shot.height() - 4)})
+    EXPECT_EQ(shot.pixelColor(at).rgb(), shadow.rgb()) << at.x() << "," << at.y();
+}
+
+// A name too long for the list is cut at the list's edge: the last column of the row is
+// as full of letters as the first, where an ellipsis would leave three dots.
+TEST_F(FormChrome, LongGameNamesAreClippedNotElided) {
+  f().CLB_Games->SetItems({std::string(300, 'W')});
+  const QRect row = f().CLB_Games->visualItemRect(f().CLB_Games->item(0)) &
+                    f().CLB_Games->viewport()->rect();
+  const QImage shot = f().CLB_Games->viewport()->grab(row).toImage();
+  auto ink = [&](int from, int to) {
+    int dark = 0;
+    for (int x = from; x < to; ++x)
+      for (int y = 0; y < shot.height(); ++y) dark += qGray(shot.pixel(x, y)) < 128;
+    return dark;
+  };
+  const int band = 16;
+  const int first = ink(2, 2 + band);
+  ASSERT_GT(first, 20);
+  EXPECT_GT(ink(shot.width() - band, shot.width()), first / 2);
+  EXPECT_EQ(f().CLB_Games->horizontalScrollBar()->isVisible(), false);
 }
