@@ -382,6 +382,8 @@ void TCoolPanel::paintEvent(QPaintEvent*) {
     const int top = (rect.top() + rect.top() + rect.height() - h) / 2;
     const Qt::Alignment horizontal =
         QStyle::visualAlignment(layoutDirection(), HorizontalAlignment(FAlignment));
+    // "&" is drawn as written, not taken as an accelerator prefix: a panel's caption is
+    // a game's heading ("Orcs & Humans"), and a swallowed "&" would misname the game.
     painter.drawText(QRect(rect.left(), top, rect.width(), h),
                      int(horizontal | Qt::AlignVCenter | Qt::TextExpandTabs), ToQString(FCaption));
   }
