@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "Exception.h"
+#include "NotifyEvent.h"
 
 // Shared vocabulary of the report engine. The ordinals are stored in forms and in report
 // streams, so neither names nor order may change.
@@ -83,7 +84,6 @@ class TRPComponent : public QObject {
   void SetVersion(const std::string&) {}
 };
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 // Page-at-a-time printing: fills page PageNum, answers whether another page follows.
 using TPrintPageEvent = std::function<bool(QObject* Sender, int& PageNum)>;
 

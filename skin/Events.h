@@ -3,11 +3,10 @@
 #include <Qt>
 #include <functional>
 
-class QObject;
+#include "NotifyEvent.h"
 
-// The event types of every control with a window, declared once; the sender comes first,
-// answers come back through reference parameters.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
+// The input events of the controls, declared once; the sender comes first, answers come
+// back through reference parameters.
 using TMouseEvent = std::function<void(QObject* Sender, Qt::MouseButton Button,
                                        Qt::KeyboardModifiers Shift, int X, int Y)>;
 using TMouseMoveEvent =
