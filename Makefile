@@ -20,7 +20,7 @@ TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \
   cups cups-daemon cups-client cups-filters printer-driver-cups-pdf
 PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
-.PHONY: deps run-deps configure build test sanitize-test fuzz fuzz-run fuzz-inflate-run bench clean
+.PHONY: deps run-deps configure build test sanitize-test fuzz fuzz-run fuzz-inflate-run bench install clean
 .PHONY: fuzz-report fuzz-report-run
 
 deps: PACKAGES_WANTED := $(PACKAGES)
@@ -50,13 +50,21 @@ test: deps build
 catalogue: configure
 	cmake --build $(BUILD) -j$(JOBS) --target catalogue
 
-# The viewer on the demo catalogue, packed into $(BUILD)/bin/trickfolio.dat; only what
-# the viewer needs is built, so a fresh clone starts without building the tests.
-.PHONY: run
-run: run-deps
+# Only what the viewer needs - the viewer, the catalogue tool, the demo catalogue packed into
+# $(BUILD)/bin/trickfolio.dat - so a fresh clone starts without the test tools.
+.PHONY: viewer run
+viewer: run-deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_TESTS=OFF >/dev/null
-	cmake --build $(BUILD) -j$(JOBS) --target trickfolio catalogue
+	cmake --build $(BUILD) -j$(JOBS) --target trickfolio trickfolio-cat catalogue
+
+run: viewer
 	cd $(BUILD)/bin && ./trickfolio
+
+# make install PREFIX=~/.local: the viewer and its catalogue under PREFIX/lib/trickfolio with a
+# link in PREFIX/bin, the catalogue tool, the desktop entry and its icons.
+PREFIX ?= /usr/local
+install: viewer
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Qt-free core once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test: deps

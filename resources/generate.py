@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-"""Draws Trickfolio's skin: the two image stores, the header and splash pictures, the banners.
+"""Draws Trickfolio's skin: the two image stores, the header and splash pictures, the banners,
+the desktop icon.
 
 Run it from anywhere:  /usr/bin/python3 resources/generate.py [--preview DIR]
 It rewrites resources/images1/*.bmp, resources/images2/*.bmp, resources/pictures/*.jpg and
-resources/banners/*.dat.
+resources/banners/*.dat and resources/icons/*.png.
 With --preview it also writes a contact sheet and a mock-up of both windows into DIR, so
 that seams between the pieces can be checked by eye.
 
@@ -738,6 +739,34 @@ def banners():
     return [games, both, walls, both, walls]
 
 
+# ---------------------------------------------------------------- desktop icon
+
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
+def icon(size):
+    """The desktop icon: a card in the header's blue with a white "T" over a list of code
+    lines. Drawn large and shrunk, so the small sizes stay smooth."""
+    big = 512
+    img = Image.new("RGBA", (big, big), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    body = Image.new("L", (big, big), 0)
+    ImageDraw.Draw(body).rounded_rectangle((24, 24, big - 24, big - 24), 88, fill=255)
+    fill = gradient_fill((big, big), "#4f78a6", "#152a44")
+    img.paste(fill, (0, 0), body)
+    d.rounded_rectangle((24, 24, big - 24, big - 24), 88, outline=hexrgb("#0c1828") + (255,),
+                        width=12)
+    d.rounded_rectangle((40, 40, big - 40, big - 40), 74, outline=hexrgb("#6f94bd") + (200,),
+                        width=6)
+    white = GLYPH + (255,)
+    d.rectangle((120, 104, 392, 164), fill=white)
+    d.rectangle((226, 104, 286, 300), fill=white)
+    for n, width in enumerate((232, 176, 208)):
+        y = 330 + n * 42
+        d.rounded_rectangle((140, y, 140 + width, y + 22), 11, fill=hexrgb("#f3c24a") + (255,))
+    return img.resize((size, size), Image.LANCZOS)
+
+
 # ---------------------------------------------------------------- output and previews
 
 def save_all(one, two, header, splash, gifs):
@@ -748,6 +777,9 @@ def save_all(one, two, header, splash, gifs):
     os.makedirs(os.path.join(HERE, "pictures"), exist_ok=True)
     header.save(os.path.join(HERE, "pictures", "header.jpg"), quality=93, subsampling=0)
     splash.save(os.path.join(HERE, "pictures", "splash.jpg"), quality=93, subsampling=0)
+    os.makedirs(os.path.join(HERE, "icons"), exist_ok=True)
+    for size in ICON_SIZES:
+        icon(size).save(os.path.join(HERE, "icons", "%d.png" % size), optimize=True)
     # As the window carries them: a 32-bit little-endian byte count, then the GIF file.
     os.makedirs(os.path.join(HERE, "banners"), exist_ok=True)
     for n, gif in enumerate(gifs, 1):

@@ -7,10 +7,11 @@ set -euo pipefail
 bin_dir=$1
 shot=$2
 work=$(mktemp -d)
-xvfb_pid= app_pid=
+. "$(dirname "$0")/xvfb.sh"
+app_pid=
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -27,18 +28,7 @@ done
 # A copy in a folder of its own: the executable needs nothing but the catalogue beside it.
 cp "$bin_dir/trickfolio" "$bin_dir/trickfolio.dat" "$work/"
 
-display=
-for n in $(seq 91 140); do
-  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.05; done
-
-export XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+start_xvfb
 (cd "$work" && exec ./trickfolio) >"$work/app.log" 2>&1 &
 app_pid=$!
 
