@@ -9,7 +9,7 @@ export CCACHE_BASEDIR  := $(CURDIR)
 export CCACHE_NOHASHDIR := true
 CMAKE_FLAGS ?= -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
-# Debian 12 (bookworm) and Ubuntu 22.04/24.04 package names. RUN_PACKAGES build and start the
+# Debian 12 (bookworm) package names. RUN_PACKAGES build and start the
 # viewer and the catalogue tool; TEST_PACKAGES add what the tests, fuzzers and benchmarks use.
 RUN_PACKAGES := cmake make g++ ccache \
   qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev zlib1g-dev libcups2-dev libglib2.0-dev \
