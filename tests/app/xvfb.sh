@@ -5,14 +5,13 @@ xvfb_pid=
 stop_xvfb() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 
 start_xvfb() {
-  local display= n
-  for n in $(seq 91 140); do
-    if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=:$n; break; fi
-  done
-  [ -n "$display" ] || fail "no free X display"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  # Xvfb picks a free display itself and names it on descriptor 3, so that tests running
+  # side by side never race for the same one.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=$display
+  for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=:$(head -1 "$work/display")
   for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.05; done
   export XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
