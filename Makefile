@@ -11,7 +11,7 @@ CMAKE_FLAGS ?= -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
 # Debian 12 (bookworm) package names. RUN_PACKAGES build and start the
 # viewer and the catalogue tool; TEST_PACKAGES add what the tests, fuzzers and benchmarks use.
-RUN_PACKAGES := cmake make g++ ccache \
+RUN_PACKAGES := cmake make g++ ccache pkgconf \
   qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev zlib1g-dev libcups2-dev libglib2.0-dev \
   fonts-liberation fonts-liberation2 fonts-dejavu-core
 TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \

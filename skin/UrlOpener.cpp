@@ -1,137 +1,15 @@
 #include "UrlOpener.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+// GIO's headers name a structure field "signals", which Qt defines as a macro.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
 #include <QProcess>
-#include <QSet>
-#include <QTextStream>
 
 namespace UrlOpener {
 namespace {
-
-// One group of an ini-style file (mimeapps.list, mimeinfo.cache, a desktop entry).
-using TGroup = QList<QPair<QString, QString>>;
-
-TGroup ReadGroup(const QString& fileName, const QString& groupName) {
-  TGroup entries;
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return entries;
-  QTextStream in(&file);
-  bool inGroup = false;
-  while (!in.atEnd()) {
-    const QString line = in.readLine().trimmed();
-    if (line.isEmpty() || line.startsWith('#')) continue;
-    if (line.startsWith('[')) {
-      inGroup = line == '[' + groupName + ']';
-      continue;
-    }
-    const qsizetype equals = line.indexOf('=');
-    if (inGroup && equals > 0)
-      entries.append({line.left(equals).trimmed(), line.mid(equals + 1).trimmed()});
-  }
-  return entries;
-}
-
-QString GroupValue(const TGroup& group, const QString& key) {
-  for (const auto& [name, value] : group)
-    if (name == key) return value;
-  return {};
-}
-
-QStringList DesktopIds(const TGroup& group, const QString& mimeType) {
-  return GroupValue(group, mimeType).split(';', Qt::SkipEmptyParts);
-}
-
-QString EnvOr(const char* name, const QString& fallback) {
-  const QString value = qEnvironmentVariable(name);
-  return value.isEmpty() ? fallback : value;
-}
-
-QStringList EnvDirs(const char* name, const QString& fallback) {
-  return EnvOr(name, fallback).split(':', Qt::SkipEmptyParts);
-}
-
-QString ConfigHome() {
-  return EnvOr("XDG_CONFIG_HOME", QDir::homePath() + "/.config");
-}
-QString DataHome() {
-  return EnvOr("XDG_DATA_HOME", QDir::homePath() + "/.local/share");
-}
-
-QStringList ApplicationDirs() {
-  QStringList dirs{DataHome() + "/applications"};
-  for (const QString& dir : EnvDirs("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
-    dirs.append(dir + "/applications");
-  return dirs;
-}
-
-// The mimeapps.list files from the most to the least important, desktop-specific first.
-QStringList MimeAppsLists() {
-  QStringList desktops;
-  for (const QString& desktop : qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(':'))
-    if (!desktop.isEmpty()) desktops.append(desktop.toLower());
-  QStringList folders{ConfigHome()};
-  folders += EnvDirs("XDG_CONFIG_DIRS", "/etc/xdg");
-  folders += ApplicationDirs();
-  QStringList lists;
-  for (const QString& folder : folders) {
-    for (const QString& desktop : desktops) lists.append(folder + '/' + desktop + "-mimeapps.list");
-    lists.append(folder + "/mimeapps.list");
-  }
-  return lists;
-}
-
-// A desktop id "vendor-app.desktop" may also live as "vendor/app.desktop".
-QStringList DesktopFileNames(const QString& desktopId) {
-  QStringList names{desktopId};
-  for (qsizetype dash = desktopId.indexOf('-'); dash >= 0; dash = desktopId.indexOf('-', dash + 1))
-    names.append(QString(desktopId).replace(dash, 1, '/'));
-  if (names.size() > 2) names.append(QString(desktopId).replace('-', '/'));
-  return names;
-}
-
-QString FindDesktopFile(const QString& desktopId) {
-  if (desktopId.contains('/') || desktopId.startsWith('.')) return {};
-  for (const QString& dir : ApplicationDirs())
-    for (const QString& name : DesktopFileNames(desktopId))
-      if (QFileInfo(dir + '/' + name).isFile()) return dir + '/' + name;
-  return {};
-}
-
-// Undoes the escapes of a desktop-entry string value.
-QString UnescapeValue(const QString& value) {
-  QString result;
-  for (qsizetype i = 0; i < value.size(); ++i) {
-    if (value[i] != '\\' || i + 1 == value.size()) {
-      result += value[i];
-      continue;
-    }
-    const QChar next = value[++i];
-    if (next == 's')
-      result += ' ';
-    else if (next == 'n')
-      result += '\n';
-    else if (next == 't')
-      result += '\t';
-    else if (next == 'r')
-      result += '\r';
-    else if (next == '\\')
-      result += '\\';
-    else
-      result += QString('\\') + next;
-  }
-  return result;
-}
-
-// Exec of an installed, not hidden desktop entry; empty otherwise.
-QString ExecOf(const QString& desktopId) {
-  const QString path = FindDesktopFile(desktopId);
-  if (path.isEmpty()) return {};
-  const TGroup entry = ReadGroup(path, "Desktop Entry");
-  if (GroupValue(entry, "Hidden") == "true") return {};
-  return UnescapeValue(GroupValue(entry, "Exec"));
-}
 
 bool IsPlaceholder(QChar code) {
   return code == 'u' || code == 'U' || code == 'f' || code == 'F';
@@ -140,24 +18,17 @@ bool IsPlaceholder(QChar code) {
 }  // namespace
 
 QString HandlerCommand(const QString& mimeType) {
-  const QStringList lists = MimeAppsLists();
-  for (const QString& list : lists)
-    for (const QString& id : DesktopIds(ReadGroup(list, "Default Applications"), mimeType))
-      if (const QString exec = ExecOf(id); !exec.isEmpty()) return exec;
-
-  QSet<QString> removed;
-  QStringList candidates;
-  for (const QString& list : lists) {
-    for (const QString& id : DesktopIds(ReadGroup(list, "Removed Associations"), mimeType))
-      removed.insert(id);
-    candidates += DesktopIds(ReadGroup(list, "Added Associations"), mimeType);
-  }
-  for (const QString& dir : ApplicationDirs())
-    candidates += DesktopIds(ReadGroup(dir + "/mimeinfo.cache", "MIME Cache"), mimeType);
-  for (const QString& id : candidates)
-    if (!removed.contains(id))
-      if (const QString exec = ExecOf(id); !exec.isEmpty()) return exec;
-  return {};
+  // GIO reads the user's and the system's mimeapps.list files, desktop-specific ones first,
+  // and the installed desktop entries, as the desktop itself does; it passes over entries
+  // that are hidden or whose program is not installed.
+  gchar* contentType = g_content_type_from_mime_type(mimeType.toUtf8().constData());
+  if (!contentType) return {};
+  GAppInfo* handler = g_app_info_get_default_for_type(contentType, FALSE);
+  g_free(contentType);
+  if (!handler) return {};
+  const QString command = QString::fromUtf8(g_app_info_get_commandline(handler));
+  g_object_unref(handler);
+  return command;
 }
 
 QString CutAtPlaceholder(const QString& command) {

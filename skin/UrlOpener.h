@@ -5,7 +5,7 @@
 #include <optional>
 
 // Opens web addresses in the user's browser the way the desktop asks: the default handler
-// registered for text/html (XDG mime-apps lookup), its desktop entry's Exec line cut at
+// registered for text/html (looked up through GIO), its desktop entry's Exec line cut at
 // the first placeholder, started without a shell with the address as one argument.
 // Everything platform-specific about opening a link lives here.
 namespace UrlOpener {

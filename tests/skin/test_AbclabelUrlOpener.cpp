@@ -1,5 +1,5 @@
-// Opening links: the text/html handler found the XDG way in a private set of folders, its
-// Exec line cut at the placeholder, and a real script started as the browser.
+// Opening links: the text/html handler found through GIO in a private set of XDG folders,
+// its Exec line cut at the placeholder, and a real script started as the browser.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -21,15 +21,21 @@ void WriteFile(const QString& path, const QByteArray& text) {
 }
 
 // Every lookup folder points into one temporary tree, so the machine's own
-// associations never take part.
+// associations never take part. The folders exist from the start, so that GIO watches
+// them for changes rather than polling for their appearance; the browsers' programs lie
+// on the PATH, since GIO passes over entries whose program is not installed.
 class UrlOpenerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(Root.isValid());
     for (const char* name :
-         {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+         {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
       qputenv(name, Path(name).toLocal8Bit());
+      QDir().mkpath(Path(name) + "/applications");
+    }
     qunsetenv("XDG_CURRENT_DESKTOP");
+    QDir().mkpath(Path("bin"));
+    qputenv("PATH", (Path("bin") + ':' + qEnvironmentVariable("PATH")).toLocal8Bit());
   }
 
   QString Path(const QString& relative) const { return Root.filePath(relative); }
@@ -42,6 +48,22 @@ class UrlOpenerTest : public ::testing::Test {
   }
   void DefaultFor(const QString& listPath, const QString& ids) {
     WriteFile(listPath, ("[Default Applications]\ntext/html=" + ids + '\n').toUtf8());
+  }
+
+  // An installed program that does nothing.
+  void Program(const QString& name) {
+    const QString program = Path("bin/" + name);
+    WriteFile(program, "#!/bin/sh\n");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+
+  // GIO notices changed files through its file monitors, a moment after the change: the
+  // lookup is repeated until it gives `expected` (at most 10 s) and its last answer returned.
+  static QString HandlerSettlingOn(const QString& expected) {
+    QString command;
+    if (QTest::qWaitFor([&] { return (command = UrlOpener::HandlerCommand()) == expected; }, 10000))
+      return expected;
+    return command;
   }
 
   // A browser that writes its arguments, one per NUL, once it has them all.
@@ -94,31 +116,42 @@ TEST(UrlOpenerCommand, SplitsByDesktopEntryQuoting) {
 }
 
 TEST_F(UrlOpenerTest, FindsTheDefaultHandlerInTheXdgOrder) {
+  for (const char* program : {"data-browser", "config-browser", "cached-browser"}) Program(program);
   Desktop("data-browser.desktop", "data-browser %u");
   Desktop("config-browser.desktop", "config-browser %u");
-  Desktop("cached-browser.desktop", "cached-browser %u");
   EXPECT_EQ(UrlOpener::HandlerCommand(), "");
 
+  // An entry that says it handles the type, as the desktop's cache also records.
+  Desktop("cached-browser.desktop", "cached-browser %u", "MimeType=text/html;\n");
   WriteFile(Applications() + "/mimeinfo.cache",
             "[MIME Cache]\ntext/html=cached-browser.desktop;\n");
-  EXPECT_EQ(UrlOpener::HandlerCommand(), "cached-browser %u");
+  EXPECT_EQ(HandlerSettlingOn("cached-browser %u"), "cached-browser %u");
 
   DefaultFor(Applications() + "/mimeapps.list", "data-browser.desktop;");
-  EXPECT_EQ(UrlOpener::HandlerCommand(), "data-browser %u");
+  EXPECT_EQ(HandlerSettlingOn("data-browser %u"), "data-browser %u");
 
   // The user's configuration comes first; an entry that is not installed is passed over.
   DefaultFor(Path("XDG_CONFIG_HOME/mimeapps.list"), "gone.desktop;config-browser.desktop;");
-  EXPECT_EQ(UrlOpener::HandlerCommand(), "config-browser %u");
+  EXPECT_EQ(HandlerSettlingOn("config-browser %u"), "config-browser %u");
 
-  Desktop("config-browser.desktop", "config-browser %u", "Hidden=true\n");
-  EXPECT_EQ(UrlOpener::HandlerCommand(), "data-browser %u");
+  // So is an entry whose program has gone.
+  QFile::remove(Path("bin/config-browser"));
+  EXPECT_EQ(HandlerSettlingOn("data-browser %u"), "data-browser %u");
 }
 
 TEST_F(UrlOpenerTest, FindsVendorEntriesInSubfoldersAndUnescapesExec) {
+  const QString program = Path("web browser/run");
+  WriteFile(program, "#!/bin/sh\n");
+  QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QString escaped = program;
+  escaped.replace(' ', "\\s");
   WriteFile(Applications() + "/vendor/web.desktop",
-            "[Desktop Entry]\nExec=\"/opt/web\\sbrowser/run\" %u\n[Other]\nExec=wrong\n");
+            ("[Desktop Entry]\nType=Application\nName=Web\nExec=\"" + escaped +
+             "\" %u\n[Other]\nExec=wrong\n")
+                .toUtf8());
   DefaultFor(Applications() + "/mimeapps.list", "vendor-web.desktop");
-  EXPECT_EQ(UrlOpener::HandlerCommand(), "\"/opt/web browser/run\" %u");
+  const QString expected = '"' + program + "\" %u";
+  EXPECT_EQ(HandlerSettlingOn(expected), expected);
 }
 
 TEST_F(UrlOpenerTest, UrlArrivesAsOneArgumentWhateverTheCutRule) {
@@ -127,16 +160,19 @@ TEST_F(UrlOpenerTest, UrlArrivesAsOneArgumentWhateverTheCutRule) {
   const QString quotedProgram = '"' + script + '"';
 
   Desktop("browser.desktop", quotedProgram + " --new-window \"%u\" --dropped");
+  HandlerSettlingOn(quotedProgram + " --new-window \"%u\" --dropped");
   ASSERT_TRUE(UrlOpener::OpenUrl(TrickyUrl));
   EXPECT_EQ(ArgumentsOf(script), QStringList({"--new-window", TrickyUrl}));
 
   QFile::remove(script + ".args");
   Desktop("browser.desktop", quotedProgram + " --bare %u --dropped");
+  HandlerSettlingOn(quotedProgram + " --bare %u --dropped");
   ASSERT_TRUE(UrlOpener::OpenUrl(TrickyUrl));
   EXPECT_EQ(ArgumentsOf(script), QStringList({"--bare", TrickyUrl}));
 
   QFile::remove(script + ".args");
   Desktop("browser.desktop", quotedProgram + " --kept whole");
+  HandlerSettlingOn(quotedProgram + " --kept whole");
   ASSERT_TRUE(UrlOpener::OpenUrl(TrickyUrl));
   EXPECT_EQ(ArgumentsOf(script), QStringList({"--kept", "whole", TrickyUrl}));
 }
