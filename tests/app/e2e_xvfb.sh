@@ -38,7 +38,7 @@ size_of() {
 # The splash: the 320 x 200 picture with a one-pixel bevel all round, shown before the main
 # window exists.
 splash=
-for _ in $(seq 400); do
+for _ in $(seq 1000); do
   for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
     [ "$(size_of "$w")" = 322x202 ] && splash=$w && break 2
   done
@@ -71,7 +71,7 @@ echo "e2e: screenshot $shot (${w}x$h, $colours colours)"
 
 # The title bar's close button: 75 pixels into the title bar's 102-pixel right end.
 xdotool mousemove --sync $((x + w - 102 + 75 + 10)) $((y + 3 + 10)) click 1
-for _ in $(seq 400); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.05; done
+for _ in $(seq 1000); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.05; done
 if kill -0 "$app_pid" 2>/dev/null; then cat "$work/app.log" >&2; fail "the close button did not end the program"; fi
 wait "$app_pid" || fail "the program ended with status $?"
 app_pid=
@@ -82,7 +82,7 @@ echo "e2e: closed"
 (cd "$work" && exec ./trickfolio -ns) >"$work/app-ns.log" 2>&1 &
 app_pid=$!
 main=
-for _ in $(seq 400); do
+for _ in $(seq 1000); do
   for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
     [ "$(size_of "$w")" != 322x202 ] || fail "-ns: a splash window showed"
   done

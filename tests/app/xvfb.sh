@@ -9,7 +9,7 @@ start_xvfb() {
   # side by side never race for the same one.
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
+  for _ in $(seq 1000); do [ -s "$work/display" ] && break; sleep 0.05; done
   [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   export DISPLAY=:$(head -1 "$work/display")
   for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.05; done
@@ -20,7 +20,7 @@ start_xvfb() {
 # The id of the first visible window titled exactly $1, polled for up to 20 s; empty if none.
 visible_window() {
   local w=
-  for _ in $(seq 400); do
+  for _ in $(seq 1000); do
     w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
     [ -n "$w" ] && break
     sleep 0.05
