@@ -7,7 +7,9 @@ stop_xvfb() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 start_xvfb() {
   # Xvfb picks a free display itself and names it on descriptor 3, so that tests running
   # side by side never race for the same one.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  # -noreset: by default the server resets when its last client leaves, and a program
+  # started in that moment cannot connect.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 1000); do [ -s "$work/display" ] && break; sleep 0.05; done
   [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
@@ -17,7 +19,7 @@ start_xvfb() {
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 }
 
-# The id of the first visible window titled exactly $1, polled for up to 20 s; empty if none.
+# The id of the first visible window titled exactly $1, polled for up to 50 s; empty if none.
 visible_window() {
   local w=
   for _ in $(seq 1000); do
