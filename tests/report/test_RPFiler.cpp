@@ -9,40 +9,11 @@
 
 #include "RPFiler.h"
 
+#include "StreamBytes.h"
+
 namespace {
 
 using Bytes = std::string;
-
-// Hand encoding of the stream's primitives.
-struct TBytes {
-  Bytes b;
-  TBytes& Byte(int v) {
-    b += char(uint8_t(v));
-    return *this;
-  }
-  TBytes& Short(int v) {
-    Byte(v & 0xFF);
-    return Byte((v >> 8) & 0xFF);
-  }
-  TBytes& Int(int64_t v) {
-    for (int i = 0; i < 4; ++i) Byte(int((uint64_t(v) >> (8 * i)) & 0xFF));
-    return *this;
-  }
-  TBytes& Real(double v) {
-    const float f = float(v);
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return Int(u);
-  }
-  TBytes& Str(const Bytes& s) {
-    if (s.size() <= 191)
-      Byte(int(s.size()));
-    else
-      Byte(0xC0 + int(s.size() >> 8)).Byte(int(s.size() & 0xFF));
-    b += s;
-    return *this;
-  }
-};
 
 // A filer on a form (no printer here) recording into a memory stream.
 struct TFilerJob {
