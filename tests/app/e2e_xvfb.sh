@@ -6,20 +6,10 @@
 set -euo pipefail
 bin_dir=$1
 shot=$2
-work=$(mktemp -d)
+xvfb_tag=e2e
 . "$(dirname "$0")/xvfb.sh"
-app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "e2e: $*" >&2; exit 1; }
 
-for tool in Xvfb xdotool /usr/bin/import /usr/bin/convert; do
-  command -v "$tool" >/dev/null || fail "missing $tool"
-done
+need_tools Xvfb xdotool /usr/bin/import /usr/bin/convert
 [ -x "$bin_dir/trickfolio" ] || fail "no $bin_dir/trickfolio"
 # The build packs the demo catalogue once the catalogue tool is built; without it there is
 # nothing to show (reported as skipped).

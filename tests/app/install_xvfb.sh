@@ -7,20 +7,10 @@
 #   install_xvfb.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
-work=$(mktemp -d)
+xvfb_tag=install
 . "$(dirname "$0")/xvfb.sh"
-app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "install: $*" >&2; exit 1; }
 
-for tool in Xvfb xdotool desktop-file-validate /usr/bin/identify; do
-  command -v "$tool" >/dev/null || fail "missing $tool"
-done
+need_tools Xvfb xdotool desktop-file-validate /usr/bin/identify
 [ -f "$build_dir/bin/trickfolio.dat" ] || { echo "install: no catalogue built, skipped"; exit 77; }
 
 prefix="$work/pre fix"

@@ -1,8 +1,22 @@
-# Sourced by the tests that start the program on a real X server. Expects $work (a
-# temporary folder the caller removes) and fail(); starts Xvfb on a free display, exports
-# DISPLAY, XDG_RUNTIME_DIR and QT_QPA_PLATFORM, and kills the server on exit.
+# Sourced by the tests that start the program on a real X server, with $xvfb_tag naming the
+# test in its messages. Makes $work (removed on exit), kills the program in $app_pid and the
+# server on exit, and gives fail() and need_tools(); start_xvfb starts Xvfb on a free
+# display and exports DISPLAY, XDG_RUNTIME_DIR and QT_QPA_PLATFORM.
+work=$(mktemp -d)
+app_pid=
 xvfb_pid=
 stop_xvfb() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  stop_xvfb
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "$xvfb_tag: $*" >&2; exit 1; }
+need_tools() {
+  local tool
+  for tool in "$@"; do command -v "$tool" >/dev/null || fail "missing $tool"; done
+}
 
 start_xvfb() {
   # Xvfb picks a free display itself and names it on descriptor 3, so that tests running
