@@ -19,4 +19,8 @@ std::string ExpandTabs(std::string line) {
   return line;
 }
 
+void ExpandTabs(TStringList& lines) {
+  for (int line = 0; line < lines.Count(); ++line) lines[line] = ExpandTabs(lines[line]);
+}
+
 }  // namespace CodeText

@@ -38,7 +38,7 @@ void ApplyLayoutSettings(TReportSystem& rs) {
 
 }  // namespace
 
-TCodesReport::TCodesReport(QWidget* owner, std::function<TCodesSource()> source)
+TCodesReport::TCodesReport(QObject* owner, std::function<TCodesSource()> source)
     : ReportSystem1(new TReportSystem(owner)),
       DetailShell1(new TDetailShell(owner)),
       FOwner(owner),
@@ -58,7 +58,7 @@ TCodesReport::~TCodesReport() = default;
 void TCodesReport::PrintButtonClick() {
   if (RPDev().NoPrinters()) {
     QMessageBox box(QMessageBox::Critical, "Error", QString::fromUtf8(NoPrintersMessage),
-                    QMessageBox::Ok, FOwner);
+                    QMessageBox::Ok, qobject_cast<QWidget*>(FOwner));
     box.exec();
     return;
   }

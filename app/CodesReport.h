@@ -7,7 +7,6 @@
 
 #include "StringList.h"
 
-class QWidget;
 class TBaseReport;
 class TDetailShell;
 class TMemoBuf;
@@ -26,9 +25,9 @@ struct TCodesSource {
 // settings, and their handlers laying the shown codes out on the report writer.
 class TCodesReport {
  public:
-  // owner parents the report components and the message box; source is read once per
-  // generated report.
-  TCodesReport(QWidget* owner, std::function<TCodesSource()> source);
+  // owner parents the report components and, when it is a window, the message box (the
+  // command line prints without one); source is read once per generated report.
+  TCodesReport(QObject* owner, std::function<TCodesSource()> source);
   ~TCodesReport();
 
   TReportSystem* ReportSystem1;
@@ -49,7 +48,7 @@ class TCodesReport {
   // filled the width exactly is not a line of its own.
   bool PrintBufDone() const;
 
-  QWidget* FOwner;
+  QObject* FOwner;
   std::function<TCodesSource()> FSource;
   int FLineCount = 0;
 };

@@ -104,9 +104,7 @@ const QImage& TFormMain::SkinImage(int index) const {
 // ---------------------------------------------------------------- start-up
 
 void TFormMain::FormCreate(QObject*) {
-  std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
-  if (!exeDir.empty() && exeDir.back() != '/') exeDir += '/';
-  Catalogue = std::make_unique<TCatalogue>(exeDir);
+  Catalogue = std::make_unique<TCatalogue>(QCoreApplication::applicationDirPath().toStdString());
   AdLoaded = false;
   AdClean = true;
   hide();
@@ -260,8 +258,7 @@ void TFormMain::ViewCodes(QObject*) {
 
   const int i = CLB_Games->ItemIndex();
   if (Catalogue->ExtractCodes(i, lines)) {
-    for (int line = 0; line < lines.Count(); ++line)
-      lines[line] = CodeText::ExpandTabs(lines[line]);
+    CodeText::ExpandTabs(lines);
     CoolMemo1->Lines().Assign(lines);
     if (size_t(i) < GameItems.size()) CoolPanel6->SetCaption(GameItems[size_t(i)]);
   } else {

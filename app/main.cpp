@@ -2,10 +2,12 @@
 
 #include "Abcspla.h"
 #include "MessageHook.h"
+#include "PrintCommand.h"
 #include "Unit1.h"
 #include "Unit2.h"
 
 int main(int argc, char** argv) {
+  if (PrintCommand::Requested(argc, argv)) return PrintCommand::Main(argc, argv);
   QApplication application(argc, argv);
   // The main window shows when the splash hides; until then closing the splash must not
   // end the program.

@@ -11,7 +11,9 @@ TCatalogue::TCatalogue(std::string exeDir)
       ScratchStream(std::make_unique<TMemoryStream>()),
       FileNames(std::make_unique<TStringList>()),
       Pitches(std::make_unique<TStringList>()),
-      VersionLines(std::make_unique<TStringList>()) {}
+      VersionLines(std::make_unique<TStringList>()) {
+  if (!ExeDir.empty() && ExeDir.back() != '/') ExeDir += '/';
+}
 
 TCatalogue::~TCatalogue() {
   ExtractStream.reset();

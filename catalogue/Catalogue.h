@@ -15,6 +15,7 @@ class TDecompMemoryStream;
 // made by its create handler and freed by its destroy handler.
 class TCatalogue {
  public:
+  // exeDir: the executable's folder, with or without the trailing separator.
   explicit TCatalogue(std::string exeDir);
   ~TCatalogue();
 

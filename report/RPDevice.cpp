@@ -131,6 +131,22 @@ void TRPDevice::ReadPrinters() {
                         Codepage::Utf8ToCp1251(PrinterQueues::DeviceUri(queue)));
     FPrinters.push_back(FItems.back().Device() + " on " + FItems.back().Port());
   }
+  FPdfOnly = FPrinters.empty() && FPdfFallback;
+  if (FPdfOnly) {
+    FItems.emplace_back("PDF", "PDF file", "file:");
+    FPrinters.push_back("PDF on file:");
+  }
+}
+
+void TRPDevice::SetPdfFallback(bool on) {
+  CheckNotPrinting();
+  FPdfFallback = on;
+  FListRead = false;
+  FPrinters.clear();
+  FItems.clear();
+  FPrinterIndex = -2;
+  FPdfOnly = false;
+  ForgetPrinter();
 }
 
 const TRPDeviceItem& TRPDevice::PrinterItem(int index) {
@@ -204,7 +220,8 @@ void TRPDevice::InvalidPrinter() {
 void TRPDevice::ReadDevMode() {
   if (FDevModeRead || PrinterIndex() < 0) return;
   FDevModeRead = true;
-  const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(DeviceName()));
+  const QPrinterInfo info =
+      FPdfOnly ? QPrinterInfo() : QPrinterInfo::printerInfo(ToQt(DeviceName()));
   TDevMode mode;
   mode.Fields = TDevMode::dmOrientation | TDevMode::dmPaperSize | TDevMode::dmPaperLength |
                 TDevMode::dmPaperWidth | TDevMode::dmCopies;
@@ -214,7 +231,7 @@ void TRPDevice::ReadDevMode() {
     mode.Fields |= TDevMode::dmDuplex;
     mode.Duplex = DuplexCode(info.defaultDuplexMode());
   }
-  FMaxCopies = PrinterQueues::CopyLimit(DeviceName());
+  FMaxCopies = FPdfOnly ? 1 : PrinterQueues::CopyLimit(DeviceName());
   if (FMaxCopies > 1) {
     mode.Fields |= TDevMode::dmCollate;
     mode.Collate = 1;
@@ -241,6 +258,11 @@ void TRPDevice::ApplyPending() {
 QPaintDevice* TRPDevice::InfoDevice() {
   if (PrinterIndex() < 0) InvalidPrinter();
   ReadDevMode();
+  if (!FInfo && FPdfOnly) {
+    FInfo = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    FInfo->setOutputFormat(QPrinter::PdfFormat);
+    FPending = true;
+  }
   if (!FInfo) {
     const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(DeviceName()));
     if (info.isNull()) InvalidPrinter();
@@ -305,6 +327,8 @@ void TRPDevice::SetOutputFile(const std::string& fileName) {
 void TRPDevice::BeginDoc() {
   CheckNotPrinting();
   InfoDevice();
+  // The stand-in has no queue to send a job to.
+  if (FOutputFile.empty() && FPdfOnly) InvalidPrinter();
   if (FOutputFile.empty()) {
     FSpool = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/trickfolio-XXXXXX.pdf");
     if (!FSpool->open()) InvalidPrinter();
@@ -443,7 +467,7 @@ void TRPDevice::SetPaperSize(int paperSize) {
 }
 
 const std::vector<std::string>& TRPDevice::Bins() {
-  if (!FBinsRead && PrinterIndex() >= 0) {
+  if (!FBinsRead && PrinterIndex() >= 0 && !FPdfOnly) {
     FBinsRead = true;
     for (const std::string& source : PrinterQueues::MediaSources(DeviceName()))
       FBins.push_back(Codepage::Utf8ToCp1251(source));

@@ -106,6 +106,12 @@ class TRPDevice {
   const std::vector<std::string>& Printers();
   const TRPDeviceItem& PrinterItem(int index);
   bool NoPrinters() { return Printers().empty(); }
+  // Where no queue is installed, a printer that only writes PDF files (A4, no unprintable
+  // strips) may stand in, so that a report can still be laid out and printed to a file.
+  // Changing it forgets the printer list read so far.
+  void SetPdfFallback(bool on);
+  // The selected printer is that stand-in.
+  bool PdfOnly() { return PrinterIndex() >= 0 && FPdfOnly; }
   // The selected printer, chosen on first need; -1 when there is none.
   int PrinterIndex();
   void SetPrinterIndex(int index);
@@ -169,6 +175,8 @@ class TRPDevice {
   void FinishJob(bool print);
 
   bool FListRead = false;
+  bool FPdfFallback = false;
+  bool FPdfOnly = false;
   std::vector<std::string> FPrinters;
   std::vector<TRPDeviceItem> FItems;
   int FPrinterIndex = -2;

@@ -360,8 +360,11 @@ void TFilePrinter::PerformFontSize(double size, double referenceWidth) {
   if (FHeader.Version < 2000 || referenceWidth <= 0) return;
   // The replay device may set the same font wider than the recording one did; a line
   // measured there must still fit, so the font shrinks until the reference text does.
+  // The width is compared as the stream keeps it, a single: on the recording device
+  // itself the exact width would otherwise exceed its rounded-down record and shrink the
+  // font for nothing, moving every word after the first.
   const auto measure = [&] {
-    return double(TextWidthPixels(ReferenceText)) / XDPI() * 100 / Zoom();
+    return double(float(double(TextWidthPixels(ReferenceText)) / XDPI() * 100 / Zoom()));
   };
   double width = measure();
   for (int step = 0; width > referenceWidth && step < kMaxFitSteps; ++step) {
