@@ -31,17 +31,12 @@ constexpr const char* kUsage =
 
 struct TOptions {
   std::optional<std::string> Name, Pdf, Stream;
-  bool Help = false;
   const std::string& Output() const { return Pdf ? *Pdf : *Stream; }
 };
 
 bool Parse(const std::vector<std::string>& args, TOptions& options, std::string& error) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "-h" || arg == "--help") {
-      options.Help = true;
-      continue;
-    }
     std::optional<std::string>* value = arg == "--print"    ? &options.Name
                                         : arg == "--pdf"    ? &options.Pdf
                                         : arg == "--stream" ? &options.Stream
@@ -61,7 +56,6 @@ bool Parse(const std::vector<std::string>& args, TOptions& options, std::string&
     }
     *value = args[++i];
   }
-  if (options.Help) return true;
   if (!options.Name)
     error = "--print NAME is missing";
   else if (options.Pdf && options.Stream)
@@ -137,20 +131,15 @@ int Main(int argc, char** argv) {
   // "-reverse" for itself.
   int qtArgc = 1;
   QGuiApplication application(qtArgc, argv);
-  return Run(args, QCoreApplication::applicationDirPath().toStdString(), std::cout, std::cerr);
+  return Run(args, QCoreApplication::applicationDirPath().toStdString(), std::cerr);
 }
 
-int Run(const std::vector<std::string>& args, const std::string& catalogueDir, std::ostream& out,
-        std::ostream& err) {
+int Run(const std::vector<std::string>& args, const std::string& catalogueDir, std::ostream& err) {
   TOptions options;
   std::string error;
   if (!Parse(args, options, error)) {
     err << "trickfolio: " << error << "\n" << kUsage;
     return 2;
-  }
-  if (options.Help) {
-    out << kUsage;
-    return 0;
   }
   const std::string& name = *options.Name;
   TCatalogue catalogue(catalogueDir);

@@ -21,7 +21,6 @@ int Main(int argc, char** argv);
 // catalogueDir the folder that holds the catalogue. Returns the exit code: 0 written,
 // 1 nothing written (no such game, an online-only game, an unreadable catalogue, an
 // output that failed), 2 a usage error.
-int Run(const std::vector<std::string>& args, const std::string& catalogueDir, std::ostream& out,
-        std::ostream& err);
+int Run(const std::vector<std::string>& args, const std::string& catalogueDir, std::ostream& err);
 
 }  // namespace PrintCommand

@@ -110,8 +110,6 @@ class TRPDevice {
   // strips) may stand in, so that a report can still be laid out and printed to a file.
   // Changing it forgets the printer list read so far.
   void SetPdfFallback(bool on);
-  // The selected printer is that stand-in.
-  bool PdfOnly() { return PrinterIndex() >= 0 && FPdfOnly; }
   // The selected printer, chosen on first need; -1 when there is none.
   int PrinterIndex();
   void SetPrinterIndex(int index);
@@ -176,6 +174,7 @@ class TRPDevice {
 
   bool FListRead = false;
   bool FPdfFallback = false;
+  // The list holds the PDF stand-in alone.
   bool FPdfOnly = false;
   std::vector<std::string> FPrinters;
   std::vector<TRPDeviceItem> FItems;
