@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -78,13 +80,12 @@ void WriteThrough(const std::string& target, const std::function<void(const std:
   write(path);
   std::error_code error;
   std::filesystem::rename(path, target, error);
-  if (error) {
-    // The temporary folder lies on another file system.
-    error.clear();
-    std::filesystem::copy_file(path, target, std::filesystem::copy_options::overwrite_existing,
-                               error);
-    if (error) throw Exception(error.message());
-  }
+  if (!error) return;
+  // Another file system, or a device such as /dev/stdout: the bytes are copied.
+  std::ifstream from(path, std::ios::binary);
+  std::ofstream to(target, std::ios::binary | std::ios::trunc);
+  if (!to.is_open() || !(to << from.rdbuf()) || !to.flush())
+    throw Exception("cannot be written (" + std::generic_category().message(errno) + ")");
 }
 
 // The print button's report system run without its windows: the status window is left
