@@ -74,7 +74,9 @@ bool Parse(const std::vector<std::string>& args, TOptions& options, std::string&
 // plain ASCII, which the engine's Windows-1251 file names carry unchanged.
 void WriteThrough(const std::string& target, const std::function<void(const std::string&)>& write) {
   QTemporaryFile temp(QDir::tempPath() + "/trickfolio-print-XXXXXX");
-  if (!temp.open()) throw Exception("no temporary file in " + QDir::tempPath().toStdString());
+  if (!temp.open())
+    throw Exception("no temporary file in " +
+                    Codepage::Utf8ToCp1251(QDir::tempPath().toStdString()));
   temp.close();
   const std::string path = temp.fileName().toStdString();
   write(path);
@@ -178,7 +180,8 @@ int Run(const std::vector<std::string>& args, const std::string& catalogueDir, s
   try {
     PrintCodes(source, options);
   } catch (const std::exception& e) {
-    err << "trickfolio: " << options.Output() << ": " << e.what() << "\n";
+    // The engine's messages may name a printer in Windows-1251.
+    err << "trickfolio: " << options.Output() << ": " << Codepage::Cp1251ToUtf8(e.what()) << "\n";
     return 1;
   }
   return 0;

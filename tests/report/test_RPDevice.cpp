@@ -68,6 +68,8 @@ TEST_F(RPDeviceTest, ListsOneEntryPerQueueAndSelectsTheDefault) {
   EXPECT_EQ(device.DeviceName(), "beta");
   EXPECT_EQ(device.DriverName(), "Trickfolio PDF Writer");
   EXPECT_EQ(device.PortName(), "trickpdf:/beta");
+  device.SetPdfFallback(true);
+  EXPECT_EQ(device.Printers().size(), 3u) << "the PDF stand-in only where no queue is";
 }
 
 TEST_F(RPDeviceTest, SelectsByName) {

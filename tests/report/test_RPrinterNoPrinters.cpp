@@ -38,6 +38,26 @@ TEST_F(NoPrintersTest, DeviceHasNothingToOffer) {
   }
 }
 
+// The PDF stand-in: A4, one copy, no bins, and only into a file.
+TEST_F(NoPrintersTest, PdfFallbackStandsInForTheMissingQueues) {
+  TRPDevice& device = RPDev();
+  device.SetPdfFallback(true);
+  EXPECT_EQ(device.Printers(), std::vector<std::string>{"PDF on file:"});
+  EXPECT_EQ(device.PaperSize(), 9);
+  EXPECT_EQ(device.MaxCopies(), 1);
+  EXPECT_TRUE(device.Bins().empty());
+  EXPECT_EQ(device.XDPI(), 1200);
+  EXPECT_EQ(device.DeviceCaps(TDeviceCap::PHYSICALOFFSETX), 0);
+  try {
+    device.BeginDoc();
+    FAIL() << "the stand-in began a job for a queue";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Invalid Printer - PDF on file: (PDF file)");
+  }
+  device.SetPdfFallback(false);
+  EXPECT_TRUE(device.NoPrinters());
+}
+
 TEST_F(NoPrintersTest, StartShowsTheMessageAndStartsNoJob) {
   TRecordingPrinter printer;
   printer.Start();
