@@ -1,14 +1,18 @@
 # Sourced by the tests that start the program on a real X server, with $xvfb_tag naming the
 # test in its messages. Makes $work (removed on exit), kills the program in $app_pid and the
 # server on exit, and gives fail() and need_tools(); start_xvfb starts Xvfb on a free
-# display and exports DISPLAY, XDG_RUNTIME_DIR and QT_QPA_PLATFORM.
+# display and exports DISPLAY, XDG_RUNTIME_DIR and QT_QPA_PLATFORM; start_cups starts the
+# tests' private CUPS scheduler.
 work=$(mktemp -d)
 app_pid=
 xvfb_pid=
+cups_pid=
 stop_xvfb() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   stop_xvfb
+  # Waited for: the scheduler's helper removes its folder on the way out.
+  if [ -n "$cups_pid" ]; then kill "$cups_pid" 2>/dev/null && wait "$cups_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,6 +35,25 @@ start_xvfb() {
   for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.05; done
   export XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+}
+
+# start_cups HELPER: the scheduler with its default PDF queue "pdf" that HELPER (the
+# test-cups-queue program) keeps until it is stopped; programs started afterwards print on
+# it and $cups_dir/out/job-N.pdf is what the queue produced.
+start_cups() {
+  "$1" >"$work/cups.dir" 2>"$work/cups.log" &
+  cups_pid=$!
+  for _ in $(seq 1200); do
+    [ -s "$work/cups.dir" ] && break
+    kill -0 "$cups_pid" 2>/dev/null || fail "the CUPS scheduler did not start: $(cat "$work/cups.log")"
+    sleep 0.05
+  done
+  [ -s "$work/cups.dir" ] || fail "the CUPS scheduler did not start within 60 s"
+  cups_dir=$(head -1 "$work/cups.dir")
+  # A home of its own: no lpoptions of the user's choose another printer.
+  export CUPS_SERVER=$cups_dir/cups.sock HOME=$work/home
+  mkdir -p "$HOME"
+  unset PRINTER LPDEST
 }
 
 # The id of the first visible window titled exactly $1, polled for up to 50 s; empty if none.

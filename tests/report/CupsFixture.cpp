@@ -113,6 +113,10 @@ TCupsScheduler::TCupsScheduler() {
   const std::string log = FDir + "/log/cupsd.out";
   FPid = fork();
   if (FPid == 0) {
+    // A caller that waits for its signals blocks them; the scheduler must still stop.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     freopen(log.c_str(), "w", stdout);
     freopen(log.c_str(), "a", stderr);
