@@ -57,12 +57,22 @@ TCodesReport::~TCodesReport() = default;
 
 void TCodesReport::PrintButtonClick() {
   if (RPDev().NoPrinters()) {
-    QMessageBox box(QMessageBox::Critical, "Error", QString::fromUtf8(NoPrintersMessage),
-                    QMessageBox::Ok, qobject_cast<QWidget*>(FOwner));
-    box.exec();
+    ShowError(QString::fromUtf8(NoPrintersMessage));
     return;
   }
-  ReportSystem1->Execute();
+  // A failure of the run (a queue gone since the printers were read, a refused job) is
+  // reported like any error of the window; it must not end the program.
+  try {
+    ReportSystem1->Execute();
+  } catch (const std::exception& e) {
+    ShowError(TBaseReport::ToQString(e.what()));
+  }
+}
+
+void TCodesReport::ShowError(const QString& text) {
+  QMessageBox box(QMessageBox::Critical, "Error", text, QMessageBox::Ok,
+                  qobject_cast<QWidget*>(FOwner));
+  box.exec();
 }
 
 bool TCodesReport::PrintBufDone() const {

@@ -7,6 +7,7 @@
 
 #include "StringList.h"
 
+class QString;
 class TBaseReport;
 class TDetailShell;
 class TMemoBuf;
@@ -44,6 +45,7 @@ class TCodesReport {
   static constexpr const char* NoPrintersMessage = "В системе не установлено ни одного принтера";
 
  private:
+  void ShowError(const QString& text);
   // The memo's text is fully printed; a line break left unread after a last line that
   // filled the width exactly is not a line of its own.
   bool PrintBufDone() const;

@@ -131,6 +131,24 @@ TEST_F(CodesReportTest, ALongGameGoesOnOverPagesWithoutTitleOrTrailingEmptyPage)
   EXPECT_EQ(all.size(), 2u + 150u);
 }
 
+// The queue goes away after the printers were read: the run fails inside, the program
+// shows why and goes on; nothing is left open.
+TEST_F(CodesReportTest, AQueueGoneSinceStartIsReportedNotFatal) {
+  RPDevFree();
+  ASSERT_FALSE(RPDev().NoPrinters());
+  Cups->RemoveQueue("pdf");
+  bool previewShown = false;
+  PressPrint(3, [&](TRPPreviewForm&) { previewShown = true; });
+  Cups->AddQueue("pdf", true);
+  RPDevFree();
+  EXPECT_FALSE(previewShown);
+  ASSERT_EQ(h->Messages.Texts.size(), 1);
+  EXPECT_TRUE(h->Messages.Texts[0].startsWith("Invalid Printer - pdf"))
+      << h->Messages.Texts[0].toStdString();
+  EXPECT_EQ(h->Messages.Icons[0], QMessageBox::Critical);
+  EXPECT_EQ(h->Main->CodesReport->ReportSystem1->ReportPrinter(), nullptr);
+}
+
 // Last: it takes the queue away.
 TEST_F(CodesReportTest, WithoutAQueueOnlyTheMessageAppears) {
   Cups->RemoveQueue("pdf");
