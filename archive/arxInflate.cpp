@@ -442,7 +442,7 @@ uint32_t TInflater::Decode(const THuffTable& table, int badCode) {
   if (FCount < kMaxEntryBits) Refill();
   uint32_t e = table.Entries[FBits & Mask(table.RootBits)];
   if (huff::Kind(e) == huff::kLink)
-    e = table.Entries[huff::Value(e) + ((FBits >> table.RootBits) & Mask(huff::Extra(e)))];
+    e = table.Entries[huff::Value(e) + ((FBits >> table.RootBits) & Mask(huff::Lead(e)))];
   if (e & huff::kPair) e = huff::FirstOfPair(e);
   // Bits that are not there yet are zeros in the buffer: an entry that needs them
   // means the data ended inside the code or its extra bits.

@@ -13,6 +13,12 @@ inline void StoreLE64(uint8_t* p, uint64_t v) {
   std::memcpy(p, &v, sizeof v);
 }
 
+inline void Move16(uint8_t* to, const uint8_t* from) {
+  uint8_t v[16];
+  std::memcpy(v, from, sizeof v);
+  std::memcpy(to, v, sizeof v);
+}
+
 inline void Move8(uint8_t* to, const uint8_t* from) {
   uint64_t v;
   std::memcpy(&v, from, sizeof v);
@@ -25,9 +31,14 @@ inline uint32_t Low(uint64_t bits, uint32_t n) {
 
 // One or two literals; the second byte is written either way.
 inline uint8_t* PutLiterals(uint8_t* out, uint32_t e) {
-  out[0] = uint8_t(Value(e));
-  out[1] = uint8_t(Value(e) >> 8);
-  return out + 1 + ((e & kPair) != 0);
+  const uint16_t bytes = uint16_t(Value(e));
+  if constexpr (std::endian::native == std::endian::big) {
+    out[0] = uint8_t(bytes);
+    out[1] = uint8_t(bytes >> 8);
+  } else {
+    std::memcpy(out, &bytes, sizeof bytes);
+  }
+  return out + ((e >> 12) & 3);
 }
 
 // Copies a match as a byte-by-byte copy would (a source overlapping the destination
@@ -58,6 +69,19 @@ inline void CopyMatch(uint8_t* out, uint32_t len, uint32_t distance) {
                                           0x0100000000000001ull,
                                           1};
   const uint8_t* src = out - distance;
+  if (distance >= 16) {
+    Move16(out, src);
+    Move16(out + 16, src + 16);
+    if (len <= 32) return;
+    uint8_t* const end = out + len;
+    do {
+      out += 32;
+      src += 32;
+      Move16(out, src);
+      Move16(out + 16, src + 16);
+    } while (out + 32 < end);
+    return;
+  }
   const uint32_t near = std::min(distance, 8u);
   uint64_t word = (LoadLE64(src) & kKeep[near]) * kRepeat[near];
   StoreLE64(out, word);
@@ -102,9 +126,9 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
   const uint32_t distRoot = dist.RootBits;
   const uint64_t litMask = (uint64_t(1) << litRoot) - 1;
   const uint64_t distMask = (uint64_t(1) << distRoot) - 1;
-  auto consume = [&](uint32_t n) {
-    bits >>= n;
-    count -= n;
+  auto consume = [&](uint32_t e) {
+    bits >>= Bits(e);
+    count -= Bits(e);
   };
   // At least 56 bits: two literal entries (at most 15 bits each) and the next entry's
   // bits, or a length, a distance and their extra bits (at most 48). The bits already
@@ -126,25 +150,25 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
     // The literal (or pair) of e, then the entry of the code after it.
     auto literal = [&] {
       out = PutLiterals(out, e);
-      consume(Bits(e));
+      consume(e);
       e = lt[bits & litMask];
     };
     for (;;) {
       // Here the bits hold at least 48 real bits and e is the entry of the next code.
-      if (e & kLiteral) {
+      if (e & kLiterals) {
         literal();
-        if (e & kLiteral) literal();
+        if (e & kLiterals) literal();
         goto next;
       }
       if (e & kKindMask) {
-        if (Kind(e) == kLink) e = lt[Value(e) + Low(bits >> litRoot, Extra(e))];
-        if (e & kLiteral) {
+        if (Kind(e) == kLink) e = lt[Value(e) + Low(bits >> litRoot, Lead(e))];
+        if (e & kLiterals) {
           literal();
           goto next;
         }
         if (e & kKindMask) {
           if (Kind(e) == kEnd) {
-            consume(Bits(e));
+            consume(e);
             stop = TFastStop::fsEndOfBlock;
           } else {
             stop = TFastStop::fsBadCode;
@@ -154,17 +178,17 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
       }
       {
         const uint32_t len = ValueAt(e, bits);
-        consume(Bits(e));
+        consume(e);
         uint32_t d = dt[bits & distMask];
         if (d & kKindMask) {
-          if (Kind(d) == kLink) d = dt[Value(d) + Low(bits >> distRoot, Extra(d))];
+          if (Kind(d) == kLink) d = dt[Value(d) + Low(bits >> distRoot, Lead(d))];
           if (d & kKindMask) {
             stop = TFastStop::fsBadCode;
             break;
           }
         }
         const uint32_t distance = ValueAt(d, bits);
-        consume(Bits(d));
+        consume(d);
         if (distance > uint32_t(out - origin)) {
           stop = TFastStop::fsBadDistance;
           break;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 using namespace huff;
 
@@ -32,23 +33,26 @@ uint32_t SymbolEntry(uint32_t symbol, uint32_t len, const TSymbolMap& map) {
     return Make(kLiteral, len, 0, symbol);
   }
   const uint32_t index = symbol - map.Simple;
-  if (index < map.Coded) return Make(0, len + map.Extra[index], map.Extra[index], map.Base[index]);
+  if (index < map.Coded) return Make(0, len + map.Extra[index], len, map.Base[index]);
   return Make(kInvalid, len, 0, 0);
 }
 
-// Writes a first-level entry of a code of `len` bits at every index that starts with the
-// code. A length or distance whose extra bits fit too gets one entry per their value.
-void PutFirstLevel(uint32_t* t, uint32_t root, uint32_t code, uint32_t len, uint32_t e) {
-  const uint32_t extra = Extra(e);
-  const uint32_t size = 1u << root;
-  if (Kind(e) != 0 || extra == 0 || Bits(e) > root) {
-    for (uint32_t i = code; i < size; i += 1u << len) t[i] = e;
+// The level at which a first-level entry is placed: a length or distance whose extra
+// bits fit into the first-level bits too is placed with them, one entry per their value.
+uint32_t PlacedBits(uint32_t e, uint32_t root) {
+  return Kind(e) == 0 && Bits(e) > root ? Lead(e) : Bits(e);
+}
+
+// Puts a first-level entry at level Bits(e) = PlacedBits: once, or once for each value of
+// its extra bits, with that value added.
+void PutFirstLevel(uint32_t* t, uint32_t code, uint32_t e, uint32_t root) {
+  if (Kind(e) != 0 || Bits(e) > root) {
+    t[code] = e;
     return;
   }
-  for (uint32_t x = 0; x < (1u << extra); ++x) {
-    const uint32_t resolved = Make(0, Bits(e), 0, Value(e) + x);
-    for (uint32_t i = code | x << len; i < size; i += 1u << Bits(e)) t[i] = resolved;
-  }
+  const uint32_t len = Lead(e);
+  for (uint32_t x = 0; x < (1u << (Bits(e) - len)); ++x)
+    t[code | x << len] = Make(0, Bits(e), Bits(e), Value(e) + x);
 }
 
 // Where a literal's code leaves room for a second literal's in the first-level bits, the
@@ -67,11 +71,13 @@ void PairLiterals(THuffTable& table, const uint8_t* lengths, uint32_t n, const u
   for (uint32_t s = 0; s < n; ++s) {
     const uint32_t len = lengths[s];
     if (len == 0 || len + shortest > root) continue;
-    for (uint32_t i = reversed[s]; i < (1u << root); i += 1u << len) {
-      uint32_t second = t[i >> len];
-      if (second & kPair) second = FirstOfPair(second);
-      if (Kind(second) != kLiteral || Bits(second) > root - len) continue;
-      t[i] = Make(kLiteral | kPair, len + Bits(second), len, s | Value(second) << 8);
+    const uint32_t single = t[reversed[s]];
+    for (uint32_t k = 0; k < (1u << (root - len)); ++k) {
+      const uint32_t next = t[k];
+      const uint32_t second = next & kPair ? FirstOfPair(next) : next;
+      const bool fits = Kind(second) == kLiteral && Bits(second) <= root - len;
+      t[reversed[s] | k << len] =
+          fits ? Make(kPair, len + Bits(second), len, s | Value(second) << 8) : single;
     }
   }
 }
@@ -108,7 +114,13 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
   }
   const uint32_t root = std::min(lookupBits, maxLen);
   const uint32_t rootSize = 1u << root;
+  // Every symbol's entry and code, bit-reversed because the stream sends codes most
+  // significant bit first into a least-significant-first buffer; the first-level entries
+  // sorted by the level that places them.
+  std::array<uint32_t, kMaxSymbols> entry;
   std::array<uint16_t, kMaxSymbols> reversed;
+  std::array<uint16_t, kMaxSymbols> placed;
+  std::array<uint32_t, kMaxLookupBits + 2> level{};
   // Each first-level index that starts longer codes gets a sub-table wide enough for
   // the longest of them.
   std::array<uint8_t, 1u << kMaxLookupBits> subBits;
@@ -120,25 +132,39 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
     const uint32_t len = lengths[s];
     if (len == 0) continue;
     reversed[s] = uint16_t(ReverseBits(next[len]++, len));
+    entry[s] = SymbolEntry(s, len, map);
     if (len > root) {
       const uint32_t p = reversed[s] & (rootSize - 1);
       if (subBits[p] == 0) linked[links++] = uint16_t(p);
       subBits[p] = uint8_t(std::max<uint32_t>(subBits[p], len - root));
+    } else {
+      ++level[PlacedBits(entry[s], root) + 1];
     }
   }
+  for (uint32_t l = 1; l <= root; ++l) level[l + 1] += level[l];
+  for (uint32_t s = 0; s < n; ++s)
+    if (lengths[s] != 0 && lengths[s] <= root) placed[level[PlacedBits(entry[s], root)]++] = s;
 
   size_t total = rootSize;
   for (uint32_t i = 0; i < links; ++i) {
     subStart[linked[i]] = uint16_t(total);
     total += size_t(1) << subBits[linked[i]];
   }
-  // The table keeps its largest size, so that a new block's table costs no clearing:
-  // a complete code writes every entry. Unused codes of an incomplete one are invalid,
-  // shown by the bits looked at.
+  // The table keeps its largest size, so that a new block's table costs no clearing.
   if (table.Entries.size() < total) table.Entries.resize(total);
   uint32_t* const t = table.Entries.data();
   table.RootBits = root;
-  if (left > 0) std::fill_n(t, rootSize, Make(kInvalid, root, 0, 0));
+
+  // The first level grows one bit at a time: the entries so far repeat in the new upper
+  // half, since the new bit does not matter to codes that are shorter, and the codes of
+  // the new length go where they belong. Unused codes of an incomplete set stay invalid,
+  // shown by the bits looked at.
+  t[0] = t[1] = Make(kInvalid, root, 0, 0);
+  for (uint32_t l = 1, i = 0; l <= root; ++l) {
+    if (l > 1) std::memcpy(t + (1u << (l - 1)), t, sizeof *t << (l - 1));
+    for (; i < level[l]; ++i) PutFirstLevel(t, reversed[placed[i]], entry[placed[i]], root);
+  }
+
   for (uint32_t i = 0; i < links; ++i) {
     const uint32_t p = linked[i];
     t[p] = Make(kLink, root, subBits[p], subStart[p]);
@@ -146,19 +172,12 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
       std::fill_n(t + subStart[p], size_t(1) << subBits[p],
                   Make(kInvalid, root + subBits[p], 0, 0));
   }
-
   for (uint32_t s = 0; s < n; ++s) {
     const uint32_t len = lengths[s];
-    if (len == 0) continue;
-    const uint32_t e = SymbolEntry(s, len, map);
-    if (len <= root) {
-      PutFirstLevel(t, root, reversed[s], len, e);
-    } else {
-      const uint32_t p = reversed[s] & (rootSize - 1);
-      uint32_t* const sub = t + subStart[p];
-      const uint32_t subSize = 1u << subBits[p];
-      for (uint32_t i = reversed[s] >> root; i < subSize; i += 1u << (len - root)) sub[i] = e;
-    }
+    if (len <= root) continue;
+    uint32_t* const sub = t + subStart[reversed[s] & (rootSize - 1)];
+    const uint32_t subSize = 1u << subBits[reversed[s] & (rootSize - 1)];
+    for (uint32_t i = reversed[s] >> root; i < subSize; i += 1u << (len - root)) sub[i] = entry[s];
   }
   if (map.Pairs) PairLiterals(table, lengths, n, reversed.data());
   return left > 0 ? TCodeSet::csIncomplete : TCodeSet::csComplete;

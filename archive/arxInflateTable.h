@@ -10,11 +10,13 @@
 //   bits  0-7   the bits the entry takes from the input: the code's length, with the
 //               extra bits of a length or distance; both codes of a literal pair; a
 //               link's first-level bits
-//   bits  8-11  how many of those bits, the last ones, are extra bits still to add to the
-//               value; the index bits of a link's sub-table; the first code's length in
-//               a literal pair
+//   bits  8-11  how many of those bits come before the bits to add to the value: the
+//               code's own length for a length or distance (all of them when nothing is
+//               left to add); the first code's length in a literal pair; the index bits
+//               of a link's sub-table
 //   bits 12-15  the kind: literal, literal pair, end of block, link, invalid; none for a
-//               length or distance
+//               length or distance. A literal's and a pair's kind bits, read as a
+//               number, are how many bytes they give.
 //   bits 16-31  the value: the literal (a pair's first in the low byte), the base length
 //               or distance, the sub-table's first entry
 // Where a length or distance code and its extra bits fit into the first-level bits
@@ -28,19 +30,20 @@ struct THuffTable {
 namespace huff {
 
 constexpr uint32_t kLiteral = 0x1000;
-constexpr uint32_t kPair = 0x2000;  // always with kLiteral
+constexpr uint32_t kPair = 0x2000;
+constexpr uint32_t kLiterals = kLiteral | kPair;
 constexpr uint32_t kEnd = 0x4000;
 constexpr uint32_t kLink = 0x8000;
 constexpr uint32_t kInvalid = kEnd | kLink;
 constexpr uint32_t kKindMask = kLiteral | kPair | kEnd | kLink;
 
-constexpr uint32_t Make(uint32_t kind, uint32_t bits, uint32_t extra, uint32_t value) {
-  return value << 16 | kind | extra << 8 | bits;
+constexpr uint32_t Make(uint32_t kind, uint32_t bits, uint32_t lead, uint32_t value) {
+  return value << 16 | kind | lead << 8 | bits;
 }
 constexpr uint32_t Bits(uint32_t e) {
   return e & 0xFF;
 }
-constexpr uint32_t Extra(uint32_t e) {
+constexpr uint32_t Lead(uint32_t e) {
   return (e >> 8) & 0xF;
 }
 constexpr uint32_t Kind(uint32_t e) {
@@ -51,11 +54,13 @@ constexpr uint32_t Value(uint32_t e) {
 }
 // The first literal of a pair as an entry of its own.
 constexpr uint32_t FirstOfPair(uint32_t e) {
-  return Make(kLiteral, Extra(e), 0, Value(e) & 0xFF);
+  return Make(kLiteral, Lead(e), 0, Value(e) & 0xFF);
 }
-// The value of a length or distance entry, given the input bits the entry starts at.
+// The value of a length or distance entry, given the input bits the entry starts at: the
+// entry's bits less the leading ones are the extra bits. (A mask and a shift, which
+// processors with BMI2 do in one step each.)
 constexpr uint32_t ValueAt(uint32_t e, uint64_t bits) {
-  return Value(e) + (uint32_t(bits >> (Bits(e) - Extra(e))) & ((1u << Extra(e)) - 1));
+  return Value(e) + uint32_t((bits & ((uint64_t(1) << Bits(e)) - 1)) >> Lead(e));
 }
 
 }  // namespace huff
