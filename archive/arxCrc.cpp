@@ -55,19 +55,19 @@ __attribute__((target("pclmul,sse4.1"))) inline __m128i Load(const uint8_t* at) 
 /* Carry-less multiplication folds four 128-bit lanes of the message forward 512 bits at
    a time, then folds them into one lane, then 128 to 64 bits, and ends with a Barrett
    reduction to the 32-bit remainder. The constants are x^k mod P for the folding
-   distances and the Barrett quotient, all in the bit-reflected domain of 0xEDB88320.
-   `n` is a multiple of 16, at least 64. */
-__attribute__((target("pclmul,sse4.1"))) uint32_t Crc32Folded(uint32_t crc, const uint8_t* p,
-                                                              size_t n) {
+   distances and the Barrett quotient, all in the bit-reflected domain of 0xEDB88320:
+   for a distance of d bits, x^(d+32) mod P for a lane's low half and x^(d-32) mod P for
+   its high half, bit-reflected and shifted left by one. */
+__attribute__((target("pclmul,sse4.1"))) uint32_t FoldLanes(__m128i x1, __m128i x2, __m128i x3,
+                                                            __m128i x4, const uint8_t* p,
+                                                            size_t n) {
   const __m128i k1k2 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
   const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
   const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124);
   const __m128i poly = _mm_set_epi64x(0x01f7011641, 0x01db710641);
   const __m128i low32 = _mm_setr_epi32(~0, 0, ~0, 0);
 
-  __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(int(crc)));
-  __m128i x2 = Load(p + 16), x3 = Load(p + 32), x4 = Load(p + 48);
-  for (p += 64, n -= 64; n >= 64; p += 64, n -= 64) {
+  for (; n >= 64; p += 64, n -= 64) {
     x1 = Fold(x1, k1k2, Load(p));
     x2 = Fold(x2, k1k2, Load(p + 16));
     x3 = Fold(x3, k1k2, Load(p + 32));
@@ -85,6 +85,48 @@ __attribute__((target("pclmul,sse4.1"))) uint32_t Crc32Folded(uint32_t crc, cons
   return uint32_t(_mm_extract_epi32(_mm_xor_si128(x, q), 1));
 }
 
+// `n` is a multiple of 16, at least 64.
+__attribute__((target("pclmul,sse4.1"))) uint32_t Crc32Folded(uint32_t crc, const uint8_t* p,
+                                                              size_t n) {
+  const __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(int(crc)));
+  return FoldLanes(x1, Load(p + 16), Load(p + 32), Load(p + 48), p + 64, n - 64);
+}
+
+#define ARX_CRC_VPCLMUL_TARGET "avx2,vpclmulqdq,pclmul,sse4.1"
+
+__attribute__((target(ARX_CRC_VPCLMUL_TARGET))) inline __m256i Fold2(__m256i x, __m256i k,
+                                                                     __m256i next) {
+  return _mm256_xor_si256(
+      _mm256_xor_si256(_mm256_clmulepi64_epi128(x, k, 0x00), _mm256_clmulepi64_epi128(x, k, 0x11)),
+      next);
+}
+
+__attribute__((target(ARX_CRC_VPCLMUL_TARGET))) inline __m256i Load2(const uint8_t* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+
+// The same with two lanes to an instruction: eight lanes folded 1024 bits at a time, the
+// first four then folded 512 bits onto the last four. `n` is a multiple of 16, at least 128.
+__attribute__((target(ARX_CRC_VPCLMUL_TARGET))) uint32_t Crc32FoldedWide(uint32_t crc,
+                                                                         const uint8_t* p,
+                                                                         size_t n) {
+  const __m256i k1024 = _mm256_set_epi64x(0x014a7fe880, 0x01e88ef372, 0x014a7fe880, 0x01e88ef372);
+  const __m256i k512 = _mm256_set_epi64x(0x01c6e41596, 0x0154442bd4, 0x01c6e41596, 0x0154442bd4);
+  __m256i y1 = _mm256_xor_si256(Load2(p), _mm256_set_epi64x(0, 0, 0, crc));
+  __m256i y2 = Load2(p + 32), y3 = Load2(p + 64), y4 = Load2(p + 96);
+  for (p += 128, n -= 128; n >= 128; p += 128, n -= 128) {
+    y1 = Fold2(y1, k1024, Load2(p));
+    y2 = Fold2(y2, k1024, Load2(p + 32));
+    y3 = Fold2(y3, k1024, Load2(p + 64));
+    y4 = Fold2(y4, k1024, Load2(p + 96));
+  }
+  y3 = Fold2(y1, k512, y3);
+  y4 = Fold2(y2, k512, y4);
+  return FoldLanes(_mm256_castsi256_si128(y3), _mm256_extracti128_si256(y3, 1),
+                   _mm256_castsi256_si128(y4), _mm256_extracti128_si256(y4, 1), p, n);
+}
+
+const bool HasVpclmul = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
 const bool HasClmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
 
 #endif
@@ -95,7 +137,8 @@ uint32_t Crc32Update(uint32_t crc, const uint8_t* bytes, size_t n) {
 #ifdef ARX_CRC_CLMUL
   if (HasClmul && n >= 64) {
     const size_t folded = n & ~size_t(15);
-    crc = Crc32Folded(crc, bytes, folded);
+    crc = HasVpclmul && n >= 128 ? Crc32FoldedWide(crc, bytes, folded)
+                                 : Crc32Folded(crc, bytes, folded);
     bytes += folded;
     n -= folded;
   }
