@@ -37,6 +37,17 @@ uint32_t SymbolEntry(uint32_t symbol, uint32_t len, const TSymbolMap& map) {
   return Make(kInvalid, len, 0, 0);
 }
 
+// Copies `n` entries (a power of two) between parts of a table that do not overlap, in
+// four-entry steps where there are four: the compiler's block copy for an unknown size is
+// slow to start.
+void CopyEntries(uint32_t* to, const uint32_t* from, uint32_t n) {
+  if (n < 4) {
+    std::copy_n(from, n, to);
+    return;
+  }
+  for (uint32_t j = 0; j < n; j += 4) std::memcpy(to + j, from + j, 4 * sizeof *to);
+}
+
 // The level at which a first-level entry is placed: a length or distance whose extra
 // bits fit into the first-level bits too is placed with them, one entry per their value.
 uint32_t PlacedBits(uint32_t e, uint32_t root) {
@@ -65,9 +76,11 @@ void PairLiterals(THuffTable& table, const uint8_t* lengths, uint32_t n, const u
   const uint32_t root = table.RootBits;
   uint32_t* const t = table.Entries.data();
   n = std::min<uint32_t>(n, 256);
-  uint32_t shortest = root;
+  // Unused symbols (length 0) count as the longest, as a byte less one.
+  uint8_t shortestLess1 = 0xFF;
   for (uint32_t s = 0; s < n; ++s)
-    if (lengths[s] != 0) shortest = std::min<uint32_t>(shortest, lengths[s]);
+    shortestLess1 = std::min<uint8_t>(shortestLess1, uint8_t(lengths[s] - 1));
+  const uint32_t shortest = uint32_t(shortestLess1) + 1;
   for (uint32_t s = 0; s < n; ++s) {
     const uint32_t len = lengths[s];
     if (len == 0 || len + shortest > root) continue;
@@ -89,11 +102,15 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
   table.RootBits = 0;
   if (n > kMaxSymbols || lookupBits == 0 || lookupBits > kMaxLookupBits) return TCodeSet::csInvalid;
 
-  std::array<uint32_t, kMaxCodeBits + 1> count{};
+  // Counted in two halves, so that runs of equal lengths do not wait on one counter.
+  std::array<uint32_t, kMaxCodeBits + 1> count{}, count2{};
+  uint32_t all = 0;
   for (uint32_t i = 0; i < n; ++i) {
-    if (lengths[i] > kMaxCodeBits) return TCodeSet::csInvalid;
-    ++count[lengths[i]];
+    all |= lengths[i];
+    ++(i % 2 ? count2 : count)[lengths[i] & kMaxCodeBits];
   }
+  if (all > kMaxCodeBits) return TCodeSet::csInvalid;
+  for (uint32_t len = 1; len <= kMaxCodeBits; ++len) count[len] += count2[len];
   count[0] = 0;
   uint32_t maxLen = kMaxCodeBits;
   while (maxLen > 0 && count[maxLen] == 0) --maxLen;
@@ -116,34 +133,38 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
   const uint32_t rootSize = 1u << root;
   // Every symbol's entry and code, bit-reversed because the stream sends codes most
   // significant bit first into a least-significant-first buffer; the first-level entries
-  // sorted by the level that places them.
+  // sorted by the level that places them, after them the symbols the first level does
+  // not take (unused ones, longer codes). Without branches on the lengths, which vary
+  // at random.
   std::array<uint32_t, kMaxSymbols> entry;
   std::array<uint16_t, kMaxSymbols> reversed;
+  std::array<uint8_t, kMaxSymbols> levelOf;
   std::array<uint16_t, kMaxSymbols> placed;
-  std::array<uint32_t, kMaxLookupBits + 2> level{};
+  std::array<uint32_t, kMaxLookupBits + 3> level{};
+  const uint32_t elsewhere = root + 1;
   // Each first-level index that starts longer codes gets a sub-table wide enough for
   // the longest of them.
   std::array<uint8_t, 1u << kMaxLookupBits> subBits;
   std::array<uint16_t, 1u << kMaxLookupBits> subStart;
   std::array<uint16_t, kMaxSymbols> linked;  // the indices with a sub-table
-  uint32_t links = 0;
+  std::array<uint16_t, kMaxSymbols> longer;  // the symbols in sub-tables
+  uint32_t links = 0, longs = 0;
   if (maxLen > root) std::fill_n(subBits.begin(), rootSize, 0);
   for (uint32_t s = 0; s < n; ++s) {
     const uint32_t len = lengths[s];
-    if (len == 0) continue;
     reversed[s] = uint16_t(ReverseBits(next[len]++, len));
     entry[s] = SymbolEntry(s, len, map);
+    levelOf[s] = uint8_t(len == 0 || len > root ? elsewhere : PlacedBits(entry[s], root));
+    ++level[levelOf[s] + 1];
     if (len > root) {
+      longer[longs++] = uint16_t(s);
       const uint32_t p = reversed[s] & (rootSize - 1);
       if (subBits[p] == 0) linked[links++] = uint16_t(p);
       subBits[p] = uint8_t(std::max<uint32_t>(subBits[p], len - root));
-    } else {
-      ++level[PlacedBits(entry[s], root) + 1];
     }
   }
-  for (uint32_t l = 1; l <= root; ++l) level[l + 1] += level[l];
-  for (uint32_t s = 0; s < n; ++s)
-    if (lengths[s] != 0 && lengths[s] <= root) placed[level[PlacedBits(entry[s], root)]++] = s;
+  for (uint32_t l = 1; l <= elsewhere; ++l) level[l + 1] += level[l];
+  for (uint32_t s = 0; s < n; ++s) placed[level[levelOf[s]]++] = uint16_t(s);
 
   size_t total = rootSize;
   for (uint32_t i = 0; i < links; ++i) {
@@ -161,7 +182,7 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
   // shown by the bits looked at.
   t[0] = t[1] = Make(kInvalid, root, 0, 0);
   for (uint32_t l = 1, i = 0; l <= root; ++l) {
-    if (l > 1) std::memcpy(t + (1u << (l - 1)), t, sizeof *t << (l - 1));
+    if (l > 1) CopyEntries(t + (1u << (l - 1)), t, 1u << (l - 1));
     for (; i < level[l]; ++i) PutFirstLevel(t, reversed[placed[i]], entry[placed[i]], root);
   }
 
@@ -172,12 +193,12 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
       std::fill_n(t + subStart[p], size_t(1) << subBits[p],
                   Make(kInvalid, root + subBits[p], 0, 0));
   }
-  for (uint32_t s = 0; s < n; ++s) {
-    const uint32_t len = lengths[s];
-    if (len <= root) continue;
-    uint32_t* const sub = t + subStart[reversed[s] & (rootSize - 1)];
-    const uint32_t subSize = 1u << subBits[reversed[s] & (rootSize - 1)];
-    for (uint32_t i = reversed[s] >> root; i < subSize; i += 1u << (len - root)) sub[i] = entry[s];
+  for (uint32_t i = 0; i < longs; ++i) {
+    const uint32_t s = longer[i];
+    const uint32_t p = reversed[s] & (rootSize - 1);
+    uint32_t* const sub = t + subStart[p];
+    for (uint32_t j = reversed[s] >> root; j < (1u << subBits[p]); j += 1u << (lengths[s] - root))
+      sub[j] = entry[s];
   }
   if (map.Pairs) PairLiterals(table, lengths, n, reversed.data());
   return left > 0 ? TCodeSet::csIncomplete : TCodeSet::csComplete;
