@@ -8,32 +8,15 @@
 #include <QPrinter>
 #include <QTextDocument>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "CodeText.h"
 #include "Codepage.h"
 #include "PrinterHarness.h"
 
 namespace {
 
-// The demo catalogue's longest code text, repeated to 1,000 lines, as the engine's bytes.
-std::string CodeText() {
-  std::ifstream in(TRICKFOLIO_SOURCE_DIR "/data/halflife.txt", std::ios::binary);
-  std::stringstream source;
-  source << in.rdbuf();
-  std::string line, text;
-  for (int lines = 0; lines < 1000;) {
-    std::istringstream lines1(source.str());
-    while (lines < 1000 && std::getline(lines1, line)) {
-      text += Codepage::Utf8ToCp1251(line) + "\r\n";
-      ++lines;
-    }
-  }
-  return text;
-}
-
 const std::string& Text() {
-  static const std::string text = CodeText();
+  static const std::string text = RepeatedCodeText(TRICKFOLIO_SOURCE_DIR, 1000);
   return text;
 }
 

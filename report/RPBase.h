@@ -477,6 +477,8 @@ class TBaseReport : public TRPBaseComponent {
   virtual void DrawLineSegment(double x1, double y1, double x2, double y2);
   // Draws the merged horizontal and vertical segments of the page.
   void FlushLines();
+  // Frees the fonts made so far; the next text makes its font again.
+  void ReleaseFonts() { FFontCache.Clear(); }
   // The painter with the current pen and brush, or nullptr when nothing is drawn.
   QPainter* GraphicsPainter();
   QPointF PointI2D(double xInches, double yInches) const;

@@ -14,6 +14,7 @@ const TRPCachedFont& TRPFontCache::Realise(const TRPFontKey& key) {
   }
   FEntries.push_front(Make(key));
   ++FCreated;
+  if (FEntries.size() > MaxCount) FEntries.pop_back();
   return FEntries.front();
 }
 

@@ -36,9 +36,11 @@ struct TRPCachedFont {
 };
 
 // Fonts made during one job, most recently used first, so that measuring word after
-// word at one font never builds the font again.
+// word at one font never builds the font again. A long job that asks for many sizes (a
+// replayed stream fits each recorded size in steps) keeps only the most recent ones.
 class TRPFontCache {
  public:
+  static constexpr int MaxCount = 64;
   // The entry for key, made on a miss; a hit moves to the front.
   const TRPCachedFont& Realise(const TRPFontKey& key);
   void Clear() { FEntries.clear(); }

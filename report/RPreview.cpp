@@ -254,9 +254,12 @@ void TFilePreview::ShowPage(int n) {
     PlayPage(n);
   } catch (...) {
     FPainter.reset();
+    ReleaseFonts();
     throw;
   }
   FPainter.reset();
+  // A preview stays open while the user reads; the next page makes its own fonts.
+  ReleaseFonts();
   if (FMonochrome) FBitmap = FBitmap.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
 
   if (FImage) {
@@ -284,9 +287,10 @@ void TFilePreview::PaintFrame(QPainter& p, int pw, int ph) {
   p.setBrush(kStripColour);
   if (top > 0) p.drawRect(left, 0, pw + s - 1, top - 1);
   if (left > 0) p.drawRect(0, top, left - 1, ph + s - 1);
-  p.setBrush(Qt::white);
-  p.drawRect(left, top, pw - 1, ph - 1);
+  // The bitmap starts white: the page needs only its frame, and filling it again would
+  // double the cost of a large zoom.
   p.setBrush(Qt::NoBrush);
+  p.drawRect(left, top, pw - 1, ph - 1);
 }
 
 void TFilePreview::PaintRulers(QPainter& p, int width, int height) {

@@ -32,9 +32,10 @@ inline void UseCodesPage(TBaseReport& printer) {
 }
 
 // The codes report's layout: the title and subtitle (UTF-8) centred on the paper's middle,
-// then the text (the engine's bytes) through a memo buffer, page by page.
-inline void PrintCodes(TBaseReport& r, const std::string& title, const std::string& subtitle,
-                       const std::string& text) {
+// then the text (the engine's bytes) through a memo buffer, page by page; with maxPages,
+// stops after that page. Returns how many bytes of the text were printed.
+inline size_t PrintCodes(TBaseReport& r, const std::string& title, const std::string& subtitle,
+                         const std::string& text, int maxPages = 0) {
   const double middle =
       ((r.SectionRight() - r.SectionLeft()) + r.MarginLeft() + r.MarginRight()) / 2;
   r.MoveToFirstLine();
@@ -61,8 +62,10 @@ inline void PrintCodes(TBaseReport& r, const std::string& title, const std::stri
   while (memo.Pos() < memo.Size()) {
     r.ClearColumns();
     r.PrintMemo(memo, r.LinesLeft(), false);
+    if (maxPages > 0 && r.CurrentPage() >= maxPages) break;
     if (memo.Pos() != memo.Size()) r.NewPage();
   }
+  return size_t(memo.Pos());
 }
 
 // Runs one job whose OnPrint is `body` on a fresh writer and returns the queue's PDF.

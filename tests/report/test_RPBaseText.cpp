@@ -74,6 +74,23 @@ TEST(RPBaseText, FontsAreMadeOncePerAttributeSetAndFreedAtJobEnd) {
   EXPECT_EQ(w.FontCache().Count(), 0);
 }
 
+// A long job asking for ever new sizes keeps the most recent fonts only.
+TEST(RPBaseText, FontCacheKeepsTheMostRecentFonts) {
+  constexpr int max = TRPFontCache::MaxCount;
+  TRPFontCache cache;
+  TRPFontKey key;
+  key.Name = "Arial";
+  for (key.PixelHeight = 1; key.PixelHeight <= max + 10; ++key.PixelHeight) cache.Realise(key);
+  EXPECT_EQ(cache.Count(), max);
+  key.PixelHeight = max + 10;  // the newest is still there
+  cache.Realise(key);
+  EXPECT_EQ(cache.Created(), max + 10);
+  key.PixelHeight = 10;  // the oldest went
+  EXPECT_EQ(cache.Realise(key).Key.PixelHeight, 10);
+  EXPECT_EQ(cache.Created(), max + 11);
+  EXPECT_EQ(cache.Count(), max);
+}
+
 TEST(RPBaseText, WidthsInUnitsAndPixels) {
   TImageWriter w(96);
   InJob(w, [&] {

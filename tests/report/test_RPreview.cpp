@@ -198,6 +198,21 @@ TEST(RPreview, PageStepsAndEvents) {
   run.Preview.Finish();
 }
 
+// An open preview holds no fonts between pages; a page drawn again with fonts made anew
+// looks as it did.
+TEST(RPreview, FontsAreReleasedAfterEachPage) {
+  TPreviewRun run(2);
+  run.Preview.Start();
+  const QImage first = run.Preview.PageBitmap().copy();
+  EXPECT_EQ(run.Preview.FontCache().Count(), 0);
+  run.Preview.NextPage();
+  EXPECT_EQ(run.Preview.FontCache().Count(), 0);
+  run.Preview.PrevPage();
+  EXPECT_GE(run.Preview.FontCache().Created(), 3);
+  EXPECT_EQ(run.Preview.PageBitmap(), first);
+  run.Preview.Finish();
+}
+
 TEST(RPreview, MonochromeAndShadowExcludeEachOther) {
   struct Case {
     int shadow;
