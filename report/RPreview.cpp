@@ -241,7 +241,13 @@ void TFilePreview::ShowPage(int n) {
   const int width = pw + FShadowDepth + left;
   const int height = ph + FShadowDepth + top;
   FPainter.reset();
-  FBitmap = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+  // A page of the last one's size is drawn over its pixels: mapping a large zoom's bitmap
+  // afresh for every page costs more than drawing it. The image control shares those
+  // pixels, so it lets go of them first.
+  if (FImage) FImage->clear();
+  const QSize size(std::max(1, width), std::max(1, height));
+  if (FBitmap.size() != size || FBitmap.format() != QImage::Format_RGB32)
+    FBitmap = QImage(size, QImage::Format_RGB32);
   FBitmap.setDotsPerMeterX(FMetricImage.dotsPerMeterX());
   FBitmap.setDotsPerMeterY(FMetricImage.dotsPerMeterY());
   FBitmap.fill(Qt::white);
