@@ -12,6 +12,7 @@
 #include "CodeText.h"
 #include "Codepage.h"
 #include "PrinterHarness.h"
+#include "QueueBenchMain.h"
 
 namespace {
 
@@ -62,13 +63,5 @@ BENCHMARK(BM_QTextDocumentToPdf)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  TCupsScheduler cups;
-  cups.AddQueue("pdf", true);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  RPDevFree();
-  return 0;
+  return RunBenchmarksWithQueue(argc, argv);
 }

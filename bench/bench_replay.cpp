@@ -32,6 +32,7 @@
 #include "CoolBitmapButton.h"
 #include "GameListBox.h"
 #include "PrinterHarness.h"
+#include "QueueBenchMain.h"
 #include "RPFPrint.h"
 #include "RPFiler.h"
 #include "RPPreFrm.h"
@@ -125,6 +126,32 @@ void ReplayToPdf(TMemoryStream& stream, const std::string& pdf) {
   RPDev().SetOutputFile("");
 }
 
+// Qt's side: the same font, and A4 with the report's margins.
+void UseCodesPaper(QPrinter& printer) {
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageMargins(QMarginsF(15, 10, 10, 15), QPageLayout::Millimeter);
+}
+
+void SetCodesText(QTextDocument& document, const QString& text) {
+  document.setDefaultFont(QFont("Arial", 12));
+  document.setPlainText(text);
+}
+
+// Qt's print preview of a text, in a window of the preview's size.
+struct TQtPreview {
+  QTextDocument Document;
+  QPrinter Printer;
+  QPrintPreviewWidget Preview{&Printer};
+  explicit TQtPreview(const QString& text) {
+    SetCodesText(Document, text);
+    UseCodesPaper(Printer);
+    QObject::connect(&Preview, &QPrintPreviewWidget::paintRequested,
+                     [this](QPrinter* p) { Document.print(p); });
+    Preview.resize(kBoxWidth, kBoxHeight);
+    Preview.show();
+  }
+};
+
 // ---- 200 pages to PDF ----
 
 void BM_Record200Pages(benchmark::State& state) {
@@ -166,11 +193,9 @@ void BM_QTextDocumentPrintSameTextToPdf(benchmark::State& state) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(QMarginsF(15, 10, 10, 15), QPageLayout::Millimeter);
+    UseCodesPaper(printer);
     QTextDocument document;
-    document.setDefaultFont(QFont("Arial", 12));
-    document.setPlainText(text);
+    SetCodesText(document, text);
     document.print(&printer);
   }
   state.counters["pages"] = PdfPages(pdf);
@@ -222,31 +247,22 @@ BENCHMARK(BM_ShowPage)
 
 // Qt's print preview of a page's worth of the same text, laid out anew and painted.
 void BM_QPrintPreviewWidgetPage(benchmark::State& state) {
-  QTextDocument document;
-  document.setDefaultFont(QFont("Arial", 12));
-  document.setPlainText(Recording().PageText());
-  QPrinter printer;
-  printer.setPageSize(QPageSize(QPageSize::A4));
-  printer.setPageMargins(QMarginsF(15, 10, 10, 15), QPageLayout::Millimeter);
-  QPrintPreviewWidget preview(&printer);
-  QObject::connect(&preview, &QPrintPreviewWidget::paintRequested,
-                   [&](QPrinter* p) { document.print(p); });
-  preview.resize(kBoxWidth, kBoxHeight);
-  preview.show();
+  TQtPreview qt(Recording().PageText());
+  QPrintPreviewWidget& preview = qt.Preview;
   preview.setZoomMode(QPrintPreviewWidget::CustomZoom);
   preview.setZoomFactor(double(state.range(0)) / 100);
   // Its margins are wider: lines go until the text fills one page of its own.
   for (preview.updatePreview(); preview.pageCount() > 1; preview.updatePreview()) {
-    QString text = document.toPlainText();
+    QString text = qt.Document.toPlainText();
     text.truncate(text.lastIndexOf('\n'));
-    document.setPlainText(text);
+    qt.Document.setPlainText(text);
   }
   for (auto _ : state) {
     preview.updatePreview();
     benchmark::DoNotOptimize(preview.grab());
   }
   state.counters["pages"] = preview.pageCount();
-  state.counters["lines"] = document.lineCount();
+  state.counters["lines"] = qt.Document.lineCount();
 }
 BENCHMARK(BM_QPrintPreviewWidgetPage)
     ->ArgName("zoom")
@@ -288,21 +304,11 @@ void BM_QPrintPreviewWidget200Pages(benchmark::State& state) {
   const QString text = Recording().PrintedText();
   for (auto _ : state) {
     const double before = HeapKiB();
-    QTextDocument document;
-    document.setDefaultFont(QFont("Arial", 12));
-    document.setPlainText(text);
-    QPrinter printer;
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(QMarginsF(15, 10, 10, 15), QPageLayout::Millimeter);
-    QPrintPreviewWidget preview(&printer);
-    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested,
-                     [&](QPrinter* p) { document.print(p); });
-    preview.resize(kBoxWidth, kBoxHeight);
-    preview.show();
-    preview.updatePreview();
-    benchmark::DoNotOptimize(preview.grab());
+    TQtPreview qt(text);
+    qt.Preview.updatePreview();
+    benchmark::DoNotOptimize(qt.Preview.grab());
     held = HeapKiB() - before;
-    pages = preview.pageCount();
+    pages = qt.Preview.pageCount();
   }
   state.counters["pages"] = pages;
   state.counters["held_kB"] = held;
@@ -418,13 +424,5 @@ BENCHMARK(BM_PrintButtonToFirstPage)->Unit(benchmark::kMillisecond)->UseManualTi
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  TCupsScheduler cups;
-  cups.AddQueue("pdf", true);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  RPDevFree();
-  return 0;
+  return RunBenchmarksWithQueue(argc, argv);
 }
