@@ -21,7 +21,7 @@ inline uint64_t LoadLE64(const uint8_t* p) {
 // reports errors and keeps the history between the loop's runs.
 
 // Output of a run may be written up to this far beyond OutStop: a longest match started
-// just before it, and its last word pair running on past the match.
+// just before it, and its last 32-byte step running on past the match (to OutStop + 287).
 constexpr uint32_t kFastOutSlack = 288;
 
 struct TFastRun {
