@@ -1,7 +1,6 @@
 #include "RPSetFrm.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +9,7 @@
 
 #include "RPDevice.h"
 #include "RPSystem.h"
+#include "SaveFileDialog.h"
 
 namespace {
 
@@ -180,8 +180,7 @@ void TRPSetupForm::DestinationClick() {
 }
 
 void TRPSetupForm::BrowseClick() {
-  const QString name =
-      QFileDialog::getSaveFileName(this, QString(), FileNameEdit->text(), "All Files (*.*)");
+  const QString name = RunSaveFileDialog(this, FileNameEdit->text());
   if (!name.isEmpty()) FileNameEdit->setText(name);
 }
 

@@ -4,9 +4,16 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -313,6 +320,122 @@ TEST_F(RPSystemTest, RangeModeSetsTheReplayingPrintersPages) {
     EXPECT_EQ(replay.LastPage(), c.Last) << c.Radio;
     EXPECT_EQ(replay.Selection(), c.WantSelection) << c.Radio;
   }
+}
+
+// Answers every message box that opens, Yes where it asks, and keeps its text.
+struct TBoxAnswers {
+  QStringList Texts;
+  QTimer Timer;
+  TBoxAnswers() {
+    Timer.setInterval(5);
+    QObject::connect(&Timer, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        Texts << box->text();
+        QAbstractButton* yes = box->button(QMessageBox::Yes);
+        (yes ? yes : box->button(QMessageBox::Ok))->click();
+      }
+    });
+    Timer.start();
+  }
+};
+
+// The names a file dialog lists in its folder, once it has read them.
+QStringList Listed(QFileDialog& dialog, int atLeast) {
+  auto* view = dialog.findChild<QListView*>("listView");
+  QStringList names;
+  for (int wait = 0; wait < 1000 && names.size() < atLeast; ++wait) {
+    QTest::qWait(5);
+    names.clear();
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+      names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+  }
+  return names;
+}
+
+TEST_F(RPSystemTest, BrowseTakesOnlyANameThatCanBeWritten) {
+  QTemporaryDir dir;
+  for (const char* name : {"old.pdf", "locked.pdf", "noext"})
+    QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+  QFile::setPermissions(dir.filePath("locked.pdf"), QFile::ReadOwner | QFile::ReadOther);
+  struct TCase {
+    const char* Typed;
+    const char* Message;  // the box that opens, if any
+    bool Taken;
+  };
+  const TCase cases[] = {
+      {"new.pdf", nullptr, true},
+      {"old.pdf", "already exists", true},  // asked to replace it, and Yes
+      {"locked.pdf", "is read-only", false},
+      {"missing/new.pdf", "does not exist", false},
+  };
+  for (const TCase& c : cases) {
+    TTestSystem rs;
+    TRPSetupForm form(rs);
+    form.SetDestinationMode();
+    form.show();
+    form.FileRadio->click();
+    const QString start = dir.filePath("start.pdf");
+    form.FileNameEdit->setText(start);
+    TBoxAnswers boxes;
+    QStringList listed;
+    OnModal<QFileDialog>([&](QFileDialog* d) {
+      listed = Listed(*d, 3);
+      auto* name = d->findChild<QLineEdit*>("fileNameEdit");
+      name->clear();
+      QTest::keyClicks(name, c.Typed);
+      QTest::keyClick(name, Qt::Key_Return);
+      // A refused name leaves the dialog open.
+      if (d->isVisible())
+        d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    form.BrowseButton->click();
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"locked.pdf", "noext", "old.pdf"})) << "all files are shown";
+    EXPECT_EQ(form.FileNameEdit->text().toStdString(),
+              (c.Taken ? dir.filePath(c.Typed) : start).toStdString());
+    ASSERT_EQ(boxes.Texts.size(), c.Message ? 1 : 0) << c.Typed;
+    if (c.Message) EXPECT_TRUE(boxes.Texts[0].contains(c.Message)) << boxes.Texts[0].toStdString();
+  }
+}
+
+TEST_F(RPSystemTest, SetupChoosesThePrinterThatTheLabelNamesAndTheRunUses) {
+  Cups->AddQueue("other");
+  RPDevFree();
+  TTestSystem rs;
+  TRPSetupForm form(rs);
+  form.SetDestinationMode();
+  form.show();
+  struct TStep {
+    const char* Queue;
+    bool Ok;
+    const char* Label;
+  };
+  const TStep steps[] = {
+      {"other", false, "pdf on trickpdf:/pdf"},  // Cancel keeps the printer
+      {"other", true, "other on trickpdf:/other"},
+  };
+  for (const TStep& step : steps) {
+    OnModal<QPrintDialog>([&](QPrintDialog* d) {
+      for (QComboBox* printers : d->findChildren<QComboBox*>())
+        if (printers->findText(step.Queue) >= 0)
+          printers->setCurrentIndex(printers->findText(step.Queue));
+      auto* buttons = d->findChild<QDialogButtonBox*>();
+      buttons->button(step.Ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+    });
+    form.SetupButton->click();
+    EXPECT_EQ(form.PrinterLabel->text(), step.Label) << step.Queue << step.Ok;
+  }
+  rs.SystemSetups = {};
+  rs.DefaultDest = rdPrinter;
+  rs.OnPrint = [](QObject* sender) { Pages(*dynamic_cast<TBaseReport*>(sender), 1); };
+  rs.Execute();
+  ASSERT_FALSE(Cups->NextJob().Pdf.empty());
+  QProcess lpstat;
+  lpstat.start("lpstat", {"-W", "completed", "-o", "other"});
+  lpstat.waitForFinished(30000);
+  EXPECT_TRUE(lpstat.readAllStandardOutput().startsWith("other-")) << "the job went elsewhere";
+  Cups->RemoveQueue("other");
+  RPDevFree();
 }
 
 TEST_F(RPSystemTest, AShellWhoseEngineIsTheSystemRunsThroughIt) {
