@@ -356,15 +356,22 @@ void TBaseReport::Execute() {
     Finish();
     return;
   } catch (...) {
+    Fail();
     Finish();
     throw;
   }
   Finish();
 }
 
+void TBaseReport::Fail() {
+  Abort();
+  FFailed = true;
+}
+
 void TBaseReport::BeginJob() {
   if (FPrinting) throw Exception(RPMessages::AlreadyPrinting);
   FAborted = false;
+  FFailed = false;
   FCurrentPage = 0;
 }
 
@@ -449,13 +456,15 @@ void TBaseReport::NewPage() {
 
 void TBaseReport::Finish() {
   if (!FPrinting) throw Exception(RPMessages::NotPrinting);
-  // A footer that raises still closes the document, or the writer would stay printing.
+  // A footer that raises still ends the document, or the writer would stay printing; the
+  // job is abandoned, as on any failure.
   std::exception_ptr footerFailure;
   if (!FAborted) {
     try {
       PageEnd();
     } catch (...) {
       footerFailure = std::current_exception();
+      Fail();
     }
   }
   try {

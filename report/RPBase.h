@@ -432,6 +432,8 @@ class TBaseReport : public TRPBaseComponent {
   // ---- Shared pieces of Start, NewPage and Finish ----
   // Raises when running; clears Aborted; CurrentPage = 0.
   void BeginJob();
+  // Aborts a job that an exception ends.
+  void Fail();
   // Geometry, margins and section for a new job; Printing = true; page-state reset.
   void OpenJob();
   // CurrentPage = 1 and SkipPage decided.
@@ -502,6 +504,8 @@ class TBaseReport : public TRPBaseComponent {
   int FCurrentPage = 0;
   bool FPrinting = false;
   bool FAborted = false;
+  // The job is ending by an exception: it is aborted, so nothing half-done goes out.
+  bool FFailed = false;
   bool FSkipPage = false;
 
  private:

@@ -248,6 +248,7 @@ void TFilePrinter::PrintRange(int first, int last, int copies) {
     EndReplayJob();
     return;
   } catch (...) {
+    Fail();
     EndReplayJob();
     throw;
   }

@@ -251,9 +251,16 @@ bool TReportFiler::OpenStream() {
   return true;
 }
 
-void TReportFiler::CloseStream() {
-  Flush();
-  if (FOwnStream && !FFileName.empty() && FStreamMode != smUser) FOwnStream->SaveToFile(FFileName);
+void TReportFiler::CloseStream(bool keep) {
+  if (keep) {
+    Flush();
+    if (FOwnStream && !FFileName.empty() && FStreamMode != smUser)
+      FOwnStream->SaveToFile(FFileName);
+  } else if (FStreamMode == smFile || FStreamMode == smTempFile) {
+    // The file made at the job's start goes with a job that failed.
+    std::remove(FFileName.c_str());
+  }
+  FBuffer.clear();
   FOwnStream.reset();
   FStream = nullptr;
 }
@@ -375,12 +382,13 @@ void TReportFiler::Finish() {
     Flush();
     CloseJob();
   } catch (...) {
-    CloseStream();
+    CloseStream(false);
     FPrinting = false;
     DoAfterPrint();
     throw;
   }
-  CloseStream();
+  // A job that an exception ended leaves no stream for anyone to print or preview.
+  CloseStream(!FFailed);
   DoAfterPrint();
 }
 

@@ -147,7 +147,8 @@ class TReportFiler : public TBaseReport {
 
   // ---- Job pieces ----
   bool OpenStream();
-  void CloseStream();
+  // Saves the stream of a file mode, or drops it (and the file) when keep is false.
+  void CloseStream(bool keep);
   void WriteHeader();
   void WritePageRecord();
   void EndPage(bool last);

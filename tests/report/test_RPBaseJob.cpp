@@ -67,22 +67,28 @@ TEST(RPBaseJob, PageAtATimePrintingRunsWhileTheEventAsksForMore) {
   EXPECT_EQ(prints, 1);
 }
 
-TEST(RPBaseJob, FinishRunsWhenPrintingRaisesAndTheErrorGoesOn) {
+TEST(RPBaseJob, AJobThatRaisesIsAbandonedAndTheErrorGoesOn) {
   TLoggedWriter w;
   w.OnPrint = [&](QObject*) { throw Exception("boom"); };
   EXPECT_THROW(w.Execute(), Exception);
-  EXPECT_EQ(w.Log, (Strings{"before", "begindoc", "page", "newpage 1", "header", "footer", "enddoc",
-                            "after"}));
+  // No footer on the half-done page, and the document is abandoned rather than printed.
+  EXPECT_EQ(w.Log,
+            (Strings{"before", "begindoc", "page", "newpage 1", "header", "abortdoc", "after"}));
   EXPECT_FALSE(w.Printing());
-  // The writer runs another job afterwards.
+  EXPECT_TRUE(w.Aborted());
+  // The writer runs another job afterwards, to its end.
   w.OnPrint = nullptr;
+  w.Log.clear();
   EXPECT_NO_THROW(w.Execute());
-  // A footer that raises at the end still closes the document.
+  EXPECT_FALSE(w.Aborted());
+  EXPECT_EQ(w.Log.back(), "after");
+  EXPECT_EQ(w.Log[w.Log.size() - 2], "enddoc");
+  // A footer that raises at the end abandons the document as well.
   w.Log.clear();
   w.OnPrintFooter = [&](QObject*) { throw Exception("footer"); };
   EXPECT_THROW(w.Execute(), Exception);
   EXPECT_EQ(w.Log,
-            (Strings{"before", "begindoc", "page", "newpage 1", "header", "enddoc", "after"}));
+            (Strings{"before", "begindoc", "page", "newpage 1", "header", "abortdoc", "after"}));
   EXPECT_FALSE(w.Printing());
 }
 

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QWidget>
 #include <cstring>
 #include <fstream>
 
 #include "RPFiler.h"
-
 #include "StreamBytes.h"
 
 namespace {
@@ -298,6 +298,33 @@ TEST(RPFiler, StreamModes) {
     EXPECT_NE(saved.find("saved"), Bytes::npos);
     EXPECT_EQ(uint8_t(saved.back()), 82);
     std::remove(f.FileName().c_str());
+  }
+}
+
+// A job that raises leaves no stream file (not even the one opened at its start), while a
+// cancelled one still saves what it recorded.
+TEST(RPFiler, AJobThatRaisesLeavesNoStreamFile) {
+  QWidget form;
+  const std::string file = QDir::tempPath().toStdString() + "/rp-failed-test.rp";
+  for (TStreamMode mode : {smFile, smTempFile}) {
+    for (bool cancel : {false, true}) {
+      TQuietFiler f(&form);
+      f.SetStreamMode(mode);
+      f.SetFileName(file);
+      f.OnPrint = [&](QObject*) {
+        f.PrintLeft("half", 1);
+        f.NewPage();
+        if (cancel) f.Abort();
+        f.PrintLeft("more", 1);  // where a cancelled job unwinds, quietly
+        throw Exception("failed");
+      };
+      if (cancel)
+        EXPECT_NO_THROW(f.Execute());
+      else
+        EXPECT_THROW(f.Execute(), Exception);
+      EXPECT_EQ(QFile::exists(QString::fromStdString(f.FileName())), cancel) << mode;
+      std::remove(f.FileName().c_str());
+    }
   }
 }
 
