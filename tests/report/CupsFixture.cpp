@@ -3,7 +3,9 @@
 #include <cups/cups.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -100,6 +102,17 @@ const char* const Ppd = R"ppd(*PPD-Adobe: "4.3"
 *Font Courier: Standard "(001.000)" Standard ROM
 )ppd";
 
+bool Accepts(const std::string& socketPath) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool connected =
+      fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  if (fd >= 0) close(fd);
+  return connected;
+}
+
 }  // namespace
 
 TCupsScheduler::TCupsScheduler() {
@@ -130,10 +143,12 @@ TCupsScheduler::TCupsScheduler() {
   unsetenv("PRINTER");
   unsetenv("LPDEST");
   cupsSetServer(socket.c_str());
-  // Generous: on a loaded machine the scheduler can take seconds to come up.
-  for (int i = 0; i < 3000 && !fs::exists(socket); ++i)
+  // Generous: on a loaded machine the scheduler can take seconds to come up. The socket's
+  // file appears before the scheduler listens on it, so a connection is what counts.
+  bool listening = false;
+  for (int i = 0; i < 3000 && !(listening = Accepts(socket)); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  if (!fs::exists(socket)) throw std::runtime_error("cupsd did not start: " + ReadFile(log));
+  if (!listening) throw std::runtime_error("cupsd did not start: " + ReadFile(log));
 }
 
 TCupsScheduler::~TCupsScheduler() {
