@@ -16,7 +16,7 @@ RUN_PACKAGES := cmake make g++ ccache pkgconf \
   fonts-liberation fonts-liberation2 fonts-dejavu-core
 TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \
   libgtest-dev libbenchmark-dev libgif-dev giflib-tools libdeflate-dev desktop-file-utils \
-  xvfb xauth xdotool imagemagick poppler-utils zip unzip p7zip-full time \
+  xvfb xauth xdotool x11-utils imagemagick poppler-utils zip unzip p7zip-full time \
   cups cups-daemon cups-client cups-filters printer-driver-cups-pdf
 PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES)
 

@@ -433,25 +433,18 @@ TEST_F(RPSystemTest, SetupChoosesThePrinterThatTheLabelNamesAndTheRunUses) {
   TRPSetupForm form(rs);
   form.SetDestinationMode();
   form.show();
-  struct TStep {
-    const char* Queue;
-    bool Ok;
-    const char* Label;
-  };
-  const TStep steps[] = {
-      {"other", false, "pdf on trickpdf:/pdf"},  // Cancel keeps the printer
-      {"other", true, "other on trickpdf:/other"},
-  };
-  for (const TStep& step : steps) {
+  // Cancel keeps the printer; OK takes the one chosen in the dialog.
+  for (const bool ok : {false, true}) {
     OnModal<QPrintDialog>([&](QPrintDialog* d) {
       for (QComboBox* printers : d->findChildren<QComboBox*>())
-        if (printers->findText(step.Queue) >= 0)
-          printers->setCurrentIndex(printers->findText(step.Queue));
-      auto* buttons = d->findChild<QDialogButtonBox*>();
-      buttons->button(step.Ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        if (const int other = printers->findText("other"); other >= 0)
+          printers->setCurrentIndex(other);
+      d->findChild<QDialogButtonBox*>()
+          ->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+          ->click();
     });
     form.SetupButton->click();
-    EXPECT_EQ(form.PrinterLabel->text(), step.Label) << step.Queue << step.Ok;
+    EXPECT_EQ(form.PrinterLabel->text(), ok ? "other on trickpdf:/other" : "pdf on trickpdf:/pdf");
   }
   rs.SystemSetups = {};
   rs.DefaultDest = rdPrinter;
