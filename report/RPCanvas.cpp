@@ -11,16 +11,6 @@ bool IsBlank(char c) {
   return c == ' ';
 }
 
-// The number of blanks between words; leading and trailing blanks do not count.
-int InnerBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  const size_t last = text.find_last_not_of(' ');
-  if (first == std::string_view::npos) return 0;
-  int blanks = 0;
-  for (size_t i = first; i < last; ++i) blanks += IsBlank(text[i]);
-  return blanks;
-}
-
 // A word without blanks is spread letter by letter: a blank between every two letters.
 std::string SpacedLetters(std::string_view text) {
   std::string spaced;

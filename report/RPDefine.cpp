@@ -25,3 +25,12 @@ TPrintUnits UnitsFor(double factor) {
     if (UnitsFactorFor(units, 0) == factor) return units;
   return unUser;
 }
+
+int InnerBlanks(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  const size_t last = text.find_last_not_of(' ');
+  if (first == std::string_view::npos) return 0;
+  int blanks = 0;
+  for (size_t i = first; i < last; ++i) blanks += text[i] == ' ';
+  return blanks;
+}

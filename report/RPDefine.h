@@ -4,6 +4,7 @@
 #include <QObject>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "Exception.h"
@@ -30,6 +31,10 @@ TPrintUnits UnitsFor(double factor);
 enum TFontPitch { fpDefault = 0, fpVariable = 1, fpFixed = 2 };
 enum TFontAlign { faBaseline = 0, faTop = 1, faBottom = 2 };
 enum TPrintJustify { pjCenter = 0, pjLeft = 1, pjRight = 2, pjBlock = 3 };
+
+// The blanks between words, over which block text spreads its slack; leading and trailing
+// blanks do not count.
+int InnerBlanks(std::string_view text);
 
 // Which writers an operation reaches (a writer's OutputKind).
 enum TOutputKind { okPrinter = 0, okPreview = 1, okReportStream = 2 };

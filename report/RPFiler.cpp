@@ -635,9 +635,12 @@ void TReportFiler::DrawTextAt(std::string_view text, double x, int anchor) {
   if (OutputAllowed()) {
     const bool codes = text.find('\x01') != std::string_view::npos;
     const bool macros = text.find('\xFD') != std::string_view::npos;
+    // Words land where they stand here on any replay device. A single word, even with
+    // blanks around it, keeps its own command: block text would spread it letter by letter
+    // over the slack left by the replay device's rounding, and text readers of the printed
+    // page would then see letters instead of the word.
     if (FAccuracyMethod == amPositioning && FFont.Rotation == 0 && !macros && !codes &&
-        text.find(' ') != std::string_view::npos) {
-      // Words land where they stand here on any replay device.
+        InnerBlanks(text) > 0) {
       const double w = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
       const double start = anchor == pjCenter ? x - w / 2 : anchor == pjRight ? x - w : x;
       RecordText(cmBlockText, text, start, w);

@@ -39,26 +39,6 @@ TRun Exec(const char* tool, const QStringList& args) {
           p.readAllStandardError()};
 }
 
-// A page's lines top to bottom: words run together, left and right ends. Lines rather than words: a
-// replayed word after leading blanks is spread letter by letter over a slack below a pixel, which
-// the text reader takes for separate words.
-struct TLine {
-  double Y, Left, Right;
-  std::string Text;
-};
-std::vector<TLine> LinesOf(const TPdfPage& page) {
-  std::map<long, TLine> rows;
-  for (const TPdfWord& w : page.Words) {
-    TLine& l =
-        rows.try_emplace(std::lround(w.YMax * 10), TLine{w.YMax, w.XMin, 0, ""}).first->second;
-    l.Right = w.XMax;
-    l.Text += w.Text;
-  }
-  std::vector<TLine> lines;
-  for (const auto& [y, line] : rows) lines.push_back(line);
-  return lines;
-}
-
 // Every widget or window shown on the way is counted: in this widget application a window would
 // open (in the program it could not even be made).
 class TShowCount : public QObject {
@@ -71,8 +51,8 @@ class TShowCount : public QObject {
   }
 };
 
-// The stream replayed to a PDF against the command's own PDF: same text, lines' ends within 0.03 mm
-// (one 1200-dpi device; centred or indented text may round to the next pixel, 0.021 mm).
+// The stream replayed to a PDF against the command's own PDF: the same words, their ends within
+// 0.03 mm (one 1200-dpi device; centred or indented text may round to the next pixel, 0.021 mm).
 TEST(PrintCommand, WritesWithoutWindowsAStreamThatReplaysToItsPdf) {
   QTemporaryDir dir;
   const auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
@@ -107,11 +87,12 @@ TEST(PrintCommand, WritesWithoutWindowsAStreamThatReplaysToItsPdf) {
   ASSERT_EQ(replayed.size(), printed.size());
   EXPECT_NEAR(PointsToMm(printed[0].Width), 210, 0.5);
   for (size_t p = 0; p < printed.size(); ++p) {
-    const std::vector<TLine> a = LinesOf(printed[p]), b = LinesOf(replayed[p]);
+    const std::vector<TPdfWord>& a = printed[p].Words;
+    const std::vector<TPdfWord>& b = replayed[p].Words;
     ASSERT_EQ(a.size(), b.size()) << "page " << p + 1;
     for (size_t i = 0; i < a.size(); ++i) {
       EXPECT_EQ(a[i].Text, b[i].Text);
-      for (auto end : {&TLine::Y, &TLine::Left, &TLine::Right})
+      for (auto end : {&TPdfWord::YMax, &TPdfWord::XMin, &TPdfWord::XMax})
         EXPECT_NEAR(PointsToMm(a[i].*end), PointsToMm(b[i].*end), 0.03) << a[i].Text;
     }
   }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
+#include <sstream>
 
 #include "PrinterHarness.h"
 #include "RPFPrint.h"
@@ -61,16 +63,20 @@ void Codes(TBaseReport& r) {
   PrintCodes(r, "Период полураспада", "PC", CodesText());
 }
 
-std::string RecordCodes() {
+std::string Record(const std::function<void(TBaseReport&)>& body) {
   TPrinterFiler filer;
   UseCodesPage(filer);
   TMemoryStream stream;
   filer.SetStreamMode(smUser);
   filer.SetStream(&stream);
   filer.SetAccuracyMethod(amPositioning);
-  filer.OnPrint = [&](QObject*) { Codes(filer); };
+  filer.OnPrint = [&](QObject*) { body(filer); };
   filer.Execute();
   return stream.ToString();
+}
+
+std::string RecordCodes() {
+  return Record(Codes);
 }
 
 std::vector<TPdfPage> Replay(TCupsScheduler& cups, const std::string& recorded,
@@ -104,6 +110,75 @@ TEST_F(RPFPrintQueueTest, ReplayedReportPrintsLikeTheDirectOne) {
       EXPECT_NEAR(PointsToMm(b.XMin), PointsToMm(a.XMin), Tolerance) << a.Text;
       EXPECT_NEAR(PointsToMm(b.YMax), PointsToMm(a.YMax), Tolerance) << a.Text;
     }
+  }
+}
+
+// The kinds of line a report prints, one per line: single words with blanks around them (the
+// codes' indented lines), words, and words with gaps, left, centred and right, in a variable and
+// a fixed pitch. Texts in UTF-8.
+struct TLineKind {
+  const char* Name;
+  const char* Font;
+  TPrintJustify Justify;
+  const char* Text;
+};
+const TLineKind kLineKinds[] = {
+    {"indented word", "Courier New", pjLeft, "    например:"},
+    {"indented word, variable pitch", "Arial", pjLeft, "    заново."},
+    {"word", "Courier New", pjLeft, "заново."},
+    {"word with trailing blanks", "Arial", pjLeft, "IDDQD   "},
+    {"word in blanks", "Courier New", pjLeft, "  IDKFA  "},
+    {"words", "Courier New", pjLeft, "Если код не срабатывает,"},
+    {"indented words", "Courier New", pjLeft, "    bind F9 \"impulse 101\""},
+    {"words with wide gaps", "Arial", pjLeft, "god   mode  on"},
+    {"centred word after a blank", "Arial", pjCenter, " Half-Life"},
+    {"centred word in blanks", "Courier New", pjCenter, "  PC  "},
+    {"centred words", "Arial", pjCenter, "Период полураспада"},
+    {"right word before blanks", "Arial", pjRight, "(PC)  "},
+    {"right indented word", "Courier New", pjRight, "   sv_cheats"},
+    {"right words", "Arial", pjRight, "ещё слова"},
+};
+
+void PrintLineKinds(TBaseReport& r) {
+  const double middle = (r.SectionLeft() + r.SectionRight()) / 2;
+  r.MoveToFirstLine();
+  for (const TLineKind& k : kLineKinds) {
+    r.SetFont(k.Font, 12);
+    r.FitLineToFont();
+    const std::string text = Codepage::Utf8ToCp1251(k.Text);
+    if (k.Justify == pjLeft) r.PrintLeft(text, r.SectionLeft());
+    if (k.Justify == pjCenter) r.PrintCentered(text, middle);
+    if (k.Justify == pjRight) r.PrintRight(text, r.SectionRight());
+    r.LineFeed();
+  }
+}
+
+// The text reader takes every kind of line replayed from the stream for the words the direct
+// print gives, at the same places: no word comes apart into letters.
+TEST_F(RPFPrintQueueTest, ReplayedLinesReadAsTheDirectPrintsWords) {
+  const std::vector<TPdfPage> direct =
+      PrintJob(*Cups, [](TRecordingPrinter& r) { PrintLineKinds(r); });
+  const std::vector<TPdfPage> replayed = Replay(*Cups, Record(PrintLineKinds));
+  ASSERT_EQ(direct.size(), 1u) << Cups->ErrorLog();
+  ASSERT_EQ(replayed.size(), 1u) << Cups->ErrorLog();
+  const std::vector<std::string> want = direct[0].Lines(), got = replayed[0].Lines();
+  ASSERT_EQ(want.size(), std::size(kLineKinds));
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    const TLineKind& k = kLineKinds[i];
+    // The direct print reads as the line's words, one blank apart.
+    std::istringstream words(k.Text);
+    std::string word, joined;
+    while (words >> word) joined += (joined.empty() ? "" : " ") + word;
+    EXPECT_EQ(want[i], joined) << k.Name;
+    EXPECT_EQ(got[i], want[i]) << k.Name;
+  }
+  ASSERT_EQ(replayed[0].Words.size(), direct[0].Words.size());
+  for (size_t w = 0; w < direct[0].Words.size(); ++w) {
+    const TPdfWord& a = direct[0].Words[w];
+    const TPdfWord& b = replayed[0].Words[w];
+    for (auto end : {&TPdfWord::XMin, &TPdfWord::XMax, &TPdfWord::YMax})
+      EXPECT_NEAR(PointsToMm(b.*end), PointsToMm(a.*end), Tolerance) << a.Text;
   }
 }
 

@@ -194,18 +194,28 @@ TEST(RPFiler, ChangesAreWrittenOnlyWhenTheyDiffer) {
 TEST(RPFiler, PositioningRecordsTextWithBlanksAsBlockText) {
   TFilerJob job;
   job.Filer->SetAccuracyMethod(amPositioning);
-  double y = 0, w = 0;
+  double y = 0, w = 0, w2 = 0;
   const Bytes stream = job.Run([&](TReportFiler& f) {
     y = f.YPos();
     w = f.TextWidth("a b");
+    w2 = f.TextWidth("  a  b ");
     f.PrintCentered("a b", 4);
     f.PrintCentered("ab", 4);
     f.PrintRight("a b", 4);
+    // One word with blanks only around it is no block: nothing lies between words to spread.
+    f.PrintLeft("   ab", 1);
+    f.PrintCentered(" ab ", 4);
+    f.PrintRight("ab  ", 4);
+    f.PrintLeft("  a  b ", 1);
   });
   TBytes body;
   body.Byte(33).Real(y).Str("a b").Real(4 - w / 2).Real(w);
   body.Byte(23).Real(y).Str("ab").Real(4);
   body.Byte(33).Real(y).Str("a b").Real(4 - w).Real(w);
+  body.Byte(24).Real(y).Str("   ab").Real(1);
+  body.Byte(23).Real(y).Str(" ab ").Real(4);
+  body.Byte(25).Real(y).Str("ab  ").Real(4);
+  body.Byte(33).Real(y).Str("  a  b ").Real(1).Real(w2);
   body.Byte(82);
   EXPECT_EQ(stream.substr(stream.size() - body.b.size()), body.b);
 }
