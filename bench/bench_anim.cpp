@@ -1,8 +1,6 @@
 // The banner area: one animator step on a 468 x 60 banner (target: at most 0.5 ms), and
 // the idle CPU of the real viewer with its banner area running (target: below 1 %).
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -10,10 +8,9 @@
 #include <QTcpServer>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
+#include "BenchProcess.h"
 #include "CoolCtrls.h"
 #include "GIFCtrl.h"
 
@@ -48,31 +45,6 @@ void BM_AnimatorTick(benchmark::State& state) {
 }
 BENCHMARK(BM_AnimatorTick)->Unit(benchmark::kMicrosecond);
 
-// User and system time of a process so far, in clock ticks.
-long CpuTicks(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), {});
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
-  std::string field;
-  long utime = 0, stime = 0;
-  for (int i = 3; fields >> field; ++i) {
-    if (i == 14) utime = std::stol(field);
-    if (i == 15) {
-      stime = std::stol(field);
-      break;
-    }
-  }
-  return utime + stime;
-}
-
-int Threads(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("Threads:", 0) == 0) return std::atoi(line.c_str() + 8);
-  return -1;
-}
-
 // build/bin/trickfolio -ns on the demo catalogue, offscreen, its web banner pointed at a
 // closed local port; after start-up, its CPU time over 30 seconds of idling.
 void BM_IdleCpuOfTheViewer(benchmark::State& state) {
@@ -89,20 +61,12 @@ void BM_IdleCpuOfTheViewer(benchmark::State& state) {
   double percent = -1;
   int threads = -1;
   for (auto _ : state) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      ::setenv("TRICKFOLIO_SITE", site.c_str(), 1);
-      ::execl(program.c_str(), program.c_str(), "-ns", nullptr);
-      ::_exit(127);
-    }
+    const TOffscreenProgram viewer(program, {"-ns"}, site);
     std::this_thread::sleep_for(std::chrono::seconds(5));
-    const long before = CpuTicks(pid);
+    const long before = viewer.CpuTicks();
     std::this_thread::sleep_for(std::chrono::seconds(Seconds));
-    const long used = CpuTicks(pid) - before;
-    threads = Threads(pid);
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
+    const long used = viewer.CpuTicks() - before;
+    threads = viewer.Threads();
     percent = 100.0 * double(used) / double(::sysconf(_SC_CLK_TCK)) / Seconds;
   }
   state.counters["cpu_percent"] = percent;

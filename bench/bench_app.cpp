@@ -2,9 +2,6 @@
 // up to the first game shown, one view, one search keystroke over the whole list, and the
 // resident memory of the real program sitting idle on that catalogue.
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -19,9 +16,9 @@
 #include <thread>
 
 #include "Abcspla.h"
+#include "BenchProcess.h"
 #include "Catalogue.h"
 #include "GameListBox.h"
-#include "ResidentMemory.h"
 #include "Unit1.h"
 
 namespace fs = std::filesystem;
@@ -185,16 +182,9 @@ void BM_IdleResidentMemory(benchmark::State& state) {
   }
   long kib = -1;
   for (auto _ : state) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      ::execl(copy.c_str(), copy.c_str(), "-ns", nullptr);
-      ::_exit(127);
-    }
+    const TOffscreenProgram viewer(copy, {"-ns"});
     std::this_thread::sleep_for(std::chrono::seconds(4));
-    kib = ResidentKiB(pid);
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
+    kib = viewer.ResidentKiB();
   }
   state.counters["RSS_MiB"] = double(kib) / 1024.0;
 }

@@ -3,9 +3,7 @@
 // same site through TRICKFOLIO_SITE.
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -21,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "ResidentMemory.h"
+#include "BenchProcess.h"
 #include "WebBrowser.h"
 
 namespace fs = std::filesystem;
@@ -91,22 +89,9 @@ open(folder + '/trickfoliobanner.html', 'w').write(
 // Starts `program`, gives it `seconds` to load and settle, and reads its resident memory.
 long IdleResidentKiB(const std::string& program, const std::vector<std::string>& arguments,
                      const std::string& site, int seconds) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("TRICKFOLIO_SITE", site.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments)
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
+  const TOffscreenProgram started(program, arguments, site);
   std::this_thread::sleep_for(std::chrono::seconds(seconds));
-  const long kib = ResidentKiB(pid);
-  ::kill(pid, SIGTERM);
-  ::waitpid(pid, nullptr, 0);
-  return kib;
+  return started.ResidentKiB();
 }
 
 void BM_BannerPageLoad(benchmark::State& state) {

@@ -2,28 +2,13 @@
 // fixed. Run under the sanitizer build, these catch out-of-bounds reads too.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
-
+#include "FuzzReplay.h"
 #include "GIFHarness.h"
 
 namespace {
 
 TEST(GIFFuzzRegressions, EveryKeptInputRunsToTheEnd) {
-  const std::filesystem::path folder =
-      std::filesystem::path(TRICKFOLIO_SOURCE_DIR) / "fuzz" / "regressions" / "gif";
-  int replayed = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-    SCOPED_TRACE(entry.path().filename().string());
-    FuzzOneGIF(bytes.data(), bytes.size());
-    ++replayed;
-  }
-  RecordProperty("replayed", replayed);
+  ReplayKeptInputs("gif", FuzzOneGIF);
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// A program that a benchmark measures as a whole process: started offscreen, read through
+// /proc while it runs, asked to stop and waited for when it goes out of scope.
+class TOffscreenProgram {
+ public:
+  // Starts `program` with `arguments`; with a `site`, TRICKFOLIO_SITE points the program's
+  // web banner there.
+  TOffscreenProgram(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::string& site = {});
+  ~TOffscreenProgram();
+  TOffscreenProgram(const TOffscreenProgram&) = delete;
+  TOffscreenProgram& operator=(const TOffscreenProgram&) = delete;
+
+  // Resident memory in KiB, as the kernel counts it; -1 when the process is gone.
+  long ResidentKiB() const;
+  // User and system time so far, in clock ticks.
+  long CpuTicks() const;
+  // -1 when the process is gone.
+  int Threads() const;
+
+ private:
+  // The number after `field` in the process's status file, or -1.
+  long StatusValue(const std::string& field) const;
+
+  pid_t FPid;
+};
