@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "BenchProcess.h"
+#include "BenchSupport.h"
 #include "CoolCtrls.h"
 #include "GIFCtrl.h"
 
@@ -77,10 +77,5 @@ BENCHMARK(BM_IdleCpuOfTheViewer)->Iterations(1)->Unit(benchmark::kSecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunWidgetBenchmarks(argc, argv);
 }

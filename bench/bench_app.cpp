@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "Abcspla.h"
-#include "BenchProcess.h"
+#include "BenchSupport.h"
 #include "Catalogue.h"
 #include "GameListBox.h"
 #include "Unit1.h"
@@ -193,10 +193,5 @@ BENCHMARK(BM_IdleResidentMemory)->Iterations(1)->Unit(benchmark::kSecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunWidgetBenchmarks(argc, argv);
 }

@@ -19,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "BenchProcess.h"
+#include "BenchSupport.h"
 #include "WebBrowser.h"
 
 namespace fs = std::filesystem;
@@ -156,10 +156,5 @@ int BannerHost(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--banner-host") return BannerHost(argc, argv);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunWidgetBenchmarks(argc, argv);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+// What the benchmarks of whole programs and widgets share.
+
 #include <sys/types.h>
 
 #include <string>
@@ -30,3 +32,7 @@ class TOffscreenProgram {
 
   pid_t FPid;
 };
+
+// The benchmarks named on the command line, run inside an application object on the
+// offscreen platform (unless QT_QPA_PLATFORM says otherwise); the exit code for main.
+int RunWidgetBenchmarks(int argc, char** argv);
