@@ -12,92 +12,75 @@ uint64_t Get64(const uint8_t* b) {
   return uint64_t(Get32(b)) | (uint64_t(Get32(b + 4)) << 32);
 }
 
+namespace {
+
+// A record's fields one after another. The records are filled from braced lists, which
+// are evaluated in their order, so each list reads the fields in the order on disk.
+class TFieldReader {
+ public:
+  explicit TFieldReader(const uint8_t* at) : FAt(at) {}
+  uint16_t U16() { return Get16(Take(2)); }
+  uint32_t U32() { return Get32(Take(4)); }
+  uint64_t U64() { return Get64(Take(8)); }
+  void Skip(uint32_t n) { FAt += n; }
+
+ private:
+  const uint8_t* Take(uint32_t n) {
+    const uint8_t* at = FAt;
+    FAt += n;
+    return at;
+  }
+  const uint8_t* FAt;
+};
+
+TZipMemberFields ReadMemberFields(TFieldReader& in) {
+  return {in.U16(), in.U16(), in.U16(), in.U32(), in.U32(), in.U32(), in.U32(), in.U16(), in.U16()};
+}
+
+}  // namespace
+
 TZipLocalHeader TZipLocalHeader::Parse(const uint8_t* b) {
-  TZipLocalHeader h;
-  h.Signature = Get32(b);
-  h.VersionNeeded = Get16(b + 4);
-  h.Flags = Get16(b + 6);
-  h.Method = Get16(b + 8);
-  h.DosDateTime = Get32(b + 10);
-  h.Crc = Get32(b + 14);
-  h.PackedSize = Get32(b + 18);
-  h.UnpackedSize = Get32(b + 22);
-  h.NameLength = Get16(b + 26);
-  h.ExtraLength = Get16(b + 28);
-  return h;
+  TFieldReader in(b);
+  const uint32_t signature = in.U32();
+  return {ReadMemberFields(in), signature};
 }
 
 TZipCentralHeader TZipCentralHeader::Parse(const uint8_t* b) {
-  TZipCentralHeader h;
-  h.Signature = Get32(b);
-  h.VersionMadeBy = Get16(b + 4);
-  h.VersionNeeded = Get16(b + 6);
-  h.Flags = Get16(b + 8);
-  h.Method = Get16(b + 10);
-  h.DosDateTime = Get32(b + 12);
-  h.Crc = Get32(b + 16);
-  h.PackedSize = Get32(b + 20);
-  h.UnpackedSize = Get32(b + 24);
-  h.NameLength = Get16(b + 28);
-  h.ExtraLength = Get16(b + 30);
-  h.CommentLength = Get16(b + 32);
-  h.DiskNumberStart = Get16(b + 34);
-  h.InternalAttr = Get16(b + 36);
-  h.ExternalAttr = Get32(b + 38);
-  h.LocalOffset = Get32(b + 42);
-  return h;
+  TFieldReader in(b);
+  const uint32_t signature = in.U32();
+  const uint16_t madeBy = in.U16();
+  return {
+      ReadMemberFields(in), signature, madeBy, in.U16(), in.U16(), in.U16(), in.U32(), in.U32()};
 }
 
 TZipEndRecord TZipEndRecord::Parse(const uint8_t* b) {
-  TZipEndRecord r;
-  r.Signature = Get32(b);
-  r.DiskNumber = Get16(b + 4);
-  r.CentralDisk = Get16(b + 6);
-  r.EntriesOnDisk = Get16(b + 8);
-  r.Entries = Get16(b + 10);
-  r.CentralSize = Get32(b + 12);
-  r.CentralOffset = Get32(b + 16);
-  r.CommentLength = Get16(b + 20);
-  return r;
+  TFieldReader in(b);
+  return {in.U32(), in.U16(), in.U16(), in.U16(), in.U16(), in.U32(), in.U32(), in.U16()};
 }
 
 TZip64Locator TZip64Locator::Parse(const uint8_t* b) {
-  TZip64Locator l;
-  l.Signature = Get32(b);
-  l.Disk = Get32(b + 4);
-  l.EndRecordOffset = Get64(b + 8);
-  l.Disks = Get32(b + 16);
-  return l;
+  TFieldReader in(b);
+  return {in.U32(), in.U32(), in.U64(), in.U32()};
 }
 
 TZip64EndRecord TZip64EndRecord::Parse(const uint8_t* b) {
-  TZip64EndRecord r;
-  r.Signature = Get32(b);
-  r.DiskNumber = Get32(b + 16);
-  r.CentralDisk = Get32(b + 20);
-  r.EntriesOnDisk = Get64(b + 24);
-  r.Entries = Get64(b + 32);
-  r.CentralSize = Get64(b + 40);
-  r.CentralOffset = Get64(b + 48);
-  return r;
+  TFieldReader in(b);
+  const uint32_t signature = in.U32();
+  in.Skip(12);
+  return {signature, in.U32(), in.U32(), in.U64(), in.U64(), in.U64(), in.U64()};
 }
 
 TZipWideFields TZipWideFields::Of(const TZipCentralHeader& h, const uint8_t* extra,
                                   uint32_t length) {
-  TZipWideFields f;
-  f.UnpackedSize = h.UnpackedSize;
-  f.PackedSize = h.PackedSize;
-  f.LocalOffset = h.LocalOffset;
-  f.DiskNumberStart = h.DiskNumberStart == kEscape16 ? kEscape32 : h.DiskNumberStart;
+  TZipWideFields f{h.UnpackedSize, h.PackedSize, h.LocalOffset,
+                   h.DiskNumberStart == kEscape16 ? kEscape32 : h.DiskNumberStart};
   f.Apply(extra, length);
   if (f.DiskNumberStart == kEscape32) f.DiskNumberStart = kEscape16;
   return f;
 }
 
 TZipWideFields TZipWideFields::Of(const TZipLocalHeader& h, const uint8_t* extra, uint32_t length) {
-  TZipWideFields f;
-  f.UnpackedSize = h.UnpackedSize;
-  f.PackedSize = h.PackedSize;
+  TZipWideFields f{h.UnpackedSize, h.PackedSize};
   f.Apply(extra, length);
   return f;
 }

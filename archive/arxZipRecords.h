@@ -3,7 +3,8 @@
 #include <cstdint>
 
 // The zip format's records as they lie on disk (little-endian), and the 64-bit extensions
-// that stand in for fields too small to hold a size or offset.
+// that stand in for fields too small to hold a size or offset. Fields are declared in their
+// order on disk, the order they are read in (the member headers' shared fields apart).
 
 inline constexpr uint32_t kLocalHeaderSig = 0x04034B50;
 inline constexpr uint32_t kCentralHeaderSig = 0x02014B50;
@@ -20,22 +21,25 @@ uint16_t Get16(const uint8_t* b);
 uint32_t Get32(const uint8_t* b);
 uint64_t Get64(const uint8_t* b);
 
-struct TZipLocalHeader {
-  static constexpr uint32_t kSize = 30;
-  uint32_t Signature = 0;
+// What a member's local and central headers both hold, after their signature (the central
+// header's after the version that made it).
+struct TZipMemberFields {
   uint16_t VersionNeeded = 0, Flags = 0, Method = 0;
   uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
   uint16_t NameLength = 0, ExtraLength = 0;
+};
+
+struct TZipLocalHeader : TZipMemberFields {
+  static constexpr uint32_t kSize = 30;
+  uint32_t Signature = 0;
   static TZipLocalHeader Parse(const uint8_t* b);
 };
 
-struct TZipCentralHeader {
+struct TZipCentralHeader : TZipMemberFields {
   static constexpr uint32_t kSize = 46;
   uint32_t Signature = 0;
-  uint16_t VersionMadeBy = 0, VersionNeeded = 0, Flags = 0, Method = 0;
-  uint32_t DosDateTime = 0, Crc = 0, PackedSize = 0, UnpackedSize = 0;
-  uint16_t NameLength = 0, ExtraLength = 0, CommentLength = 0, DiskNumberStart = 0,
-           InternalAttr = 0;
+  uint16_t VersionMadeBy = 0;
+  uint16_t CommentLength = 0, DiskNumberStart = 0, InternalAttr = 0;
   uint32_t ExternalAttr = 0, LocalOffset = 0;
   static TZipCentralHeader Parse(const uint8_t* b);
 };
@@ -52,18 +56,16 @@ struct TZipEndRecord {
 // Just before the end record: where the 64-bit end record lies.
 struct TZip64Locator {
   static constexpr uint32_t kSize = 20;
-  uint32_t Signature = 0;
-  uint32_t Disk = 0;
+  uint32_t Signature = 0, Disk = 0;
   uint64_t EndRecordOffset = 0;
   uint32_t Disks = 0;
   static TZip64Locator Parse(const uint8_t* b);
 };
 
-// The 64-bit end record, without its extensible data.
+// The 64-bit end record, without its size, versions and extensible data.
 struct TZip64EndRecord {
   static constexpr uint32_t kSize = 56;
-  uint32_t Signature = 0;
-  uint32_t DiskNumber = 0, CentralDisk = 0;
+  uint32_t Signature = 0, DiskNumber = 0, CentralDisk = 0;
   uint64_t EntriesOnDisk = 0, Entries = 0, CentralSize = 0, CentralOffset = 0;
   static TZip64EndRecord Parse(const uint8_t* b);
 };
