@@ -1,5 +1,6 @@
 #include <array>
 
+#include "CanonicalCodes.h"
 #include "DecoderHarness.h"
 
 using namespace harness;
@@ -90,15 +91,6 @@ std::vector<TToken> Literals(const Bytes& bytes) {
   std::vector<TToken> tokens;
   for (uint8_t b : bytes) tokens.push_back({0, b});
   return tokens;
-}
-
-std::vector<uint32_t> CanonicalCodes(const std::vector<uint8_t>& lengths) {
-  std::vector<uint32_t> codes(lengths.size());
-  uint32_t code = 0;
-  for (uint32_t len = 1; len <= 15; ++len, code <<= 1)
-    for (size_t s = 0; s < lengths.size(); ++s)
-      if (lengths[s] == len) codes[s] = code++;
-  return codes;
 }
 
 // A dynamic block header whose code-length code gives `clLengths` to the 19 symbols;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CanonicalCodes.h"
 #include "arxInflateTable.h"
 
 using namespace huff;
@@ -35,16 +36,6 @@ uint64_t Reversed(uint32_t code, uint32_t len) {
   uint64_t r = 0;
   for (uint32_t i = 0; i < len; ++i) r |= uint64_t((code >> i) & 1) << (len - 1 - i);
   return r;
-}
-
-// Canonical codes by the textbook rule: shorter first, equal lengths in symbol order.
-std::vector<uint32_t> CanonicalCodes(const Lengths& lengths) {
-  std::vector<uint32_t> codes(lengths.size());
-  uint32_t code = 0;
-  for (uint32_t len = 1; len <= 15; ++len, code <<= 1)
-    for (size_t s = 0; s < lengths.size(); ++s)
-      if (lengths[s] == len) codes[s] = code++;
-  return codes;
 }
 
 uint32_t Lookup(const THuffTable& t, uint64_t bits) {
