@@ -80,10 +80,15 @@ void WriteThrough(const std::string& target, const std::function<void(const std:
   temp.close();
   const std::string path = temp.fileName().toStdString();
   write(path);
+  // Only a regular file is replaced; a link, a pipe or a device such as /dev/stdout is
+  // written through, as is a target on another file system.
   std::error_code error;
-  std::filesystem::rename(path, target, error);
-  if (!error) return;
-  // Another file system, or a device such as /dev/stdout: the bytes are copied.
+  const auto kind = std::filesystem::symlink_status(target, error).type();
+  if (kind == std::filesystem::file_type::not_found ||
+      kind == std::filesystem::file_type::regular) {
+    std::filesystem::rename(path, target, error);
+    if (!error) return;
+  }
   std::ifstream from(path, std::ios::binary);
   std::ofstream to(target, std::ios::binary | std::ios::trunc);
   if (!to.is_open() || !(to << from.rdbuf()) || !to.flush())

@@ -149,6 +149,15 @@ TEST(PrintCommand, FailuresGiveTheirExitCodeAndMessageAndWriteNothing) {
                               TRICKFOLIO_BIN_DIR, err),
             1);
   EXPECT_TRUE(err.str().starts_with("trickfolio: /nonexistent/d.pdf: ")) << err.str();
+  // A link is written through, not replaced by the finished file.
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("codes.rps").toStdString(),
+                    link = dir.filePath("link.rps").toStdString();
+  std::filesystem::create_symlink(file, link);
+  EXPECT_EQ(PrintCommand::Run({"--print", "DOOM (PC)", "--stream", link}, TRICKFOLIO_BIN_DIR, err),
+            0);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_GT(std::filesystem::file_size(file), 0u);
   // The program's own dispatch.
   EXPECT_EQ(Exec("trickfolio", {"--pdf", "x.pdf"}).Code, 2);
 }
