@@ -9,16 +9,26 @@
 #include "CupsFixture.h"
 #include "MemoryStream.h"
 #include "RPDevice.h"
+#include "RPFPrint.h"
 #include "RPMemo.h"
 #include "RPrinter.h"
 
-// A printer writer whose information box is recorded instead of shown.
-class TRecordingPrinter : public TReportPrinter {
+// A printing writer whose information box is recorded instead of shown.
+template <typename TWriter>
+class TRecording : public TWriter {
  public:
   std::vector<std::string> Messages;
 
  protected:
   void ShowInformation(const std::string& text) override { Messages.push_back(text); }
+};
+using TRecordingPrinter = TRecording<TReportPrinter>;
+
+// A replaying writer (the file printer or the preview) whose error box is recorded too.
+template <typename TFileWriter>
+class TRecordingFile : public TRecording<TFileWriter> {
+ protected:
+  void ShowError(const std::string& text) override { this->Messages.push_back(text); }
 };
 
 // The codes report's page: millimetres, margins 15, 10, 10, 15, line pitch from the font.

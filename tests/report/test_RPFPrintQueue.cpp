@@ -8,7 +8,6 @@
 #include <sstream>
 
 #include "PrinterHarness.h"
-#include "RPFPrint.h"
 #include "RPFiler.h"
 
 namespace {
@@ -17,37 +16,6 @@ namespace {
 constexpr double Tolerance = 0.1;  // mm
 
 using RPFPrintQueueTest = TQueueTest<::testing::Test>;
-
-// A stream writer that measures on the printer, as the report system's writer does when a
-// printer is installed.
-class TPrinterFiler : public TReportFiler {
- public:
-  bool NoPrinters() const override { return RPDev().NoPrinters(); }
-
- protected:
-  bool ReadDeviceMetrics(TDeviceMetrics& m) override {
-    TRPDevice& device = RPDev();
-    m.LogPixelsX = device.DeviceCaps(TDeviceCap::LOGPIXELSX);
-    m.LogPixelsY = device.DeviceCaps(TDeviceCap::LOGPIXELSY);
-    m.PhysicalOffsetX = device.DeviceCaps(TDeviceCap::PHYSICALOFFSETX);
-    m.PhysicalOffsetY = device.DeviceCaps(TDeviceCap::PHYSICALOFFSETY);
-    m.PhysicalWidth = device.DeviceCaps(TDeviceCap::PHYSICALWIDTH);
-    m.PhysicalHeight = device.DeviceCaps(TDeviceCap::PHYSICALHEIGHT);
-    m.HorzRes = device.DeviceCaps(TDeviceCap::HORZRES);
-    m.VertRes = device.DeviceCaps(TDeviceCap::VERTRES);
-    return true;
-  }
-  QPaintDevice* MetricDevice() override { return RPDev().InfoDevice(); }
-};
-
-class TQuietFilePrinter : public TFilePrinter {
- public:
-  std::vector<std::string> Messages;
-
- protected:
-  void ShowInformation(const std::string& text) override { Messages.push_back(text); }
-  void ShowError(const std::string& text) override { Messages.push_back(text); }
-};
 
 // The codes report of a long text: 49 lines on the first page, 53 on the second, the rest
 // on the third.
@@ -63,8 +31,21 @@ void Codes(TBaseReport& r) {
   PrintCodes(r, "Период полураспада", "PC", CodesText());
 }
 
+// The replayed page has the direct page's words, each where the direct print put it.
+void ExpectSameWords(const TPdfPage& direct, const TPdfPage& replayed) {
+  ASSERT_EQ(replayed.Words.size(), direct.Words.size());
+  for (size_t w = 0; w < direct.Words.size(); ++w) {
+    const TPdfWord& a = direct.Words[w];
+    const TPdfWord& b = replayed.Words[w];
+    EXPECT_EQ(b.Text, a.Text);
+    for (auto end : {&TPdfWord::XMin, &TPdfWord::XMax, &TPdfWord::YMax})
+      EXPECT_NEAR(PointsToMm(b.*end), PointsToMm(a.*end), Tolerance) << a.Text;
+  }
+}
+
 std::string Record(const std::function<void(TBaseReport&)>& body) {
-  TPrinterFiler filer;
+  // With a printer installed the stream writer lays the report out on it.
+  TReportFiler filer;
   UseCodesPage(filer);
   TMemoryStream stream;
   filer.SetStreamMode(smUser);
@@ -75,15 +56,11 @@ std::string Record(const std::function<void(TBaseReport&)>& body) {
   return stream.ToString();
 }
 
-std::string RecordCodes() {
-  return Record(Codes);
-}
-
 std::vector<TPdfPage> Replay(TCupsScheduler& cups, const std::string& recorded,
                              const std::string& selection = "", int first = 0, int last = 0) {
   TMemoryStream stream;
   stream.WriteString(recorded);
-  TQuietFilePrinter replay;
+  TRecordingFile<TFilePrinter> replay;
   replay.SetStreamMode(smUser);
   replay.SetStream(&stream);
   replay.SetSelection(selection);
@@ -96,20 +73,13 @@ std::vector<TPdfPage> Replay(TCupsScheduler& cups, const std::string& recorded,
 TEST_F(RPFPrintQueueTest, ReplayedReportPrintsLikeTheDirectOne) {
   const std::vector<TPdfPage> direct = PrintJob(*Cups, [](TRecordingPrinter& r) { Codes(r); });
   ASSERT_GE(direct.size(), 3u) << Cups->ErrorLog();
-  const std::string recorded = RecordCodes();
+  const std::string recorded = Record(Codes);
   const std::vector<TPdfPage> replayed = Replay(*Cups, recorded);
   ASSERT_EQ(replayed.size(), direct.size()) << Cups->ErrorLog();
   for (size_t p = 0; p < direct.size(); ++p) {
     SCOPED_TRACE(p + 1);
     EXPECT_EQ(replayed[p].Lines(), direct[p].Lines());
-    ASSERT_EQ(replayed[p].Words.size(), direct[p].Words.size());
-    for (size_t w = 0; w < direct[p].Words.size(); ++w) {
-      const TPdfWord& a = direct[p].Words[w];
-      const TPdfWord& b = replayed[p].Words[w];
-      EXPECT_EQ(b.Text, a.Text);
-      EXPECT_NEAR(PointsToMm(b.XMin), PointsToMm(a.XMin), Tolerance) << a.Text;
-      EXPECT_NEAR(PointsToMm(b.YMax), PointsToMm(a.YMax), Tolerance) << a.Text;
-    }
+    ExpectSameWords(direct[p], replayed[p]);
   }
 }
 
@@ -173,17 +143,11 @@ TEST_F(RPFPrintQueueTest, ReplayedLinesReadAsTheDirectPrintsWords) {
     EXPECT_EQ(want[i], joined) << k.Name;
     EXPECT_EQ(got[i], want[i]) << k.Name;
   }
-  ASSERT_EQ(replayed[0].Words.size(), direct[0].Words.size());
-  for (size_t w = 0; w < direct[0].Words.size(); ++w) {
-    const TPdfWord& a = direct[0].Words[w];
-    const TPdfWord& b = replayed[0].Words[w];
-    for (auto end : {&TPdfWord::XMin, &TPdfWord::XMax, &TPdfWord::YMax})
-      EXPECT_NEAR(PointsToMm(b.*end), PointsToMm(a.*end), Tolerance) << a.Text;
-  }
+  ExpectSameWords(direct[0], replayed[0]);
 }
 
 TEST_F(RPFPrintQueueTest, SelectionsAndReverseOrderOnTheQueue) {
-  const std::string recorded = RecordCodes();
+  const std::string recorded = Record(Codes);
   // Each page is known by its first line.
   const auto firstLines = [](const std::vector<TPdfPage>& pages) {
     std::vector<std::string> lines;

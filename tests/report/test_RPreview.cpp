@@ -8,18 +8,15 @@
 #include <QWidget>
 #include <cmath>
 
+#include "PrinterHarness.h"
 #include "RPFiler.h"
 #include "RPreview.h"
 
 namespace {
 
-class TTestPreview : public TFilePreview {
- public:
-  std::vector<std::string> Messages;
-
+class TTestPreview : public TRecordingFile<TFilePreview> {
  protected:
   void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  void ShowError(const std::string& text) override { Messages.push_back(text); }
 };
 
 // A report of `pages` pages recorded on a form, each with one line of text.
