@@ -1,41 +1,54 @@
 #include "ReplayHarness.h"
 
+#include <cmath>
+
 #include "MemoryStream.h"
 
-TImageReplay::TImageReplay(int dpi) : FDpi(dpi), FMetricImage(8, 8, QImage::Format_RGB32) {
-  FMetricImage.setDotsPerMeterX(int(dpi / 0.0254 + 0.5));
-  FMetricImage.setDotsPerMeterY(int(dpi / 0.0254 + 0.5));
+TImagePages::TImagePages(int dpi, double paperWidth, double paperHeight, double strip)
+    : FMetricImage(8, 8, QImage::Format_RGB32) {
+  const int margin = int(std::lround(strip * dpi));
+  FMetrics.LogPixelsX = FMetrics.LogPixelsY = dpi;
+  FMetrics.PhysicalWidth = int(std::lround(paperWidth * dpi));
+  FMetrics.PhysicalHeight = int(std::lround(paperHeight * dpi));
+  FMetrics.PhysicalOffsetX = FMetrics.PhysicalOffsetY = margin;
+  FMetrics.HorzRes = FMetrics.PhysicalWidth - 2 * margin;
+  FMetrics.VertRes = FMetrics.PhysicalHeight - 2 * margin;
+  const int dotsPerMeter = int(std::lround(dpi / 0.0254));
+  FMetricImage.setDotsPerMeterX(dotsPerMeter);
+  FMetricImage.setDotsPerMeterY(dotsPerMeter);
 }
 
-TImageReplay::~TImageReplay() {
-  ClosePage();
+TImagePages::~TImagePages() {
+  CloseImagePage();
 }
 
-bool TImageReplay::ReadDeviceMetrics(TDeviceMetrics& m) {
-  m.LogPixelsX = m.LogPixelsY = FDpi;
-  m.PhysicalOffsetX = m.PhysicalOffsetY = 0;
-  m.PhysicalWidth = m.HorzRes = int(8.5 * FDpi);
-  m.PhysicalHeight = m.VertRes = 11 * FDpi;
-  return true;
-}
-
-void TImageReplay::ClosePage() {
+void TImagePages::CloseImagePage() {
+  if (!FPainter) return;
+  FPainter->end();
   FPainter.reset();
 }
 
-void TImageReplay::DeviceNewPage(bool open) {
-  ClosePage();
-  if (!open) return;
-  Pages.emplace_back(int(8.5 * FDpi), 11 * FDpi, QImage::Format_RGB32);
+void TImagePages::OpenImagePage() {
+  CloseImagePage();
+  Pages.emplace_back(FMetrics.HorzRes, FMetrics.VertRes, QImage::Format_RGB32);
   Pages.back().fill(Qt::white);
   Pages.back().setDotsPerMeterX(FMetricImage.dotsPerMeterX());
   Pages.back().setDotsPerMeterY(FMetricImage.dotsPerMeterY());
-  PageNumbers.push_back(0);
   FPainter = std::make_unique<QPainter>(&Pages.back());
 }
 
-void TImageReplay::DeviceEndDoc(bool) {
-  ClosePage();
+TImageReplay::TImageReplay(int dpi) : TImagePages(dpi, 8.5, 11, 0) {}
+
+bool TImageReplay::ReadDeviceMetrics(TDeviceMetrics& metrics) {
+  metrics = ImageMetrics();
+  return true;
+}
+
+void TImageReplay::DeviceNewPage(bool open) {
+  CloseImagePage();
+  if (!open) return;
+  OpenImagePage();
+  PageNumbers.push_back(0);
 }
 
 void TImageReplay::Keep(char kind, std::string_view text, double x) {
