@@ -1,11 +1,9 @@
 #include "BenchSupport.h"
 
-#include <benchmark/benchmark.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -62,13 +60,4 @@ long TOffscreenProgram::CpuTicks() const {
     }
   }
   return utime + stime;
-}
-
-int RunWidgetBenchmarks(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
 }

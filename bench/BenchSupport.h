@@ -2,8 +2,10 @@
 
 // What the benchmarks of whole programs and widgets share.
 
+#include <benchmark/benchmark.h>
 #include <sys/types.h>
 
+#include <QByteArray>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,15 @@ class TOffscreenProgram {
   pid_t FPid;
 };
 
-// The benchmarks named on the command line, run inside an application object on the
-// offscreen platform (unless QT_QPA_PLATFORM says otherwise); the exit code for main.
-int RunWidgetBenchmarks(int argc, char** argv);
+// The benchmarks named on the command line, run inside an application object of type
+// `TApplication` on the offscreen platform (unless QT_QPA_PLATFORM says otherwise); the
+// exit code for main.
+template <class TApplication>
+int RunOffscreenBenchmarks(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  TApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -193,5 +193,5 @@ BENCHMARK(BM_IdleResidentMemory)->Iterations(1)->Unit(benchmark::kSecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunWidgetBenchmarks(argc, argv);
+  return RunOffscreenBenchmarks<QApplication>(argc, argv);
 }

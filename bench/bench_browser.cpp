@@ -156,5 +156,5 @@ int BannerHost(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--banner-host") return BannerHost(argc, argv);
-  return RunWidgetBenchmarks(argc, argv);
+  return RunOffscreenBenchmarks<QApplication>(argc, argv);
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "BenchSupport.h"
 #include "Codepage.h"
 #include "ImageWriter.h"
 #include "RPMemo.h"
@@ -122,10 +123,5 @@ BENCHMARK(BM_QTextLayoutLines)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunOffscreenBenchmarks<QGuiApplication>(argc, argv);
 }
