@@ -74,16 +74,20 @@ struct TModernCase {
   bool Walkable;                   // starts with a local header: read again without its end
 };
 
-std::string Prefixed(TModernFixture& f, const std::string& stub, const std::string& archive,
-                     const std::vector<std::string>& zipArgs, bool adjust) {
-  MakeZip(f.dir, "plain.zip", zipArgs, {"games.txt", "codes.txt"});
-  WriteFile(f.dir / archive, stub + ReadFile(f.dir / "plain.zip"));
-  if (adjust) EXPECT_EQ(RunTool({"zip", "-q", "-A", f.dir / archive}).ExitCode, 0);
-  return f.dir / archive;
-}
-
 const std::string kShellStub = "#!/bin/sh\necho unpacking\nexit 0\n" + std::string(3000, '#');
 const std::string kProgramStub = "MZ\x90" + std::string(5000, '\x01');
+
+// Both texts zipped with `zipArg` behind `stub`, the offsets adjusted to it or left stale.
+TModernCase Stubbed(const char* label, const std::string& stub, TArcType type,
+                    const std::string& archive, const std::string& zipArg, bool adjust) {
+  const auto make = [=](TModernFixture& f) {
+    MakeZip(f.dir, "plain.zip", {zipArg}, {"games.txt", "codes.txt"});
+    WriteFile(f.dir / archive, stub + ReadFile(f.dir / "plain.zip"));
+    if (adjust) EXPECT_EQ(RunTool({"zip", "-q", "-A", f.dir / archive}).ExitCode, 0);
+    return f.dir / archive;
+  };
+  return {label, make, type, {"games.txt", "codes.txt"}, false};
+}
 
 const TModernCase kCases[] = {
     {"zip_from_a_pipe",  // 64-bit extra with unknown sizes, 8-byte descriptor
@@ -123,31 +127,12 @@ const TModernCase kCases[] = {
      atZip,
      {"codes.txt"},
      true},
-    {"shell_stub_unadjusted",
-     [](TModernFixture& f) { return Prefixed(f, kShellStub, "s.zip", {"-9"}, false); },
-     atZip,
-     {"games.txt", "codes.txt"},
-     false},
-    {"shell_stub_adjusted",
-     [](TModernFixture& f) { return Prefixed(f, kShellStub, "sa.zip", {"-9"}, true); },
-     atZip,
-     {"games.txt", "codes.txt"},
-     false},
-    {"program_stub_unadjusted",
-     [](TModernFixture& f) { return Prefixed(f, kProgramStub, "x.exe", {"-0"}, false); },
-     atZipExe,
-     {"games.txt", "codes.txt"},
-     false},
-    {"program_stub_adjusted",
-     [](TModernFixture& f) { return Prefixed(f, kProgramStub, "xa.exe", {"-9"}, true); },
-     atZipExe,
-     {"games.txt", "codes.txt"},
-     false},
-    {"program_stub_zip64_unadjusted",  // the 64-bit locator's offset is stale as well
-     [](TModernFixture& f) { return Prefixed(f, kProgramStub, "x64.exe", {"-fz"}, false); },
-     atZipExe,
-     {"games.txt", "codes.txt"},
-     false},
+    // The 64-bit locator's offset is stale as well in the last one.
+    Stubbed("shell_stub_unadjusted", kShellStub, atZip, "s.zip", "-9", false),
+    Stubbed("shell_stub_adjusted", kShellStub, atZip, "sa.zip", "-9", true),
+    Stubbed("program_stub_unadjusted", kProgramStub, atZipExe, "x.exe", "-0", false),
+    Stubbed("program_stub_adjusted", kProgramStub, atZipExe, "xa.exe", "-9", true),
+    Stubbed("program_stub_zip64_unadjusted", kProgramStub, atZipExe, "x64.exe", "-fz", false),
     {"beyond_4_GiB",  // a sparse file: every offset is 64-bit, nothing of it on disk
      [](TModernFixture& f) {
        return MakePyZip(f.dir, "far.zip",
