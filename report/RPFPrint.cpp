@@ -23,22 +23,9 @@ constexpr int kMaxFitSteps = 32;
 constexpr double kMaxFontInches = 20;
 constexpr double kMaxPenInches = 1;
 
-Qt::BrushStyle BrushStyleOf(int code) {
-  static constexpr Qt::BrushStyle styles[] = {
-      Qt::SolidPattern, Qt::NoBrush,      Qt::HorPattern,   Qt::VerPattern,
-      Qt::FDiagPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
-  return code >= 0 && code < 8 ? styles[code] : Qt::SolidPattern;
-}
-
-Qt::PenStyle PenStyleOf(int code) {
-  static constexpr Qt::PenStyle styles[] = {Qt::SolidLine,   Qt::DashLine,       Qt::DotLine,
-                                            Qt::DashDotLine, Qt::DashDotDotLine, Qt::NoPen};
-  return code >= 0 && code < 6 ? styles[code] : Qt::SolidLine;
-}
-
 QPainter::CompositionMode PenModeOf(int code) {
-  return code == 14 ? QPainter::RasterOp_SourceXorDestination
-                    : QPainter::CompositionMode_SourceOver;
+  return code == PenModeXor ? QPainter::RasterOp_SourceXorDestination
+                            : QPainter::CompositionMode_SourceOver;
 }
 
 std::string Cp1251(const QString& text) {
@@ -533,12 +520,12 @@ void TFilePrinter::PerformState(const TStreamCommand& c) {
     case cmBrushBitmap: {
       TRPBrush brush = Brush();
       if (c.Code == cmBrushColor) brush.Color = TColor(c.Int(0));
-      if (c.Code == cmBrushStyle) brush.Style = BrushStyleOf(c.Int(0));
+      if (c.Code == cmBrushStyle) brush.Style = StyleOf(BrushStyles, c.Int(0));
       if (c.Code == cmBrushBitmap)
         brush.Bitmap = c.Int(0) == 1 ? GraphicImage(c.Fields[1]) : QImage();
       if (c.Code == cmOldBrush) {
         brush.Color = TColor(c.Int(0));
-        brush.Style = BrushStyleOf(c.Int(1));
+        brush.Style = StyleOf(BrushStyles, c.Int(1));
         brush.Bitmap = c.Int(2) == 1 ? GraphicImage(c.Fields[3]) : QImage();
       }
       SetBrush(brush);
@@ -555,12 +542,12 @@ void TFilePrinter::PerformState(const TStreamCommand& c) {
       };
       if (c.Code == cmPenColor) pen.Color = TColor(c.Int(0));
       if (c.Code == cmPenMode) pen.Mode = PenModeOf(c.Int(0));
-      if (c.Code == cmPenStyle) pen.Style = PenStyleOf(c.Int(0));
+      if (c.Code == cmPenStyle) pen.Style = StyleOf(PenStyles, c.Int(0));
       if (c.Code == cmPenWidth) pen.Width = width(c.Real(0));
       if (c.Code == cmOldPen) {
         pen.Color = TColor(c.Int(0));
         pen.Mode = PenModeOf(c.Int(1));
-        pen.Style = PenStyleOf(c.Int(2));
+        pen.Style = StyleOf(PenStyles, c.Int(2));
         pen.Width = width(c.Real(3));
       }
       SetPen(pen);

@@ -27,49 +27,9 @@ constexpr int kSlots = 10;
 
 constexpr int kVersion = 2017;
 
-// The stream's brush style codes: solid, clear, then the six hatches.
-uint8_t BrushStyleCode(Qt::BrushStyle style) {
-  switch (style) {
-    case Qt::NoBrush:
-      return 1;
-    case Qt::HorPattern:
-      return 2;
-    case Qt::VerPattern:
-      return 3;
-    case Qt::FDiagPattern:
-      return 4;
-    case Qt::BDiagPattern:
-      return 5;
-    case Qt::CrossPattern:
-      return 6;
-    case Qt::DiagCrossPattern:
-      return 7;
-    default:
-      return 0;
-  }
-}
-
-// Solid, dash, dot, dash-dot, dash-dot-dot, clear.
-uint8_t PenStyleCode(Qt::PenStyle style) {
-  switch (style) {
-    case Qt::DashLine:
-      return 1;
-    case Qt::DotLine:
-      return 2;
-    case Qt::DashDotLine:
-      return 3;
-    case Qt::DashDotDotLine:
-      return 4;
-    case Qt::NoPen:
-      return 5;
-    default:
-      return 0;
-  }
-}
-
 // Copy, or exclusive-or for rubber lines.
 uint8_t PenModeCode(QPainter::CompositionMode mode) {
-  return mode == QPainter::RasterOp_SourceXorDestination ? 14 : 4;
+  return mode == QPainter::RasterOp_SourceXorDestination ? PenModeXor : PenModeCopy;
 }
 
 std::string SlotMessage(const char* operation) {
@@ -459,7 +419,7 @@ void TReportFiler::WriteBrush(bool all) {
   }
   if (all || b.Style != FLastBrush.Style) {
     WriteByte(cmBrushStyle);
-    WriteByte(BrushStyleCode(b.Style));
+    WriteByte(StyleCode(BrushStyles, b.Style));
   }
   if (all || b.Bitmap != FLastBrush.Bitmap) {
     WriteByte(cmBrushBitmap);
@@ -482,7 +442,7 @@ void TReportFiler::WritePen(bool all) {
   }
   if (all || p.Style != FLastPen.Style) {
     WriteByte(cmPenStyle);
-    WriteByte(PenStyleCode(p.Style));
+    WriteByte(StyleCode(PenStyles, p.Style));
   }
   if (all || p.Width != FLastPen.Width) {
     WriteByte(cmPenWidth);

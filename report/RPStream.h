@@ -1,5 +1,9 @@
 #pragma once
 
+#include <qnamespace.h>
+
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -110,6 +114,30 @@ inline constexpr char ValueEnd = '\xFB';
 // replay can fit the font to the recording's metrics.
 inline constexpr const char* ReferenceText =
     "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
+
+// A brush or pen style's code is its position in these tables (brushes: solid, clear, then
+// the six hatches; pens: solid, dash, dot, dash-dot, dash-dot-dot, clear). A style without
+// a code is written as the first, and a code out of range is read as the first.
+inline constexpr std::array BrushStyles{Qt::SolidPattern, Qt::NoBrush,         Qt::HorPattern,
+                                        Qt::VerPattern,   Qt::FDiagPattern,    Qt::BDiagPattern,
+                                        Qt::CrossPattern, Qt::DiagCrossPattern};
+inline constexpr std::array PenStyles{Qt::SolidLine,   Qt::DashLine,       Qt::DotLine,
+                                      Qt::DashDotLine, Qt::DashDotDotLine, Qt::NoPen};
+
+template <class T, size_t N>
+uint8_t StyleCode(const std::array<T, N>& styles, T style) {
+  const auto it = std::find(styles.begin(), styles.end(), style);
+  return it == styles.end() ? 0 : uint8_t(it - styles.begin());
+}
+
+template <class T, size_t N>
+T StyleOf(const std::array<T, N>& styles, int code) {
+  return code >= 0 && size_t(code) < N ? styles[size_t(code)] : styles[0];
+}
+
+// The pen mode codes: copy, or exclusive-or for rubber lines.
+inline constexpr uint8_t PenModeCopy = 4;
+inline constexpr uint8_t PenModeXor = 14;
 
 // The version an older header's first byte stands for.
 inline constexpr int VersionQ = 1101;
