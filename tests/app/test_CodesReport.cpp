@@ -123,7 +123,9 @@ TEST_F(CodesReportTest, ALongGameGoesOnOverPagesWithoutTitleOrTrailingEmptyPage)
   for (size_t i = 0; i < pages.size(); ++i) {
     const std::vector<std::string> lines = pages[i].Lines();
     ASSERT_FALSE(lines.empty()) << "page " << i + 1 << " is empty";
-    if (i > 0) EXPECT_EQ(FindWord(pages[i], "Dune"), nullptr) << "title repeated";
+    if (i > 0) {
+      EXPECT_EQ(FindWord(pages[i], "Dune"), nullptr) << "title repeated";
+    }
     all.insert(all.end(), lines.begin(), lines.end());
   }
   EXPECT_EQ(all.front(), "Dune");
