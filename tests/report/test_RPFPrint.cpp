@@ -4,12 +4,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QWidget>
 #include <cstring>
 
 #include "RPFiler.h"
+#include "RecordJob.h"
 #include "ReplayHarness.h"
-
 #include "StreamBytes.h"
 
 namespace {
@@ -152,21 +151,8 @@ TEST(RPFPrint, PagesAreFoundThroughTheLinks) {
   EXPECT_EQ(r.CurrentPage(), 5);
 }
 
-// A stream recorded by the stream writer on a form, as the report system records.
-std::string Record(const std::function<void(TReportFiler&)>& body) {
-  QWidget form;
-  auto* filer = new TReportFiler(&form);
-  TMemoryStream stream;
-  filer->SetStreamMode(smUser);
-  filer->SetStream(&stream);
-  filer->SetAccuracyMethod(amAppearance);
-  filer->OnPrint = [&](QObject*) { body(*filer); };
-  filer->Execute();
-  return stream.ToString();
-}
-
 TEST(RPFPrint, RecordedReportReplaysItsTextsAtTheirPlaces) {
-  const std::string stream = Record([](TReportFiler& f) {
+  const std::string stream = TRecordJob().Run([](TReportFiler& f) {
     f.SetFont("Arial", 12);
     f.PrintLeft("left", 1);
     f.NewLine();

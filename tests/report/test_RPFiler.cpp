@@ -9,29 +9,16 @@
 #include <fstream>
 
 #include "RPFiler.h"
+#include "RecordJob.h"
 #include "StreamBytes.h"
 
 namespace {
 
 using Bytes = std::string;
 
-// A filer on a form (no printer here) recording into a memory stream.
-struct TFilerJob {
-  QWidget Form;
-  TReportFiler* Filer = new TReportFiler(&Form);
-  TMemoryStream Stream;
-  std::vector<std::string> Errors;
-  TFilerJob() {
-    Filer->SetStreamMode(smUser);
-    Filer->SetStream(&Stream);
-    Filer->SetTitle("T");
-  }
-  template <typename Body>
-  Bytes Run(Body body) {
-    Filer->OnPrint = [&](QObject*) { body(*Filer); };
-    Filer->Execute();
-    return Stream.ToString();
-  }
+// The recording job under the title the expected headers carry.
+struct TFilerJob : TRecordJob {
+  TFilerJob() { Filer->SetTitle("T"); }
 };
 
 const char* const kReference =

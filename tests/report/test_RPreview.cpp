@@ -11,6 +11,7 @@
 #include "PrinterHarness.h"
 #include "RPFiler.h"
 #include "RPreview.h"
+#include "RecordJob.h"
 
 namespace {
 
@@ -21,18 +22,13 @@ class TTestPreview : public TRecordingFile<TFilePreview> {
 
 // A report of `pages` pages recorded on a form, each with one line of text.
 void Record(TMemoryStream& stream, int pages) {
-  QWidget form;
-  auto* filer = new TReportFiler(&form);
-  filer->SetStreamMode(smUser);
-  filer->SetStream(&stream);
-  filer->OnPrint = [&](QObject*) {
+  stream.WriteString(TRecordJob().Run([&](TReportFiler& f) {
     for (int n = 1; n <= pages; ++n) {
-      if (n > 1) filer->NewPage();
-      filer->SetFont("Arial", 20);
-      filer->PrintLeft("WWWW page " + std::to_string(n), 1);
+      if (n > 1) f.NewPage();
+      f.SetFont("Arial", 20);
+      f.PrintLeft("WWWW page " + std::to_string(n), 1);
     }
-  };
-  filer->Execute();
+  }));
 }
 
 struct TPreviewRun {
