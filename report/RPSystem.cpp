@@ -241,13 +241,12 @@ void TReportSystem::Print() {
   if (SystemOptions.Contains(soUseFiler) || FCopiesByRepeat) {
     if (noGenerate) StatusHandler(omCreate);
     std::unique_ptr<TFilePrinter> replay = CreateReplay();
-    replay->OnDecodeImage = OnDecodeImage;
     FSystemPrinter.AssignTo(*replay);
     // The stream holds this run's own settings, which the line above gave the printer
     // already; its copy count must not undo the copies made by repetition.
     replay->KeepOwnSettings = true;
     replay->SetUnits(unInch);
-    FSystemFiler.AssignTo(*replay);
+    PrepareReplay(*replay);
     replay->SetStatusLabel(FStatusLabel);
     writer = std::move(replay);
     FReportPrinter = writer.get();
