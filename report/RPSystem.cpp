@@ -87,7 +87,7 @@ void TSystemPreview::Refuse(const std::string& text) const {
 
 void TSystemPreview::SetMonochrome(bool value) {
   if (value && FShadowDepth > 0) {
-    Refuse("Monochrome not allowed while shadows are in effect.\nChange ShadowDepth to 0 first");
+    Refuse(TFilePreview::SMonochromeRefused);
     return;
   }
   FMonochrome = value;
@@ -95,7 +95,7 @@ void TSystemPreview::SetMonochrome(bool value) {
 
 void TSystemPreview::SetShadowDepth(int value) {
   if (value > 0 && FMonochrome) {
-    Refuse("Shadows not allowed while monochrome in effect.\nChange Monochrome to false first");
+    Refuse(TFilePreview::SShadowsRefused);
     return;
   }
   FShadowDepth = value;

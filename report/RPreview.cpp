@@ -61,8 +61,7 @@ void TFilePreview::ShowMessage(const std::string& text) {
 
 void TFilePreview::SetMonochrome(bool value) {
   if (value && FShadowDepth > 0) {
-    ShowMessage(
-        "Monochrome not allowed while shadows are in effect.\nChange ShadowDepth to 0 first");
+    ShowMessage(SMonochromeRefused);
     return;
   }
   FMonochrome = value;
@@ -70,8 +69,7 @@ void TFilePreview::SetMonochrome(bool value) {
 
 void TFilePreview::SetShadowDepth(int value) {
   if (value > 0 && FMonochrome) {
-    ShowMessage(
-        "Shadows not allowed while monochrome in effect.\nChange Monochrome to false first");
+    ShowMessage(SShadowsRefused);
     return;
   }
   FShadowDepth = value;

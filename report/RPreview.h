@@ -29,6 +29,12 @@ class TFilePreview : public TFilePrinter {
   // -1.9 or less: the page-width zoom; between -1.9 and 0: the whole-page zoom; then
   // limited to 10..200.
   void SetZoomFactor(double value);
+  // Monochrome and shadows exclude each other; turning one on while the other is in
+  // effect is refused with these texts, here and in the report system's settings.
+  static constexpr const char* SMonochromeRefused =
+      "Monochrome not allowed while shadows are in effect.\nChange ShadowDepth to 0 first";
+  static constexpr const char* SShadowsRefused =
+      "Shadows not allowed while monochrome in effect.\nChange Monochrome to false first";
   bool Monochrome() const { return FMonochrome; }
   void SetMonochrome(bool value);
   TMarginMethod MarginMethod() const { return FMarginMethod; }
