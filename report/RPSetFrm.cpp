@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "Codepage.h"
 #include "RPDevice.h"
 #include "RPSystem.h"
 #include "SaveFileDialog.h"
@@ -131,7 +132,7 @@ void TRPSetupForm::showEvent(QShowEvent* event) {
 void TRPSetupForm::UpdatePrinterLabel() {
   TRPDevice& device = RPDev();
   PrinterLabel->setText(device.NoPrinters() ? QString("No printers installed!")
-                                            : QString::fromStdString(device.DeviceName() + " on " +
+                                            : TBaseReport::ToQString(device.DeviceName() + " on " +
                                                                      device.PortName()));
 }
 
@@ -230,7 +231,8 @@ void TRPSetupForm::OKClick() {
     FSystem.SetOutputFileName("");
   } else {
     FSystem.SetReportDest(rdFile);
-    FSystem.SetOutputFileName(FileNameEdit->text().toStdString());
+    // The engine's file names are Windows-1251, as the printer device opens them.
+    FSystem.SetOutputFileName(Codepage::Utf8ToCp1251(FileNameEdit->text().toStdString()));
   }
   StoreOptions(FReplay);
   accept();

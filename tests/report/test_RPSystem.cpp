@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "Codepage.h"
 #include "PrinterHarness.h"
 #include "RPFPrint.h"
 #include "RPShell.h"
@@ -297,7 +298,8 @@ TEST_F(RPSystemTest, SetupWindowEnablesWhatTheSystemAllows) {
 
 TEST_F(RPSystemTest, SetupWindowOkChoosesTheDestinationAndCopies) {
   QTemporaryDir dir;
-  const QString pdf = dir.filePath("setup.pdf");
+  // A Cyrillic name reaches the disk as typed.
+  const QString pdf = dir.filePath(QString::fromUtf8("отчёт.pdf"));
   TTestSystem rs;
   rs.SystemSetups = {ssAllowSetup, ssAllowDestFile, ssAllowDestPrinter, ssAllowCopies};
   rs.DefaultDest = rdPrinter;
@@ -310,7 +312,7 @@ TEST_F(RPSystemTest, SetupWindowOkChoosesTheDestinationAndCopies) {
   });
   rs.Execute();
   EXPECT_EQ(rs.ReportDest(), rdFile);
-  EXPECT_EQ(rs.OutputFileName(), pdf.toStdString());
+  EXPECT_EQ(rs.OutputFileName(), Codepage::Utf8ToCp1251(pdf.toStdString()));
   EXPECT_EQ(rs.SystemPrinter().Copies, 2);
   EXPECT_TRUE(QFile::exists(pdf));
 }
