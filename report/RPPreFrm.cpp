@@ -195,22 +195,7 @@ void TRPPreviewForm::PrintClick() {
     if (setup.exec() != QDialog::Accepted) return;
     printer.KeepOwnSettings = true;
   }
-  PrintCopies();
-}
-
-void TRPPreviewForm::PrintCopies() {
-  TFilePrinter& printer = *FReportPrinter;
-  if (FSystem.PrinterCopyLimit() > 1 || printer.Copies() < 2) {
-    printer.Execute();
-    return;
-  }
-  const int copies = printer.Copies();
-  printer.SetCopies(1);
-  printer.SetTotalCopies(copies);
-  for (int copy = 1; copy <= copies && !printer.Aborted(); ++copy) {
-    printer.SetCurrentCopy(copy);
-    printer.Execute();
-  }
+  TReportSystem::ExecuteCopies(printer, FSystem.PrinterCopyLimit() <= 1 && printer.Copies() > 1);
 }
 
 void TRPPreviewForm::ShowFailure(const std::exception& error) {

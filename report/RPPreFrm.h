@@ -54,7 +54,6 @@ class TRPPreviewForm : public QDialog {
   void ZoomEditDone();
   void PageEditDone();
   bool ScrollKey(int key, Qt::KeyboardModifiers modifiers);
-  void PrintCopies();
   // Messages of failures inside the window's handlers, which must not leave them.
   void ShowFailure(const std::exception& error);
 

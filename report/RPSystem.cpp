@@ -260,18 +260,22 @@ void TReportSystem::Print() {
     StatusHandler(omShow);
   }
   if (!writer->NoPrinters()) RPDev().SetOutputFile(FOutputFileName);
-  int totalCopies = 1;
-  if (FCopiesByRepeat) {
-    totalCopies = writer->Copies();
-    writer->SetCopies(1);
-  }
-  writer->SetTotalCopies(totalCopies);
-  for (int copy = 1; copy <= totalCopies && !writer->Aborted(); ++copy) {
-    writer->SetCurrentCopy(copy);
-    writer->Execute();
-  }
+  ExecuteCopies(*writer, FCopiesByRepeat);
   FAborted = writer->Aborted();
   if (!FAborted) StatusHandler(omWait);
+}
+
+void TReportSystem::ExecuteCopies(TBaseReport& writer, bool byRepeat) {
+  int totalCopies = 1;
+  if (byRepeat) {
+    totalCopies = writer.Copies();
+    writer.SetCopies(1);
+  }
+  writer.SetTotalCopies(totalCopies);
+  for (int copy = 1; copy <= totalCopies && !writer.Aborted(); ++copy) {
+    writer.SetCurrentCopy(copy);
+    writer.Execute();
+  }
 }
 
 // ---------------------------------------------------------------- window handlers

@@ -216,6 +216,9 @@ class TReportSystem : public TRPComponent, public TRPReportRunner {
 
   // How many copies the selected printer makes of a job itself.
   virtual int PrinterCopyLimit() const;
+  // Runs the writer's job; byRepeat (a printer that makes one copy only) runs it once per
+  // copy, each a single copy.
+  static void ExecuteCopies(TBaseReport& writer, bool byRepeat);
 
  protected:
   // The stages' writers; a test may hand its own.
