@@ -4,7 +4,6 @@
 #include <QWidget>
 
 #include "Codepage.h"
-#include "MemoryStream.h"
 #include "RPDevice.h"
 #include "RPMemo.h"
 #include "RPShell.h"
@@ -103,12 +102,7 @@ void TCodesReport::ReportSystem1Print(QObject* Sender) {
 
   PrintBuf = std::make_unique<TMemoBuf>();
   TFinally freeBuf([this] { PrintBuf.reset(); });
-  {
-    TMemoryStream stream;
-    stream.WriteString(source.Lines.Text());
-    stream.SetPosition(0);
-    PrintBuf->LoadFromStream(stream, stream.Size());
-  }
+  PrintBuf->SetData(source.Lines.Text());
   PrintBuf->SaveBuffer();
   PrintRow = 0;
   PrintBuf->Justify = pjLeft;
