@@ -154,13 +154,12 @@ void TCatalogueCheck::CheckText(const std::string& name, const std::string& byte
 }
 
 void TCatalogueCheck::CheckOnlineOnly(const std::string& name, const TStringList& lines) {
-  if (lines.Count() == 0 || !lines[0].starts_with(OnlineMarker)) return;
-  if (lines.Count() > 1) {
+  if (lines.Count() > 1 && lines[0].starts_with(OnlineMarker))
     Report(name + ": online-only marker followed by " + std::to_string(lines.Count() - 1) +
            " more line(s), so it shows as codes");
-    return;
-  }
-  const std::string id = lines[0].substr(OnlineMarker.size());
+  // The viewer's own test of a member that only names its site id.
+  std::string id;
+  if (!OnlineOnlyId(lines, id)) return;
   const bool urlSafe = std::all_of(id.begin(), id.end(), [](char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
            c == '_' || c == '.' || c == '~';
