@@ -345,22 +345,30 @@ void TBaseReport::Abort() {
 
 void TBaseReport::Execute() {
   Start();
+  RunJob(
+      [this] {
+        if (OnPrint || !OnPrintPage) {
+          DoPrint();
+        } else {
+          while (DoPrintPage() && !FAborted) NewPage();
+        }
+      },
+      [this] { Finish(); });
+}
+
+void TBaseReport::RunJob(const std::function<void()>& pages, const std::function<void()>& end) {
   try {
-    if (OnPrint || !OnPrintPage) {
-      DoPrint();
-    } else {
-      while (DoPrintPage() && !FAborted) NewPage();
-    }
+    pages();
   } catch (const EAbort&) {
     // Cancelled: the job closes and the caller reads Aborted; nothing is shown.
-    Finish();
+    end();
     return;
   } catch (...) {
     Fail();
-    Finish();
+    end();
     throw;
   }
-  Finish();
+  end();
 }
 
 void TBaseReport::Fail() {

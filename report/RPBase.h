@@ -434,6 +434,9 @@ class TBaseReport : public TRPBaseComponent {
   void BeginJob();
   // Aborts a job that an exception ends.
   void Fail();
+  // Runs a started job's pages, then ends the job with end: a cancel ends it quietly, any
+  // other exception fails the job, ends it and goes on to the caller.
+  void RunJob(const std::function<void()>& pages, const std::function<void()>& end);
   // Geometry, margins and section for a new job; Printing = true; page-state reset.
   void OpenJob();
   // CurrentPage = 1 and SkipPage decided.

@@ -216,30 +216,24 @@ void TFilePrinter::PrintRange(int first, int last, int copies) {
     CloseInput();
     throw;
   }
-  try {
-    first = std::max(first, 1);
-    if (last < 1 || last > FHeader.PageCount) last = FHeader.PageCount;
-    std::string selection = Selection();
-    const bool reverse = std::any_of(selection.begin(), selection.end(),
-                                     [](char c) { return c == 'R' || c == 'r'; });
-    const bool everyPage = !selection.empty() && OnlyReverse(selection);
-    const int count = std::max(0, last - first + 1);
-    for (int i = 0; i < count; ++i) {
-      const int page = reverse ? last - i : first + i;
-      FSkipPage = !((everyPage || PageSelected(page)) && !FAborted);
-      BeginReplayPage();
-      MessageHook::ProcessMessages();
-      PlayPage(page);
-    }
-  } catch (const EAbort&) {
-    EndReplayJob();
-    return;
-  } catch (...) {
-    Fail();
-    EndReplayJob();
-    throw;
-  }
-  EndReplayJob();
+  RunJob(
+      [&] {
+        first = std::max(first, 1);
+        if (last < 1 || last > FHeader.PageCount) last = FHeader.PageCount;
+        std::string selection = Selection();
+        const bool reverse = std::any_of(selection.begin(), selection.end(),
+                                         [](char c) { return c == 'R' || c == 'r'; });
+        const bool everyPage = !selection.empty() && OnlyReverse(selection);
+        const int count = std::max(0, last - first + 1);
+        for (int i = 0; i < count; ++i) {
+          const int page = reverse ? last - i : first + i;
+          FSkipPage = !((everyPage || PageSelected(page)) && !FAborted);
+          BeginReplayPage();
+          MessageHook::ProcessMessages();
+          PlayPage(page);
+        }
+      },
+      [this] { EndReplayJob(); });
 }
 
 void TFilePrinter::EndReplayJob() {
