@@ -911,6 +911,13 @@ void TBaseReport::DrawTabBox(const TTabStop& tab, int left, int right, int top, 
   FXPos = tab.Pos;
 }
 
+void TBaseReport::MoveAlongText(double x, double width, TPrintJustify justify) {
+  const double advance = justify == pjLeft ? width : justify == pjCenter ? width / 2 : 0;
+  const double angle = FFont.Rotation * M_PI / 180;
+  FXPos = x + std::cos(angle) * advance;
+  FYPos -= std::sin(angle) * advance;
+}
+
 void TBaseReport::PrintTab(std::string_view text) {
   Tab();
   if (FTabIndex < 0 || FTabIndex >= TabCount() || Tabs()[size_t(FTabIndex)].Width <= 0) {

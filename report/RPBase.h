@@ -480,6 +480,9 @@ class TBaseReport : public TRPBaseComponent {
 
   // Draws one line on the canvas with the current pen (inches); the stream writer records.
   virtual void DrawLineSegment(double x1, double y1, double x2, double y2);
+  // Moves the cursor past text `width` inches wide whose justify point is at x: past its
+  // end, its middle or not at all, along the font's rotation.
+  void MoveAlongText(double x, double width, TPrintJustify justify);
   // Draws the merged horizontal and vertical segments of the page.
   void FlushLines();
   // Frees the fonts made so far; the next text makes its font again.

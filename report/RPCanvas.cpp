@@ -1,8 +1,6 @@
 #include "RPCanvas.h"
 
 #include <QPainter>
-#include <cmath>
-#include <numbers>
 #include <string>
 
 namespace {
@@ -24,15 +22,15 @@ std::string SpacedLetters(std::string_view text) {
 }  // namespace
 
 void TCanvasReport::DrawTextCentered(std::string_view text, double x) {
-  DrawAnchored(text, x, anCentre);
+  DrawAnchored(text, x, pjCenter);
 }
 
 void TCanvasReport::DrawTextLeft(std::string_view text, double x) {
-  DrawAnchored(text, x, anLeft);
+  DrawAnchored(text, x, pjLeft);
 }
 
 void TCanvasReport::DrawTextRight(std::string_view text, double x) {
-  DrawAnchored(text, x, anRight);
+  DrawAnchored(text, x, pjRight);
 }
 
 void TCanvasReport::DrawTextBlock(std::string_view text, double width, double x) {
@@ -49,8 +47,8 @@ void TCanvasReport::DrawTextBlock(std::string_view text, double width, double x)
   // The leading blanks keep their width; from the first word on every blank takes its
   // share, so the words land where spreading puts them and an underline runs on.
   const size_t lead = std::min(spread.find_first_not_of(' '), spread.size());
-  if (lead > 0) DrawAnchored(std::string_view(spread).substr(0, lead), x, anLeft);
-  DrawAnchored(std::string_view(spread).substr(lead), lead > 0 ? FXPos : x, anLeft, extra);
+  if (lead > 0) DrawAnchored(std::string_view(spread).substr(0, lead), x, pjLeft);
+  DrawAnchored(std::string_view(spread).substr(lead), lead > 0 ? FXPos : x, pjLeft, extra);
   FXPos = x + width;
 }
 
@@ -76,7 +74,8 @@ double TCanvasReport::BaselineRow(int ascent, int descent) const {
   }
 }
 
-void TCanvasReport::DrawAnchored(std::string_view text, double x, TAnchor anchor, double extra) {
+void TCanvasReport::DrawAnchored(std::string_view text, double x, TPrintJustify anchor,
+                                 double extra) {
   CheckPrinting();
   const TRPCachedFont& font = RealiseFont();
   QFont qfont = font.Font;
@@ -84,8 +83,7 @@ void TCanvasReport::DrawAnchored(std::string_view text, double x, TAnchor anchor
   const QString qtext = ToQString(text);
   const double width = extra == 0 ? font.Metrics.horizontalAdvance(qtext)
                                   : QFontMetricsF(qfont, MetricDevice()).horizontalAdvance(qtext);
-  const double shift = anchor == anCentre ? width / 2 : anchor == anRight ? width : 0;
-  const double angle = Font().Rotation * std::numbers::pi / 180;
+  const double shift = anchor == pjCenter ? width / 2 : anchor == pjRight ? width : 0;
 
   if (OutputAllowed())
     if (QPainter* p = Canvas()) {
@@ -100,8 +98,5 @@ void TCanvasReport::DrawAnchored(std::string_view text, double x, TAnchor anchor
       p->restore();
     }
 
-  // The cursor follows the text's direction: past its end, its middle, or stays at x.
-  const double advance = PixelsToInchesX(width - shift);
-  FXPos = x + std::cos(angle) * advance;
-  FYPos -= std::sin(angle) * advance;
+  MoveAlongText(x, PixelsToInchesX(width), anchor);
 }

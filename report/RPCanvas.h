@@ -19,11 +19,10 @@ class TCanvasReport : public TBaseReport {
   void DrawTextBlock(std::string_view text, double width, double x) override;
 
  private:
-  // Which point of the text lies at x: its left end, its middle or its right end.
-  enum TAnchor { anLeft, anCentre, anRight };
-  // Draws text with its anchor at x (inches) on the current line, with `extra` device
-  // pixels added to every blank, and moves the cursor along the text's direction.
-  void DrawAnchored(std::string_view text, double x, TAnchor anchor, double extra = 0);
+  // Draws text with its justify point (left end, middle or right end) at x (inches) on the current
+  // line, with `extra` device pixels added to every blank, and moves the cursor along the text's
+  // direction.
+  void DrawAnchored(std::string_view text, double x, TPrintJustify anchor, double extra = 0);
   // The device row of the text's baseline for the font's vertical reference.
   double BaselineRow(int ascent, int descent) const;
   // Device pixels back to inches along x, the inverse of the writer's column mapping.

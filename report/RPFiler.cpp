@@ -570,16 +570,6 @@ void TReportFiler::RecordText(uint8_t code, std::string_view text, double x, dou
   if (code == cmBlockText) WriteReal(width * ScaleX() / 100);
 }
 
-void TReportFiler::MoveAfterText(std::string_view text, double x, int anchor) {
-  // As a canvas writer moves: past the end, the middle or nowhere, along the rotation.
-  const double width = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
-  const double advance = anchor == pjLeft ? width : anchor == pjCenter ? width / 2 : 0;
-  const double angle = FFont.Rotation * M_PI / 180;
-  FXPos = x + std::cos(angle) * advance;
-  FYPos -= std::sin(angle) * advance;
-  MessageHook::ProcessMessages();
-}
-
 void TReportFiler::DrawTextLeft(std::string_view text, double x) {
   DrawTextAt(text, x, pjLeft);
 }
@@ -590,8 +580,9 @@ void TReportFiler::DrawTextRight(std::string_view text, double x) {
   DrawTextAt(text, x, pjRight);
 }
 
-void TReportFiler::DrawTextAt(std::string_view text, double x, int anchor) {
+void TReportFiler::DrawTextAt(std::string_view text, double x, TPrintJustify anchor) {
   CheckPrinting();
+  const double w = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
   if (OutputAllowed()) {
     const bool codes = text.find('\x01') != std::string_view::npos;
     const bool macros = text.find('\xFD') != std::string_view::npos;
@@ -601,7 +592,6 @@ void TReportFiler::DrawTextAt(std::string_view text, double x, int anchor) {
     // page would then see letters instead of the word.
     if (FAccuracyMethod == amPositioning && FFont.Rotation == 0 && !macros && !codes &&
         InnerBlanks(text) > 0) {
-      const double w = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
       const double start = anchor == pjCenter ? x - w / 2 : anchor == pjRight ? x - w : x;
       RecordText(cmBlockText, text, start, w);
     } else {
@@ -611,7 +601,8 @@ void TReportFiler::DrawTextAt(std::string_view text, double x, int anchor) {
                  text, x, 0);
     }
   }
-  MoveAfterText(text, x, anchor);
+  MoveAlongText(x, w, anchor);
+  MessageHook::ProcessMessages();
 }
 
 void TReportFiler::DrawTextBlock(std::string_view text, double width, double x) {

@@ -158,8 +158,7 @@ class TReportFiler : public TBaseReport {
   void WritePen(bool all);
   double ReferenceWidth();
   void RecordText(uint8_t code, std::string_view text, double x, double width);
-  void DrawTextAt(std::string_view text, double x, int anchor);
-  void MoveAfterText(std::string_view text, double x, int anchor);
+  void DrawTextAt(std::string_view text, double x, TPrintJustify anchor);
   void FourPoints(uint8_t code, double x1, double y1, double x2, double y2, double x3, double y3,
                   double x4, double y4);
   void TwoPoints(uint8_t code, double x1, double y1, double x2, double y2);
