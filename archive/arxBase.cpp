@@ -244,8 +244,10 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
   if (got < TZipEndRecord::kSize + 1) return 0;
   // Position 0 of the tail is never a candidate, as the tail is always one byte longer
   // than the record it must hold. A comment may hold the signature too, even a whole
-  // archive: the nearest record whose directory lies where it says wins, then the
-  // nearest whose directory was found behind leading bytes, then simply the nearest.
+  // archive: the record whose comment runs exactly to the file's end wins (the first of
+  // them, as the others lie in its comment), then the nearest record whose directory
+  // lies where it says, then the nearest whose directory was found elsewhere, then simply
+  // the nearest.
   constexpr int kMostCandidates = 64;
   int64_t chosenAt = -1;
   TDirectoryPlace chosen;
@@ -255,7 +257,7 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
     ++candidates;
     const uint64_t offset = size - tail + at;
     const TDirectoryPlace place =
-        PlaceDirectory(file, offset, TZipEndRecord::Parse(buffer.data() + at));
+        PlaceDirectory(file, offset, TZipEndRecord::Parse(buffer.data() + at, got - at));
     if (chosenAt < 0 || place.Fit > chosen.Fit) {
       chosenAt = int64_t(offset);
       chosen = place;
@@ -263,15 +265,11 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
     if (place.Fit == TDirectoryPlace::fitStated) break;
   }
   if (chosenAt < 0) return 0;
-  if (chosen.Fit != TDirectoryPlace::fitStated) {
-    // A zip archive kept as the comment ends with a record of its own that points, with
-    // a shift, at its own directory; the real record stands before it.
-    const int64_t real = FindRecordBeforeComment(file);
-    if (real >= 0 && real != chosenAt) chosenAt = real;
-  }
+  const int64_t outermost = FindRecordBeforeComment(file);
+  if (outermost >= 0) chosenAt = outermost;
   uint8_t record[TZipEndRecord::kSize];
   if (!file.ReadAt(uint64_t(chosenAt), record, sizeof record)) return 0;
-  FEndRecord = TZipEndRecord::Parse(record);
+  FEndRecord = TZipEndRecord::Parse(record, sizeof record);
   FEndRecordOffset = chosenAt;
   chosen = PlaceDirectory(file, uint64_t(chosenAt), FEndRecord);
   FHeaderStatus |= hsEndRecord;
@@ -283,8 +281,9 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
     FHeaderStatus |= hsCentral;
     uint8_t central[TZipCentralHeader::kSize];
     if (!file.ReadAt(FDirectoryOffset, central, sizeof central)) return FDirectoryOffset;
-    const int set = (Get16(central + 8) & 0x40) ? 1 : 0;
-    const TZipCentralHeader& first = FCentral[set] = TZipCentralHeader::Parse(central);
+    const TZipCentralHeader parsed = TZipCentralHeader::Parse(central, sizeof central);
+    const uint8_t set = HeaderSetOf(parsed.Flags);
+    const TZipCentralHeader& first = FCentral[set] = parsed;
     std::vector<uint8_t> extra(first.ExtraLength);
     const bool haveExtra =
         file.ReadAt(FDirectoryOffset + TZipCentralHeader::kSize + first.NameLength, extra.data(),
@@ -302,7 +301,7 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
       found = true;
     }
     if (found) {
-      FLocal[set] = TZipLocalHeader::Parse(local);
+      FLocal[set] = TZipLocalHeader::Parse(local, sizeof local);
       FHeaderStatus |= hsLocal;
     }
     return FDirectoryOffset;
@@ -325,7 +324,7 @@ std::string TZipCommon::TranslateName(std::string raw, uint16_t flags) const {
   const size_t nul = raw.find('\0');
   if (nul != std::string::npos) raw.resize(nul);
   // Names flagged as UTF-8 are not in the OEM code page whatever TranslateOemChar says.
-  if (flags & 0x0800)
+  if (flags & kFlagUtf8)
     raw = Codepage::Utf8ToCp1251(raw);
   else if (FTranslateOemChar)
     raw = Codepage::OemToAnsi(raw);
@@ -789,7 +788,7 @@ TOutputPath TUnBase::OutputPathOf(const std::string& outputName) const {
 }
 
 bool TUnBase::OpenOutput() {
-  if ((FCurrentHeader.Flags & 1) && FPasswordFailed) return true;
+  if ((FCurrentHeader.Flags & kFlagEncrypted) && FPasswordFailed) return true;
   if (FOutputName.empty()) return false;
   if (FTarget == otMemory) {
     TDecompEntry entry;
@@ -840,7 +839,7 @@ void TUnBase::CloseOutput(uint32_t externalAttr, uint32_t dosDateTime) {
     if (FRestoreFileAttr) {
       if ((externalAttr >> 16) & 0777)
         mode = (externalAttr >> 16) & 0777;
-      else if (externalAttr & 0x01)
+      else if (externalAttr & kAttrReadOnly)
         mode = 0444;
     }
     int64_t modified = -1;

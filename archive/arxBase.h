@@ -56,6 +56,11 @@ enum TCpuType { cptAuto, cpt80286, cpt80386, cpt80486 };
 // Bits of HeaderStatus.
 enum : uint8_t { hsEndRecord = 0x01, hsCentral = 0x08, hsLocal = 0x10 };
 
+// The header buffers (A = 0, B = 1) that a member's headers are read into.
+inline uint8_t HeaderSetOf(uint16_t flags) {
+  return (flags & kFlagStrongEncryption) ? 1 : 0;
+}
+
 // One selected member, as the directory scan (or the local header walk) found it. The
 // sizes, CRC and flags are the directory's: they stand in for what a local header
 // followed by a data descriptor leaves out, and they are what a listing shows.

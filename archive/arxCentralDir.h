@@ -22,6 +22,8 @@ struct TDirectoryPlace {
 TDirectoryPlace PlaceDirectory(TArchiveFile& file, uint64_t recordOffset,
                                const TZipEndRecord& record);
 
-// An end record whose comment reaches exactly to the file's end and whose directory lies
-// where it says, searched within the longest comment the format allows; -1 when none is.
+// The first end record whose comment reaches exactly to the file's end and whose directory
+// is found, searched within the longest comment the format allows; -1 when none is. When
+// a comment holds a whole archive, its record ends the file as well: the one in front,
+// whose comment it is, wins.
 int64_t FindRecordBeforeComment(TArchiveFile& file);

@@ -8,11 +8,10 @@
 #include "arxInflate.h"
 #include "arxUnreduce.h"
 #include "arxUnshrink.h"
+#include "arxZipRecords.h"
 
 namespace {
 
-// The general-purpose flag of an encrypted member.
-constexpr uint16_t kFlagEncrypted = 0x0001;
 // The traditional cipher's header in front of the member's data, counted in its packed size.
 constexpr uint32_t kCryptHeaderSize = 12;
 

@@ -120,7 +120,8 @@ std::string TUnZip::ReadBytes(uint16_t length) {
 void TUnZip::AddMember(const TUnBaseHeader& entry, int32_t dosDateTime) {
   FMembers.push_back(entry);
   FLatestDate = std::max(FLatestDate, dosDateTime);
-  FPackedSum += int64_t(entry.PackedSize) - ((entry.Flags & 1) ? 12 : 0);
+  FPackedSum +=
+      int64_t(entry.PackedSize) - ((entry.Flags & kFlagEncrypted) ? TZipKeys::kHeaderSize : 0);
   FUnpackedSum += entry.UnpackedSize;
 }
 
@@ -132,11 +133,12 @@ int TUnZip::ReadCentralDirectory() {
   uint64_t pos = FDirectoryOffset;
   const uint8_t* buffer = directory.At(pos, TZipCentralHeader::kSize);
   if (!buffer) return 0;
-  const uint8_t set = (TZipCentralHeader::Parse(buffer).Flags & 0x40) ? 1 : 0;
+  const uint8_t set = HeaderSetOf(TZipCentralHeader::Parse(buffer, TZipCentralHeader::kSize).Flags);
   std::vector<TUnBaseHeader> found;
   std::vector<TSpan> spans;
   for (;;) {
-    const TZipCentralHeader& central = FCentral[set] = TZipCentralHeader::Parse(buffer);
+    const TZipCentralHeader& central = FCentral[set] =
+        TZipCentralHeader::Parse(buffer, TZipCentralHeader::kSize);
     if (central.Signature != kCentralHeaderSig || FCancel) break;
     const uint64_t namePos = pos + TZipCentralHeader::kSize;
     FStoredName = TranslateName(directory.Text(namePos, central.NameLength), central.Flags);
@@ -145,11 +147,12 @@ int TUnZip::ReadCentralDirectory() {
       const TZipWideFields wide = TZipWideFields::Of(
           central, reinterpret_cast<const uint8_t*>(extra.data()), uint32_t(extra.size()));
       const uint64_t localOffset = wide.LocalOffset + FShift;
+      // Only set A keeps each member's local header here; set B's are merely looked for.
       uint8_t local[TZipLocalHeader::kSize];
       const uint32_t wanted = set == 0 ? TZipLocalHeader::kSize : 4;
       if (localOffset >= wide.LocalOffset && FArchive.ReadAt(localOffset, local, wanted) &&
-          TZipLocalHeader::Parse(local).Signature == kLocalHeaderSig) {
-        if (set == 0) FLocal[0] = TZipLocalHeader::Parse(local);
+          Get32(local) == kLocalHeaderSig) {
+        if (set == 0) FLocal[0] = TZipLocalHeader::Parse(local, wanted);
         // A lower bound of the member's extent, so that damage to one size or one
         // extra field does not cost the following members.
         uint64_t packed = TZipWideFields::Known(wide.PackedSize);
@@ -158,9 +161,9 @@ int TUnZip::ReadCentralDirectory() {
         spans.push_back(
             {localOffset,
              SpanEnd(localOffset, TZipLocalHeader::kSize + central.NameLength, packed)});
-        found.push_back({central.ExternalAttr, uint32_t(wide.DiskNumberStart) + 1, set, localOffset,
-                         central.Flags, central.Method, central.DosDateTime, central.Crc,
-                         TZipWideFields::Known(wide.PackedSize),
+        found.push_back({central.DosAttributes(), uint32_t(wide.DiskNumberStart) + 1, set,
+                         localOffset, central.Flags, central.Method, central.DosDateTime,
+                         central.Crc, TZipWideFields::Known(wide.PackedSize),
                          TZipWideFields::Known(wide.UnpackedSize), FStoredName});
       }
     }
@@ -188,15 +191,16 @@ int TUnZip::ReadLocalHeaders() {
   uint8_t buffer[TZipLocalHeader::kSize];
   uint64_t pos = FWalkStart;
   bool got = FArchive.ReadAt(pos, buffer, sizeof buffer);
-  if (got && TZipLocalHeader::Parse(buffer).Signature == kSpannedSig) {
+  if (got && Get32(buffer) == kSpannedSig) {
     pos += 4;
     got = FArchive.ReadAt(pos, buffer, sizeof buffer);
   }
   // Every step moves on by at least a header's size, so the walk ends at the file's end
   // whatever sizes the headers claim.
   while (got && !FCancel) {
-    const uint8_t set = (TZipLocalHeader::Parse(buffer).Flags & 0x40) ? 1 : 0;
-    const TZipLocalHeader& local = FLocal[set] = TZipLocalHeader::Parse(buffer);
+    const TZipLocalHeader parsed = TZipLocalHeader::Parse(buffer, sizeof buffer);
+    const uint8_t set = HeaderSetOf(parsed.Flags);
+    const TZipLocalHeader& local = FLocal[set] = parsed;
     if (local.Signature != kLocalHeaderSig) break;
     const std::string rawName = ReadBytes(local.NameLength);
     const std::string extra = ReadBytes(local.ExtraLength);
@@ -213,7 +217,7 @@ int TUnZip::ReadLocalHeaders() {
     member.UnpackedSize = TZipWideFields::Known(wide.UnpackedSize);
     const uint64_t data = FArchive.Position();
     uint64_t next = SpanEnd(data, 0, member.PackedSize);
-    if (local.Flags & 0x08) {
+    if (local.Flags & kFlagDescriptor) {
       // Sizes and CRC follow the data; without a size, the descriptor is found by its
       // signature and a packed size that matches the distance travelled.
       TZipDescriptor descriptor;
@@ -287,7 +291,8 @@ bool TUnZip::FindDescriptor(uint64_t data, bool wide, TZipDescriptor& found) {
 bool TUnZip::LoadMember(const TUnBaseHeader& entry) {
   uint8_t buffer[TZipLocalHeader::kSize];
   if (!FArchive.ReadAt(entry.LocalOffset, buffer, sizeof buffer)) return false;
-  const TZipLocalHeader& local = FLocal[entry.HeaderSet] = TZipLocalHeader::Parse(buffer);
+  const TZipLocalHeader& local = FLocal[entry.HeaderSet] =
+      TZipLocalHeader::Parse(buffer, sizeof buffer);
   if (local.Signature != kLocalHeaderSig) return false;
   const std::string rawName = ReadBytes(local.NameLength);
   const std::string extra = ReadBytes(local.ExtraLength);
@@ -297,7 +302,7 @@ bool TUnZip::LoadMember(const TUnBaseHeader& entry) {
   // A local header followed by a data descriptor may leave sizes and CRC at 0, and one
   // written to a pipe leaves them escaped: the directory's values stand in, so that
   // decoding stops at the member's declared size.
-  const bool descriptor = local.Flags & 0x08;
+  const bool descriptor = local.Flags & kFlagDescriptor;
   const uint64_t packed = TZipWideFields::Known(wide.PackedSize);
   const uint64_t unpacked = TZipWideFields::Known(wide.UnpackedSize);
   const bool sizesUnknown = descriptor || wide.UnpackedSize == kEscape32;
@@ -333,25 +338,25 @@ void TUnZip::ProcessMember(const TUnBaseHeader& entry) {
       SkipStep(size);
       return;
     }
-    const bool encrypted = FCurrentHeader.Flags & 1;
+    const bool encrypted = FCurrentHeader.Flags & kFlagEncrypted;
     bool searchedNow = false;
     if (encrypted && !FPasswordFailed && !CheckPassword(entry.HeaderSet)) {
       FPasswordFailed = true;
       searchedNow = true;
     }
     uint32_t attr = entry.ExternalAttr;
-    if (!FStoredName.empty() && FStoredName.back() == '\\') attr |= 0x10;
-    if (!BeginMember(attr & 0x18)) {
+    if (!FStoredName.empty() && FStoredName.back() == '\\') attr |= kAttrDirectory;
+    if (!BeginMember(attr & (kAttrVolume | kAttrDirectory))) {
       SkipStep(size);
       return;
     }
-    if (attr & 0x08) {
+    if (attr & kAttrVolume) {
       ResetCrc32();
       return;
     }
     if (FArcType == atJar || FArcType == atJarExe)
-      attr = FOutputName.empty() || FOutputName.back() == '\\' ? 0x10 : 0x20;
-    if (attr & 0x10) {
+      attr = FOutputName.empty() || FOutputName.back() == '\\' ? kAttrDirectory : kAttrArchive;
+    if (attr & kAttrDirectory) {
       if (FTarget == otFile && FCreateStoredDirs && !CreateOutputDirs(OutputPathOf(FOutputName)))
         ReportError(FOutputName, "", E_MKDIR);
       return;
@@ -433,13 +438,13 @@ bool TUnZip::CheckPassword(uint8_t headerSet) {
   const TZipLocalHeader& local = FLocal[headerSet];
   FSpareKeys.clear();
   FSpareNames.clear();
-  if (!(local.Flags & 1)) return true;
+  if (!(local.Flags & kFlagEncrypted)) return true;
   TTimerPause pause(FTimer);
   uint8_t header[TZipKeys::kHeaderSize] = {};
   ReadBlock(header, sizeof header, crcNone, false);
   // With a data descriptor the CRC is not known yet, so the time stands in as the check.
   const uint8_t check =
-      (local.Flags & 0x08) ? uint8_t(local.DosDateTime >> 8) : uint8_t(local.Crc >> 24);
+      (local.Flags & kFlagDescriptor) ? uint8_t(local.DosDateTime >> 8) : uint8_t(local.Crc >> 24);
   bool ok = FKeys.TryPassword(FCurrentPassword, header, check);
   int line = 0;
   for (; !ok && line < FPasswords.Count(); ++line) {

@@ -39,13 +39,15 @@ TZipMemberFields ReadMemberFields(TFieldReader& in) {
 
 }  // namespace
 
-TZipLocalHeader TZipLocalHeader::Parse(const uint8_t* b) {
+TZipLocalHeader TZipLocalHeader::Parse(const uint8_t* b, size_t length) {
+  if (length < kSize) return {};
   TFieldReader in(b);
   const uint32_t signature = in.U32();
   return {ReadMemberFields(in), signature};
 }
 
-TZipCentralHeader TZipCentralHeader::Parse(const uint8_t* b) {
+TZipCentralHeader TZipCentralHeader::Parse(const uint8_t* b, size_t length) {
+  if (length < kSize) return {};
   TFieldReader in(b);
   const uint32_t signature = in.U32();
   const uint16_t madeBy = in.U16();
@@ -53,17 +55,29 @@ TZipCentralHeader TZipCentralHeader::Parse(const uint8_t* b) {
       ReadMemberFields(in), signature, madeBy, in.U16(), in.U16(), in.U16(), in.U32(), in.U32()};
 }
 
-TZipEndRecord TZipEndRecord::Parse(const uint8_t* b) {
+uint32_t TZipCentralHeader::DosAttributes() const {
+  constexpr uint32_t kTypeBits = 0170000, kTypeFolder = 0040000;
+  const uint32_t type = (ExternalAttr >> 16) & kTypeBits;
+  // A mode without a file type says nothing about folders; the DOS byte stands then.
+  if ((VersionMadeBy >> 8) != kHostUnix || type == 0) return ExternalAttr;
+  const uint32_t attr = ExternalAttr & ~(kAttrVolume | kAttrDirectory);
+  return type == kTypeFolder ? attr | kAttrDirectory : attr;
+}
+
+TZipEndRecord TZipEndRecord::Parse(const uint8_t* b, size_t length) {
+  if (length < kSize) return {};
   TFieldReader in(b);
   return {in.U32(), in.U16(), in.U16(), in.U16(), in.U16(), in.U32(), in.U32(), in.U16()};
 }
 
-TZip64Locator TZip64Locator::Parse(const uint8_t* b) {
+TZip64Locator TZip64Locator::Parse(const uint8_t* b, size_t length) {
+  if (length < kSize) return {};
   TFieldReader in(b);
   return {in.U32(), in.U32(), in.U64(), in.U32()};
 }
 
-TZip64EndRecord TZip64EndRecord::Parse(const uint8_t* b) {
+TZip64EndRecord TZip64EndRecord::Parse(const uint8_t* b, size_t length) {
+  if (length < kSize) return {};
   TFieldReader in(b);
   const uint32_t signature = in.U32();
   in.Skip(12);

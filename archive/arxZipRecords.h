@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The zip format's records as they lie on disk (little-endian), and the 64-bit extensions
@@ -17,6 +18,22 @@ inline constexpr uint32_t kZip64EndRecordSig = 0x06064B50;
 inline constexpr uint32_t kEscape32 = 0xFFFFFFFFu;
 inline constexpr uint16_t kEscape16 = 0xFFFF;
 
+// General-purpose flag bits.
+inline constexpr uint16_t kFlagEncrypted = 0x0001;
+inline constexpr uint16_t kFlagDescriptor = 0x0008;  // sizes and CRC follow the data
+inline constexpr uint16_t kFlagStrongEncryption = 0x0040;
+inline constexpr uint16_t kFlagUtf8 = 0x0800;  // name and comment in UTF-8
+
+// The DOS attribute byte, the low byte of a central header's external attributes.
+inline constexpr uint32_t kAttrReadOnly = 0x01;
+inline constexpr uint32_t kAttrVolume = 0x08;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+inline constexpr uint32_t kAttrArchive = 0x20;
+
+// The high byte of "version made by": the system whose attributes the entry carries.
+inline constexpr uint8_t kHostDos = 0;
+inline constexpr uint8_t kHostUnix = 3;
+
 uint16_t Get16(const uint8_t* b);
 uint32_t Get32(const uint8_t* b);
 uint64_t Get64(const uint8_t* b);
@@ -29,10 +46,12 @@ struct TZipMemberFields {
   uint16_t NameLength = 0, ExtraLength = 0;
 };
 
+// Each record's Parse reads the record from the `length` bytes at `b`. When they cannot
+// hold it, the record comes back empty: a signature of 0 that no check accepts.
 struct TZipLocalHeader : TZipMemberFields {
   static constexpr uint32_t kSize = 30;
   uint32_t Signature = 0;
-  static TZipLocalHeader Parse(const uint8_t* b);
+  static TZipLocalHeader Parse(const uint8_t* b, size_t length);
 };
 
 struct TZipCentralHeader : TZipMemberFields {
@@ -41,7 +60,11 @@ struct TZipCentralHeader : TZipMemberFields {
   uint16_t VersionMadeBy = 0;
   uint16_t CommentLength = 0, DiskNumberStart = 0, InternalAttr = 0;
   uint32_t ExternalAttr = 0, LocalOffset = 0;
-  static TZipCentralHeader Parse(const uint8_t* b);
+  static TZipCentralHeader Parse(const uint8_t* b, size_t length);
+  // The external attributes with the DOS byte's folder and volume bits as the entry's own
+  // system has them: a Unix-made entry's mode in the high half decides, and the DOS byte
+  // beside it is whatever that program left there.
+  uint32_t DosAttributes() const;
 };
 
 struct TZipEndRecord {
@@ -50,7 +73,7 @@ struct TZipEndRecord {
   uint16_t DiskNumber = 0, CentralDisk = 0, EntriesOnDisk = 0, Entries = 0;
   uint32_t CentralSize = 0, CentralOffset = 0;
   uint16_t CommentLength = 0;
-  static TZipEndRecord Parse(const uint8_t* b);
+  static TZipEndRecord Parse(const uint8_t* b, size_t length);
 };
 
 // Just before the end record: where the 64-bit end record lies.
@@ -59,7 +82,7 @@ struct TZip64Locator {
   uint32_t Signature = 0, Disk = 0;
   uint64_t EndRecordOffset = 0;
   uint32_t Disks = 0;
-  static TZip64Locator Parse(const uint8_t* b);
+  static TZip64Locator Parse(const uint8_t* b, size_t length);
 };
 
 // The 64-bit end record, without its size, versions and extensible data.
@@ -67,7 +90,7 @@ struct TZip64EndRecord {
   static constexpr uint32_t kSize = 56;
   uint32_t Signature = 0, DiskNumber = 0, CentralDisk = 0;
   uint64_t EntriesOnDisk = 0, Entries = 0, CentralSize = 0, CentralOffset = 0;
-  static TZip64EndRecord Parse(const uint8_t* b);
+  static TZip64EndRecord Parse(const uint8_t* b, size_t length);
 };
 
 // A member's sizes, local-header offset and first disk at full width. Fields that a

@@ -45,6 +45,10 @@ struct TModernFixture : ::testing::Test {
       if (!pass) problems.push_back(name + ": CRC");
     };
   }
+  // What each member name of the rows holds.
+  std::string Expected(const std::string& name) const {
+    return name == "games.txt" ? kGames : name == "empty.txt" ? std::string() : codes;
+  }
   std::string Shell(const std::string& command, const std::string& archive) {
     const TRunResult r = RunTool({"sh", "-c", command}, "", dir.Path());
     EXPECT_EQ(r.ExitCode, 0) << command << ": " << r.Err;
@@ -70,7 +74,7 @@ struct TModernCase {
   const char* Label;
   std::function<std::string(TModernFixture&)> Make;
   TArcType Type;
-  std::vector<std::string> Names;  // games.txt and codes.txt in an archive, or "-"
+  std::vector<std::string> Names;  // empty.txt, games.txt, codes.txt in an archive, or "-"
   bool Walkable;                   // starts with a local header: read again without its end
 };
 
@@ -87,6 +91,39 @@ TModernCase Stubbed(const char* label, const std::string& stub, TArcType type,
     return f.dir / archive;
   };
   return {label, make, type, {"games.txt", "codes.txt"}, false};
+}
+
+// Records written out by hand, for what no producer here writes on request. Each member is
+// (name, data, method, flags, made by, external attributes, local extra); a member flagged
+// for a descriptor leaves its local header's sizes at 0 and its descriptor unsigned.
+const std::string kRecords = R"(
+import struct, zlib
+def text(name): return open(sys.argv[1].rsplit('/', 1)[0] + '/' + name, 'rb').read()
+def write(entries, directory_shift):
+    body, central = b'', b''
+    for name, data, method, flags, made_by, attr, extra in entries:
+        c = zlib.compressobj(9, zlib.DEFLATED, -15)
+        packed = c.compress(data) + c.flush() if method == 8 else data
+        crc, at, name = zlib.crc32(data), len(body), name.encode()
+        fields = (flags, method, 0x210000, crc, len(packed), len(data))
+        local = (0, 0, 0) if flags & 8 else fields[3:]
+        body += struct.pack('<IHHHIIIIHH', 0x04034B50, 20, *fields[:3], *local, len(name),
+                            len(extra)) + name + extra + packed
+        if flags & 8: body += struct.pack('<III', *fields[3:])
+        central += struct.pack('<IHHHHIIIIHHHHHII', 0x02014B50, made_by, 20, *fields,
+                               len(name), 0, 0, 0, 0, attr, at) + name
+    open(sys.argv[1], 'wb').write(body + central + struct.pack('<IHHHHIIH', 0x06054B50, 0, 0,
+        len(entries), len(entries), len(central), len(body) + directory_shift, 0))
+)";
+
+// An empty member and both texts through kRecords, alike but for their data.
+TModernCase Written(const char* label, const std::string& entries, bool walkable = true,
+                    const std::string& shift = "0") {
+  const std::string script = kRecords + "write([(n, b'' if n == 'empty.txt' else text(n), " +
+                             entries + ") for n in ('empty.txt', 'games.txt', 'codes.txt')], " +
+                             shift + ")\n";
+  const auto make = [=](TModernFixture& f) { return MakePyZip(f.dir, "w.zip", script); };
+  return {label, make, atZip, {"empty.txt", "games.txt", "codes.txt"}, walkable};
 }
 
 const TModernCase kCases[] = {
@@ -133,6 +170,29 @@ const TModernCase kCases[] = {
     Stubbed("program_stub_unadjusted", kProgramStub, atZipExe, "x.exe", "-0", false),
     Stubbed("program_stub_adjusted", kProgramStub, atZipExe, "xa.exe", "-9", true),
     Stubbed("program_stub_zip64_unadjusted", kProgramStub, atZipExe, "x64.exe", "-fz", false),
+    // The local headers' sizes are plain, so their 64-bit extra field stands for nothing.
+    Written("zip64_extra_beside_plain_sizes", "8, 0, 20, 0x20, struct.pack('<HHQQ', 1, 16, 0, 2)"),
+    // Only the directory sizes these; the record points 3 bytes past the directory.
+    Written("stored_descriptors_directory_offset_too_far", "0, 8, 20, 0x20, b''", false, "3"),
+    // The DOS byte beside the Unix mode says folder, volume label and more.
+    Written("unix_mode_beside_garbage_attributes", "8, 0, 0x314, 0o100644 << 16 | 0xFF, b''"),
+    {"archive_in_the_comment_with_offsets_of_the_file",
+     [](TModernFixture& f) {
+       return MakePyZip(f.dir, "ac.zip",
+                        "import io, struct\n"
+                        "f = io.BytesIO()\n"
+                        "with zipfile.ZipFile(f, 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                        "  for n in ('games.txt', 'codes.txt'):\n"
+                        "    z.write(sys.argv[1][:-6] + n, n)\n"
+                        "outer = len(f.getvalue())\n"
+                        "with zipfile.ZipFile(f, 'w') as z: z.writestr('other.txt', 'not this')\n"
+                        "b = bytearray(f.getvalue())\n"
+                        "struct.pack_into('<H', b, outer - 2, len(b) - outer)\n"
+                        "open(sys.argv[1], 'wb').write(b)\n");
+     },
+     atZip,
+     {"games.txt", "codes.txt"},
+     true},
     {"beyond_4_GiB",  // a sparse file: every offset is 64-bit, nothing of it on disk
      [](TModernFixture& f) {
        return MakePyZip(f.dir, "far.zip",
@@ -166,7 +226,7 @@ TEST_P(TModernArchives, ExtractByteExactly) {
     EXPECT_EQ(zip.HeaderStatus(), walk ? hsLocal : hsEndRecord | hsCentral | hsLocal);
     std::string all;
     for (const std::string& name : c.Names) {
-      const std::string expected = name == "games.txt" ? kGames : codes;
+      const std::string expected = Expected(name);
       EXPECT_EQ(Member(name), expected) << name;
       all += expected;
     }

@@ -18,11 +18,11 @@ TEST(ZipRecords, EveryFieldComesFromItsOffset) {
     for (uint32_t i = width; i-- > 0;) value = value << 8 | b[offset + i];
     return value;
   };
-  const TZipLocalHeader l = TZipLocalHeader::Parse(b.data());
-  const TZipCentralHeader c = TZipCentralHeader::Parse(b.data());
-  const TZipEndRecord e = TZipEndRecord::Parse(b.data());
-  const TZip64Locator k = TZip64Locator::Parse(b.data());
-  const TZip64EndRecord z = TZip64EndRecord::Parse(b.data());
+  const TZipLocalHeader l = TZipLocalHeader::Parse(b.data(), b.size());
+  const TZipCentralHeader c = TZipCentralHeader::Parse(b.data(), b.size());
+  const TZipEndRecord e = TZipEndRecord::Parse(b.data(), b.size());
+  const TZip64Locator k = TZip64Locator::Parse(b.data(), b.size());
+  const TZip64EndRecord z = TZip64EndRecord::Parse(b.data(), b.size());
   const struct {
     const char* field;
     uint64_t read;
@@ -75,6 +75,31 @@ TEST(ZipRecords, EveryFieldComesFromItsOffset) {
       {"zip64 offset", z.CentralOffset, 48, 8},
   };
   for (const auto& row : cases) EXPECT_EQ(row.read, at(row.offset, row.width)) << row.field;
+
+  // One byte short of a record is no record, whatever the bytes say.
+  EXPECT_EQ(TZipLocalHeader::Parse(b.data(), TZipLocalHeader::kSize - 1).Signature, 0u);
+  EXPECT_EQ(TZipCentralHeader::Parse(b.data(), TZipCentralHeader::kSize - 1).Signature, 0u);
+  EXPECT_EQ(TZipEndRecord::Parse(b.data(), TZipEndRecord::kSize - 1).Signature, 0u);
+  EXPECT_EQ(TZip64Locator::Parse(b.data(), TZip64Locator::kSize - 1).Signature, 0u);
+  EXPECT_EQ(TZip64EndRecord::Parse(b.data(), TZip64EndRecord::kSize - 1).Signature, 0u);
+}
+
+TEST(ZipRecords, AUnixModeDecidesFolderOrFileOverTheDosByte) {
+  const struct {
+    uint8_t host;
+    uint32_t external, expected;
+  } cases[] = {
+      {kHostUnix, 0100644u << 16 | 0xFF, 0100644u << 16 | 0xE7},  // file beside a garbage byte
+      {kHostUnix, 0040755u << 16, 0040755u << 16 | kAttrDirectory},
+      {kHostUnix, kAttrDirectory, kAttrDirectory},  // no mode: the DOS byte stands
+      {kHostDos, 0100644u << 16 | kAttrDirectory, 0100644u << 16 | kAttrDirectory},
+  };
+  for (const auto& row : cases) {
+    TZipCentralHeader h;
+    h.VersionMadeBy = uint16_t(row.host << 8 | 20);
+    h.ExternalAttr = row.external;
+    EXPECT_EQ(h.DosAttributes(), row.expected) << std::hex << row.external;
+  }
 }
 
 }  // namespace

@@ -8,16 +8,12 @@
 #include "Exception.h"
 #include "arxCrc.h"
 #include "arxCrypt.h"
+#include "arxZipRecords.h"
 
 namespace {
 
-constexpr uint32_t kLocalSignature = 0x04034B50u;
-constexpr uint32_t kCentralSignature = 0x02014B50u;
-constexpr uint32_t kEndSignature = 0x06054B50u;
 constexpr uint16_t kVersionNeeded = 20;  // deflate and the traditional cipher
 constexpr uint16_t kMethodDeflate = 8;
-constexpr uint16_t kFlagEncrypted = 0x0001;
-constexpr uint32_t kAttrArchive = 0x20;
 constexpr size_t kMaxMembers = 0xFFFF;
 
 void Put16(std::string& out, uint16_t v) {
@@ -121,15 +117,16 @@ void TZipWriter::WriteSharedFields(const TCentralEntry& entry) {
 }
 
 void TZipWriter::WriteLocalHeader(const TCentralEntry& entry) {
-  Put32(FArchive, kLocalSignature);
+  Put32(FArchive, kLocalHeaderSig);
   Put16(FArchive, kVersionNeeded);
   WriteSharedFields(entry);
   FArchive += entry.Name;
 }
 
 void TZipWriter::WriteCentralHeader(const TCentralEntry& entry) {
-  Put32(FArchive, kCentralSignature);
-  Put16(FArchive, kVersionNeeded);  // made by: MS-DOS host, so the attributes are DOS ones
+  Put32(FArchive, kCentralHeaderSig);
+  // Made by a DOS host, so that the attributes are DOS ones.
+  Put16(FArchive, uint16_t(kHostDos << 8 | kVersionNeeded));
   Put16(FArchive, kVersionNeeded);
   WriteSharedFields(entry);
   Put16(FArchive, 0);  // comment
@@ -144,7 +141,7 @@ std::string TZipWriter::Finish() {
   const uint32_t directoryOffset = Checked32(FArchive.size(), "archive");
   for (const TCentralEntry& entry : FEntries) WriteCentralHeader(entry);
   const uint32_t directorySize = Checked32(FArchive.size() - directoryOffset, "archive");
-  Put32(FArchive, kEndSignature);
+  Put32(FArchive, kEndRecordSig);
   Put16(FArchive, 0);  // this disk
   Put16(FArchive, 0);  // disk with the directory
   Put16(FArchive, uint16_t(FEntries.size()));
