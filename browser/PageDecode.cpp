@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include "JpegImage.h"
 #include "RxGIF.h"
 
 namespace PageDecode {
@@ -26,34 +27,32 @@ QByteArray FormatOf(const QByteArray& data) {
   return {};
 }
 
-bool SpanTooWide(const QString& attributes) {
-  static const QRegularExpression span(R"(\b(?:col|row)span\s*=\s*["']?\s*(\d+))",
-                                       QRegularExpression::CaseInsensitiveOption);
-  for (auto spans = span.globalMatch(attributes); spans.hasNext();) {
-    bool number = false;
-    const int value = spans.next().captured(1).toInt(&number);
-    if (!number || value > MaxSpan) return true;
-  }
-  return false;
-}
-
-bool WithinBounds(QSize size) {
-  return size.isValid() && qint64(size.width()) * size.height() <= MaxPicturePixels;
+// Takes the picture's pixels off the budget, if they fit, before it is decoded: the work
+// is spent whether or not the picture then decodes.
+bool Take(QSize size, qint64& pixelsLeft) {
+  const qint64 pixels = qint64(size.width()) * size.height();
+  if (!size.isValid() || pixels > pixelsLeft) return false;
+  pixelsLeft -= pixels;
+  return true;
 }
 
 // GIF pictures go through the product's own reader: the first frame at its place on the
 // logical screen, its transparent colour see-through. The reader bounds the memory of a
-// frame by its declared size; the screen is checked here.
-QImage GifPicture(const QByteArray& data) {
+// frame by its declared size; the screen and the first frame are checked against the
+// budget here, before the frame is decoded.
+QImage GifPicture(const QByteArray& data, qint64& pixelsLeft) {
   try {
     TGIFImage gif;
     gif.LoadFromData(data);
     const QSize screen(gif.ScreenWidth(), gif.ScreenHeight());
-    if (gif.Empty() || !WithinBounds(screen)) return {};
+    if (gif.Empty()) return {};
+    const TGIFFrame& frame = gif.Frames(0);
+    qint64 afterFrame = pixelsLeft;
+    if (!Take(QSize(frame.Width(), frame.Height()), afterFrame) || !Take(screen, pixelsLeft))
+      return {};
     QImage picture(screen, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
-    const TGIFFrame& frame = gif.Frames(0);
     frame.Draw(painter, QRect(frame.Left(), frame.Top(), frame.Width(), frame.Height()), true);
     return picture;
   } catch (const std::exception&) {
@@ -78,38 +77,15 @@ QString HtmlText(const QByteArray& data, const QString& contentType) {
   return utf8.hasError() ? QStringDecoder("windows-1251").decode(data) : text;
 }
 
-// Tags are told apart roughly, without a full parser: a "<table" inside a comment or a
-// script counts as well, which errs on the safe side.
-QString BoundedHtml(const QString& html) {
-  static const QRegularExpression tag(R"(<(/?)([A-Za-z][A-Za-z0-9]*)([^>]*)>)");
-  int elements = 0, tables = 0;
-  qsizetype styleChars = 0;
-  for (auto tags = tag.globalMatch(html); tags.hasNext();) {
-    const QRegularExpressionMatch found = tags.next();
-    const QString name = found.captured(2).toLower();
-    if (!found.captured(1).isEmpty()) {
-      if (name == "table" && tables > 0) --tables;
-      continue;
-    }
-    if (name == "style") {
-      const qsizetype end = html.indexOf("</style", found.capturedEnd(), Qt::CaseInsensitive);
-      styleChars += (end < 0 ? html.size() : end) - found.capturedEnd();
-    }
-    if (++elements > MaxElements || (name == "table" && ++tables > MaxTableDepth) ||
-        styleChars > MaxStyleChars || SpanTooWide(found.captured(3)))
-      return html.left(found.capturedStart());
-  }
-  return html;
-}
-
-QImage Picture(const QByteArray& data) {
+QImage Picture(const QByteArray& data, qint64& pixelsLeft) {
   const QByteArray format = FormatOf(data);
-  if (format == "gif") return GifPicture(data);
+  if (format == "gif") return GifPicture(data, pixelsLeft);
   if (format.isEmpty()) return {};
   QBuffer buffer;
   buffer.setData(data);
   QImageReader reader(&buffer, format);
-  return WithinBounds(reader.size()) ? reader.read() : QImage();
+  if (!Take(reader.size(), pixelsLeft)) return {};
+  return format == "jpeg" ? TJPEGImage::Decode(data) : reader.read();
 }
 
 }  // namespace PageDecode

@@ -6,23 +6,28 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+#include "HttpResponse.h"
+
+class QTcpSocket;
 
 // Only these schemes are fetched or handed on; a page never reaches local files,
 // resources built into the program, or anything else.
 bool IsWebUrl(const QUrl& url);
 
 // One download over http or https with the bounds an untrusted page gets: at most
-// `maxBytes` are kept (the rest is cut off and the transfer dropped), at most
-// `maxRedirects` redirects, each to http or https again. `onFinished` runs once, from
-// the event loop, unless the fetch is destroyed first; destroying it drops the transfer.
+// `maxBytes` of the body are kept (the rest is cut off and the connection dropped), at
+// most `maxRedirects` redirects, each to http or https again, and headers within
+// THttpResponse's bounds. The body of a redirect or of an error is never read. The
+// connection is the fetch's own and runs on this thread, so dropping it ends all work on
+// it at once, whatever the server is doing. `onFinished` runs once, from the event loop,
+// unless the fetch is destroyed first; destroying it drops the transfer.
 class TPageFetch : public QObject {
  public:
   enum TResult { frOk, frUnreachable, frHttpError };
 
-  TPageFetch(QNetworkAccessManager& network, const QUrl& url, qint64 maxBytes, int maxRedirects,
+  TPageFetch(const QUrl& url, qint64 maxBytes, int maxRedirects,
              std::function<void(TPageFetch*)> onFinished);
   ~TPageFetch() override;
 
@@ -36,23 +41,21 @@ class TPageFetch : public QObject {
 
  private:
   void Get(const QUrl& url);
-  bool Take();
+  void SendRequest();
   void Read();
-  int Status() const;
-  bool IsSuccess() const;
-  bool IsRedirect() const;
-  void Succeed();
-  void Finished();
+  void Closed();
+  void HeadersRead();
   void Finish(TResult result);
   void Drop();
 
-  QNetworkAccessManager& FNetwork;
-  QPointer<QNetworkReply> FReply;
+  QPointer<QTcpSocket> FSocket;
+  std::unique_ptr<THttpResponse> FResponse;
   std::function<void(TPageFetch*)> FOnFinished;
   QUrl FUrl;
   QUrl FFinalUrl;
   qint64 FMaxBytes;
   int FRedirectsLeft;
+  bool FHeadersSeen = false;
   QByteArray FData;
   bool FTruncated = false;
   TResult FResult = frUnreachable;

@@ -1,12 +1,12 @@
 #include "WebBrowser.h"
 
-#include <QNetworkAccessManager>
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "PageDecode.h"
 #include "PageFetch.h"
+#include "PageMarkup.h"
 #include "PageView.h"
 #include "UrlOpener.h"
 
@@ -28,7 +28,7 @@ QString ErrorHtml(const QString& page, const QString& failed) {
 }  // namespace
 
 TWebBrowser::TWebBrowser(QWidget* parent)
-    : QWidget(parent), FNetwork(new QNetworkAccessManager(this)), FView(new TPageView(this)) {
+    : QWidget(parent), FView(new TPageView(this)) {
   auto* layout = new QVBoxLayout(this);
   // The host places the control two pixels up and left of its area, where an embedded
   // browser keeps its border; this margin keeps the page itself at the area's corner.
@@ -38,11 +38,17 @@ TWebBrowser::TWebBrowser(QWidget* parent)
   connect(FView, &QTextBrowser::anchorClicked, this, &TWebBrowser::LinkClicked);
   FDeadline.setSingleShot(true);
   connect(&FDeadline, &QTimer::timeout, this, &TWebBrowser::TimedOut);
+  FRelayout.setSingleShot(true);
+  FRelayout.setInterval(100);
+  connect(&FRelayout, &QTimer::timeout, this, &TWebBrowser::Relayout);
+  // One picture at a time: the decoding work and the memory it takes stay those of one.
+  FDecoder.setMaxThreadCount(1);
 }
 
 TWebBrowser::~TWebBrowser() {
   FView->OnPictureWanted = nullptr;
   Stop();
+  FDecoder.waitForDone();
 }
 
 void TWebBrowser::Navigate(const std::wstring& URL) {
@@ -56,7 +62,7 @@ void TWebBrowser::Navigate(const std::wstring& URL) {
     return;
   }
   FDeadline.start(FTimeout);
-  FPage = std::make_unique<TPageFetch>(*FNetwork, url, MaxPageBytes, MaxRedirects,
+  FPage = std::make_unique<TPageFetch>(url, MaxPageBytes, MaxRedirects,
                                        [this](TPageFetch*) { PageFinished(); });
 }
 
@@ -64,7 +70,7 @@ void TWebBrowser::Stop() {
   ++FNavigation;
   FDeadline.stop();
   FPage.reset();
-  FPictures.clear();
+  DropPictures();
   FLoading = false;
 }
 
@@ -82,20 +88,32 @@ void TWebBrowser::PageFinished() {
     ShowErrorPage(page->Result() == TPageFetch::frHttpError ? HttpErrorPage : UnreachablePage);
     return;
   }
+  ShowPage(*page);
+}
+
+void TWebBrowser::ShowPage(const TPageFetch& page) {
+  const QString text = PageDecode::HtmlText(page.Data(), page.ContentType());
+  const bool plain = page.ContentType().startsWith("text/plain", Qt::CaseInsensitive);
+  const std::optional<QString> html =
+      plain ? std::optional(text) : PageMarkup::Reduced(text);
+  if (!html || (plain && text.size() > PageMarkup::MaxTextChars)) {
+    ShowErrorPage(UnreachablePage);
+    return;
+  }
   QTextDocument* document = FView->document();
   document->clear();
   FPictureCount = 0;
-  document->setBaseUrl(page->FinalUrl());
-  const QString text = PageDecode::HtmlText(page->Data(), page->ContentType());
-  if (page->ContentType().startsWith("text/plain", Qt::CaseInsensitive))
+  document->setBaseUrl(page.FinalUrl());
+  if (plain)
     FView->setPlainText(text);
   else
-    FView->setHtml(PageDecode::BoundedHtml(text));
-  FLocation = page->FinalUrl().toString();
+    FView->setHtml(*html);
+  FLocation = page.FinalUrl().toString();
   PostNavigateComplete2(FLocation);
   // The pictures are asked for now, whether the control shows or not, so that the page is
   // whole by the time the host shows it.
   FDeadline.start(FTimeout);
+  FBudget = std::make_shared<TPictureBudget>(TPictureBudget{PageDecode::MaxPagePixels});
   FView->AskForPictures();
   FinishIfIdle();
 }
@@ -103,7 +121,7 @@ void TWebBrowser::PageFinished() {
 void TWebBrowser::ShowErrorPage(const QString& page) {
   FDeadline.stop();
   FPage.reset();
-  FPictures.clear();
+  DropPictures();
   QTextDocument* document = FView->document();
   document->clear();
   document->setBaseUrl(QUrl());
@@ -120,10 +138,19 @@ void TWebBrowser::PictureWanted(const QUrl& url) {
   ++FPictureCount;
   if (!FDeadline.isActive()) FDeadline.start(FTimeout);
   FLoading = true;
-  FPictures.push_back(
-      std::make_unique<TPageFetch>(*FNetwork, url, MaxPictureBytes, MaxRedirects,
-                                   [this](TPageFetch* fetch) { PictureFinished(fetch); }));
-  PostStatusText(DownloadingPicture + url.toString());
+  FWanted.push_back(url);
+  FetchPictures();
+}
+
+void TWebBrowser::FetchPictures() {
+  while (!FWanted.empty() && int(FPictures.size()) + FDecoding < MaxPicturesAtOnce) {
+    const QUrl url = FWanted.front();
+    FWanted.pop_front();
+    FPictures.push_back(
+        std::make_unique<TPageFetch>(url, MaxPictureBytes, MaxRedirects,
+                                     [this](TPageFetch* fetch) { PictureFinished(fetch); }));
+    PostStatusText(DownloadingPicture + url.toString());
+  }
 }
 
 void TWebBrowser::PictureFinished(TPageFetch* fetch) {
@@ -132,16 +159,48 @@ void TWebBrowser::PictureFinished(TPageFetch* fetch) {
   const std::unique_ptr<TPageFetch> picture = std::move(*found);
   FPictures.erase(found);
   // A picture cut off at the limit is no picture.
-  if (picture->Result() == TPageFetch::frOk && !picture->Truncated()) {
-    const QImage image = PageDecode::Picture(picture->Data());
-    if (!image.isNull()) {
-      QTextDocument* document = FView->document();
-      document->addResource(QTextDocument::ImageResource, picture->Url(), image);
-      document->markContentsDirty(0, document->characterCount());
-      FView->viewport()->update();
-    }
-  }
+  if (picture->Result() == TPageFetch::frOk && !picture->Truncated())
+    Decode(picture->Url(), picture->Data());
+  FetchPictures();
   FinishIfIdle();
+}
+
+void TWebBrowser::Decode(const QUrl& url, const QByteArray& data) {
+  ++FDecoding;
+  FDecoder.start([this, budget = FBudget, url, data] {
+    const QImage image = PageDecode::Picture(data, budget->PixelsLeft);
+    QMetaObject::invokeMethod(
+        this, [this, budget, url, image] { Decoded(budget, url, image); },
+        Qt::QueuedConnection);
+  });
+}
+
+void TWebBrowser::Decoded(const std::shared_ptr<TPictureBudget>& budget, const QUrl& url,
+                          const QImage& image) {
+  if (budget != FBudget) return;  // a picture of a page no longer shown
+  --FDecoding;
+  if (!image.isNull()) {
+    FView->document()->addResource(QTextDocument::ImageResource, url, image);
+    if (!FRelayout.isActive()) FRelayout.start();
+  }
+  FetchPictures();
+  FinishIfIdle();
+}
+
+void TWebBrowser::DropPictures() {
+  FWanted.clear();
+  FPictures.clear();
+  FDecoder.clear();
+  FDecoding = 0;
+  // Nothing more of the page is decoded; a picture still on its way is dropped.
+  FBudget = std::make_shared<TPictureBudget>();
+  FRelayout.stop();
+}
+
+void TWebBrowser::Relayout() {
+  QTextDocument* document = FView->document();
+  document->markContentsDirty(0, document->characterCount());
+  FView->viewport()->update();
 }
 
 void TWebBrowser::TimedOut() {
@@ -149,13 +208,17 @@ void TWebBrowser::TimedOut() {
     ShowErrorPage(UnreachablePage);
     return;
   }
-  FPictures.clear();
+  DropPictures();
   FinishIfIdle();
 }
 
 void TWebBrowser::FinishIfIdle() {
-  if (FPage || !FPictures.empty() || !FLoading) return;
+  if (FPage || !FPictures.empty() || !FWanted.empty() || FDecoding > 0 || !FLoading) return;
   FDeadline.stop();
+  if (FRelayout.isActive()) {
+    FRelayout.stop();
+    Relayout();
+  }
   FLoading = false;
   PostStatusText(Done);
 }

@@ -1,21 +1,27 @@
 #pragma once
 
+#include <QImage>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QNetworkAccessManager;
 class TPageFetch;
 class TPageView;
 
 // The banner area's web page: a light HTML view that loads one page and its pictures over
 // http or https and nothing else. The page is untrusted, so it runs no code, reads no
-// local file, and its size, its pictures and its redirects are bounded. Links clicked in
-// it open in the user's own browser.
+// local file, and the page as a whole has a budget: the bytes and headers of every
+// response, its redirects, the time it takes, the elements, tables and text laid out, the
+// number of its pictures, their decoded pixels together and the work of decoding each. A
+// page past its layout budget is not shown (the error page is); pictures past theirs are
+// left out. Pictures are decoded on a thread of their own, so that the window keeps
+// answering. Links clicked in it open in the user's own browser.
 //
 // Showing, hiding and placing are the widget's own (show, hide, move, setGeometry).
 // Addresses cross this interface as wide-character strings. Events arrive through the
@@ -27,7 +33,8 @@ class TPageView;
 //   "Downloading picture <address>"    for each picture of the page as its download starts
 //   "Done"                             when the page and all its pictures are in
 // A navigation that fails (no connection, refused, timed out, too many redirects, a
-// scheme other than http or https, an HTTP error status) goes on to a local error page
+// scheme other than http or https, an HTTP error status, headers past their bounds, a page
+// past its layout budget) goes on to a local error page
 // instead and reports it as a navigation of its own:
 //   "Opening page res://browser/navcancl.htm#<address>"    (the page could not be reached)
 //   "Opening page res://browser/httperror.htm#<address>"   (the server answered an error)
@@ -41,6 +48,8 @@ class TWebBrowser : public QWidget {
   static constexpr qint64 MaxPageBytes = 1 << 20;
   static constexpr qint64 MaxPictureBytes = 1 << 20;
   static constexpr int MaxPictures = 64;
+  // Pictures being fetched or decoded at once: their bytes are held until decoded.
+  static constexpr int MaxPicturesAtOnce = 4;
   static constexpr int MaxRedirects = 5;
   static constexpr int DefaultTimeout = 30000;
 
@@ -74,8 +83,21 @@ class TWebBrowser : public QWidget {
  private:
   void PageFinished();
   void ShowErrorPage(const QString& page);
+  // What is left of the budget of the page's pictures, shared with the decoding thread;
+  // a new one for each page, so that a late picture of an earlier page is told apart.
+  struct TPictureBudget {
+    qint64 PixelsLeft = 0;
+  };
+
+  void ShowPage(const TPageFetch& page);
   void PictureWanted(const QUrl& url);
+  void FetchPictures();
   void PictureFinished(TPageFetch* fetch);
+  void Decode(const QUrl& url, const QByteArray& data);
+  void Decoded(const std::shared_ptr<TPictureBudget>& budget, const QUrl& url,
+               const QImage& image);
+  void DropPictures();
+  void Relayout();
   void TimedOut();
   void FinishIfIdle();
   void LinkClicked(const QUrl& url);
@@ -85,11 +107,16 @@ class TWebBrowser : public QWidget {
   void PostStatusText(const QString& text);
   void PostNavigateComplete2(const QString& url);
 
-  QNetworkAccessManager* FNetwork;
   TPageView* FView;
   QTimer FDeadline;
+  // Pictures that arrive close together are laid out together.
+  QTimer FRelayout;
   std::unique_ptr<TPageFetch> FPage;
+  std::deque<QUrl> FWanted;
   std::vector<std::unique_ptr<TPageFetch>> FPictures;
+  QThreadPool FDecoder;
+  std::shared_ptr<TPictureBudget> FBudget = std::make_shared<TPictureBudget>();
+  int FDecoding = 0;
   quint64 FNavigation = 0;
   QString FRequested;
   QString FLocation;

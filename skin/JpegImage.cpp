@@ -14,10 +14,6 @@ extern "C" {
 
 namespace {
 
-// A picture bigger than this is refused before its pixels are allocated: hostile headers
-// can claim 65500 x 65500.
-constexpr qint64 MaxPixels = qint64(1) << 26;
-
 // libjpeg reports fatal errors by calling error_exit, which must not return. Throwing a
 // C++ exception through the C library is undefined, so we jump back instead; the
 // functions that set the jump point hold only trivially destructible locals, so no
@@ -43,14 +39,31 @@ void EmitMessage(j_common_ptr cinfo, int level) {
 
 void OutputNothing(j_common_ptr) {}
 
+// Each scan of a progressive picture walks all its blocks once more, and a hostile file
+// can hold tens of thousands of empty scans; ordinary files have about ten.
+[[noreturn]] void TooManyScans(j_common_ptr cinfo) {
+  auto* manager = reinterpret_cast<TErrorManager*>(cinfo->err);
+  std::snprintf(manager->Message, sizeof manager->Message, "JPEG image has more than %d scans",
+                TJPEGImage::MaxScans);
+  std::longjmp(manager->JumpBack, 1);
+}
+
+void CheckScans(j_common_ptr cinfo) {
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > TJPEGImage::MaxScans)
+    TooManyScans(cinfo);
+}
+
 struct TDecoder {
   jpeg_decompress_struct Info;
   TErrorManager Error;
+  jpeg_progress_mgr Progress;
 };
 
 bool ReadHeader(TDecoder& decoder, const unsigned char* data, unsigned long size) {
   if (setjmp(decoder.Error.JumpBack)) return false;
   jpeg_create_decompress(&decoder.Info);
+  decoder.Progress.progress_monitor = CheckScans;
+  decoder.Info.progress = &decoder.Progress;
   jpeg_mem_src(&decoder.Info, data, size);
   jpeg_read_header(&decoder.Info, TRUE);
   const bool cmyk =
@@ -94,7 +107,7 @@ std::string Fail(std::string* error, std::string message) {
 
 }  // namespace
 
-QImage TJPEGImage::Decode(const QByteArray& data, std::string* error) {
+QImage TJPEGImage::Decode(const QByteArray& data, std::string* error, qint64 maxPixels) {
   if (!IsJpeg(data)) {
     Fail(error, "Not a JPEG file");
     return {};
@@ -113,7 +126,7 @@ QImage TJPEGImage::Decode(const QByteArray& data, std::string* error) {
     const int width = int(decoder.Info.output_width);
     const int height = int(decoder.Info.output_height);
     const bool cmyk = decoder.Info.out_color_space == JCS_CMYK;
-    if (qint64(width) * height > MaxPixels) {
+    if (qint64(width) * height > maxPixels) {
       std::snprintf(decoder.Error.Message, sizeof decoder.Error.Message,
                     "JPEG image too large (%d x %d)", width, height);
       ok = false;

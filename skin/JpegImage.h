@@ -17,8 +17,15 @@ class EJPEG : public Exception {
 // the same file), the decoded pixels are what gets drawn.
 class TJPEGImage {
  public:
-  // Decodes with libjpeg. A null image on failure; the reason goes to `error` if given.
-  static QImage Decode(const QByteArray& data, std::string* error = nullptr);
+  // A picture bigger than this is refused before its pixels are allocated: hostile headers
+  // can claim 65500 x 65500.
+  static constexpr qint64 MaxPixels = qint64(1) << 26;
+  static constexpr int MaxScans = 64;
+
+  // Decodes with libjpeg. A null image on failure (more than `maxPixels` pixels or
+  // MaxScans scans among them); the reason goes to `error` if given.
+  static QImage Decode(const QByteArray& data, std::string* error = nullptr,
+                       qint64 maxPixels = MaxPixels);
   // True when the bytes start like a JPEG file (start-of-image marker).
   static bool IsJpeg(const QByteArray& data);
 

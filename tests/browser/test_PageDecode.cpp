@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 
 #include "PageDecode.h"
 
@@ -15,6 +16,19 @@ QByteArray Saved(const QImage& image, const char* format) {
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, format);
   return bytes;
+}
+
+// A progressive JPEG with `extra` empty scans before its end: the decoder walks every
+// block of the picture once more for each.
+QByteArray WithEmptyScans(const QImage& image, int extra) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "JPEG");
+  writer.setProgressiveScanWrite(true);
+  writer.write(image);
+  const QByteArray scan("\xFF\xDA\x00\x08\x01\x01\x00\x01\x3F\x00", 10);
+  return bytes.chopped(2) + scan.repeated(extra) + "\xFF\xD9";
 }
 
 }  // namespace
@@ -42,46 +56,37 @@ TEST(PageDecode, TextInTheDeclaredOrGuessedCodePage) {
         << contentType.toStdString() << " " << body.toStdString();
 }
 
-TEST(PageDecode, PagesPastTheLayoutBoundsAreCutBeforeTheTagThatCrossesThem) {
-  const QString cell = "<table><tr><td>";
-  const QString style = "<style>" + QString(PageDecode::MaxStyleChars, 'x') + "</style>";
-  const struct {
-    QString kept, dropped;
-  } cases[] = {
-      {cell + cell + "x</td></tr></table></td></tr></table>", ""},
-      {cell + cell, cell + "deep"},
-      {"<TABLE><tr><td>" + cell, "<Table border=1>"},
-      {(cell + "</td></tr></table>").repeated(20), ""},  // side by side, not nested
-      {"<td colspan=4 rowspan=\"4\">a</td>", ""},
-      {"<p>wide", "<td colspan=5>"},
-      {"<p>tall", "<td ROWSPAN = '9'>"},
-      {"<p>huge", "<td colspan=99999999999>"},
-      {QString("<b>").repeated(PageDecode::MaxElements), "<i>"},
-      {"1 < 2 and <3 " + QString("</b>").repeated(600), ""},  // neither is an element
-      {style, ""},
-      {style, "<STYLE>x"},
-  };
-  for (const auto& [kept, dropped] : cases)
-    EXPECT_EQ(PageDecode::BoundedHtml(kept + dropped), kept)
-        << (kept + dropped).left(80).toStdString();
-}
-
-TEST(PageDecode, PicturesByTheirFirstBytesAndWithinBounds) {
+TEST(PageDecode, PicturesByTheirFirstBytesAndWithinTheBudget) {
   QImage small(30, 10, QImage::Format_RGB32);
   small.fill(QColor(10, 200, 30));
+  const QImage large(2048, 1024, QImage::Format_RGB32);
+  const QImage square(256, 256, QImage::Format_RGB32);
+  const qint64 budget = PageDecode::MaxPagePixels;
   const struct {
     QByteArray data;
+    qint64 pixelsLeft;
     QSize size;  // 0 x 0: refused
+    qint64 spent = qint64(size.width()) * size.height();
   } cases[] = {
-      {Saved(small, "PNG"), {30, 10}},
-      {Saved(small, "JPEG"), {30, 10}},
-      {Saved(small, "BMP"), {0, 0}},
-      {"<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>", {0, 0}},
-      {Saved(small, "PNG").left(40), {0, 0}},  // cut short
-      {Saved(QImage(4096, 1024, QImage::Format_Mono), "PNG"), {4096, 1024}},
-      {Saved(QImage(4096, 1025, QImage::Format_Mono), "PNG"), {0, 0}},
-      {{}, {0, 0}},
+      {Saved(small, "PNG"), budget, {30, 10}},
+      {Saved(small, "JPEG"), budget, {30, 10}},
+      {Saved(small, "BMP"), budget, {0, 0}},
+      {"<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>", budget, {0, 0}},
+      {Saved(small, "PNG").left(40), budget, {0, 0}},  // cut short
+      {Saved(QImage(4096, 1024, QImage::Format_Mono), "PNG"), budget, {4096, 1024}},
+      {Saved(QImage(4096, 1025, QImage::Format_Mono), "PNG"), budget, {0, 0}},
+      // What earlier pictures of the page left over.
+      {Saved(large, "PNG"), 2048 * 1024, {2048, 1024}},
+      {Saved(large, "PNG"), 2048 * 1024 - 1, {0, 0}},
+      {Saved(large, "JPEG"), 2048 * 1024 - 1, {0, 0}},
+      {WithEmptyScans(square, 40), budget, {256, 256}},
+      {WithEmptyScans(square, 60), budget, {0, 0}, 256 * 256},  // past 64 scans in all
+      {{}, budget, {0, 0}},
   };
-  for (const auto& [data, size] : cases)
-    EXPECT_EQ(PageDecode::Picture(data).size(), size) << data.left(8).toHex().toStdString();
+  for (auto [data, pixelsLeft, size, spent] : cases) {
+    const qint64 before = pixelsLeft;
+    EXPECT_EQ(PageDecode::Picture(data, pixelsLeft).size(), size)
+        << data.left(8).toHex().toStdString() << " " << before;
+    EXPECT_EQ(pixelsLeft, before - spent);
+  }
 }
