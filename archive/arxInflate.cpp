@@ -90,12 +90,6 @@ constexpr TSymbolMap kDistMap = {0,  false, kDistances.Base.data(), kDistances.E
                                  30, false};
 constexpr TSymbolMap kCodeLengthMap = {19, false, nullptr, nullptr, 0, false};
 
-// First-level widths: wide enough that nearly every code is found in one look and most
-// literal pairs fit; the fixed literal/length code is at most 9 bits long.
-constexpr uint32_t kFixedLitBits = 9;
-constexpr uint32_t kFixedDistBits = 5;
-constexpr uint32_t kDynLitBits = 10;
-constexpr uint32_t kDynDistBits = 8;
 constexpr uint32_t kCodeLengthBits = 7;
 // A code and its extra bits.
 constexpr uint32_t kMaxEntryBits = 15 + 13;
@@ -117,10 +111,10 @@ struct TFixedTables {
     std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
     std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
     std::fill(lengths.begin() + 280, lengths.end(), 8);
-    LitComplete = BuildHuff(lengths.data(), kMaxSymbols, kLitLenMap, kFixedLitBits, Lit) ==
+    LitComplete = BuildHuff(lengths.data(), kMaxSymbols, kLitLenMap, kFastLitBits, Lit) ==
                   TCodeSet::csComplete;
     std::fill(lengths.begin(), lengths.begin() + 30, 5);
-    const TCodeSet dist = BuildHuff(lengths.data(), 30, kDistMap, kFixedDistBits, Dist);
+    const TCodeSet dist = BuildHuff(lengths.data(), 30, kDistMap, kFastDistBits, Dist);
     DistUsable = dist == TCodeSet::csComplete || dist == TCodeSet::csIncomplete;
   }
   THuffTable Lit, Dist;
@@ -370,16 +364,17 @@ void TInflater::DynamicBlock() {
 
   // A block without end-of-block code cannot be decoded; 286 and 287 count toward the
   // code but are never valid symbols.
-  TCodeSet result = Build(lengths.data(), nlit, kLitLenMap, kDynLitBits, FLit);
+  TCodeSet result = Build(lengths.data(), nlit, kLitLenMap, kFastLitBits, FLit);
   if (!AcceptableCode(result, lengths.data(), nlit)) Fail(E_INCOMPLETECODES);
   // No distance lengths at all is a block of literals only; any length code in it is
   // then an invalid code.
   const uint8_t* distLengths = lengths.data() + nlit;
-  result = Build(distLengths, ndist, kDistMap, kDynDistBits, FDist);
+  result = Build(distLengths, ndist, kDistMap, kFastDistBits, FDist);
   if (result == TCodeSet::csEmpty) {
-    FDist.Entries.resize(std::max<size_t>(FDist.Entries.size(), 2));
-    FDist.Entries[0] = FDist.Entries[1] = huff::Make(huff::kInvalid, 1, 0, 0);
-    FDist.RootBits = 1;
+    constexpr uint32_t size = 1u << kFastDistBits;
+    FDist.Entries.resize(std::max<size_t>(FDist.Entries.size(), size));
+    std::fill_n(FDist.Entries.begin(), size, huff::Make(huff::kInvalid, 1, 0, 0));
+    FDist.RootBits = kFastDistBits;
   } else if (!AcceptableCode(result, distLengths, ndist)) {
     Fail(E_INCOMPLETECODES);
   }

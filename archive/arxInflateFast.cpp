@@ -110,34 +110,59 @@ inline void CopyMatch(uint8_t* out, uint32_t len, uint32_t distance) {
   } while (out < end);
 }
 
+// The entry's bits of the buffer (the entry's low byte is their number). BMI2 does it in
+// one instruction that takes the entry as it is, which the compiler does not see by itself.
+template <bool kBmi2>
+__attribute__((always_inline)) inline uint64_t EntryBits(uint64_t bits, uint32_t e) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  if constexpr (kBmi2) {
+    uint64_t r;
+    asm("bzhi %2, %1, %0" : "=r"(r) : "r"(bits), "r"(uint64_t(e)));
+    return r;
+  }
+#endif
+  return bits & ((uint64_t(1) << Bits(e)) - 1);
+}
+
+// ValueAt for a length or distance entry, whose kind bits are zero: the shift by the leading
+// bits takes the entry's second byte as it is, and the processor keeps the low six bits.
+template <bool kBmi2>
+__attribute__((always_inline)) inline uint32_t CodedValue(uint32_t e, uint64_t bits) {
+  return Value(e) + uint32_t(EntryBits<kBmi2>(bits, e) >> ((e >> 8) & 63));
+}
+
 // The loop body, compiled once for every processor and once more for those with BMI2,
 // whose shifts by a register and bit-field extraction shorten the chain from one code's
-// entry to the next.
+// entry to the next. `kNear`: the output is within a window of its origin, so that a
+// distance may reach before it; further on no distance can.
+template <bool kBmi2, bool kNear>
 __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffTable& lit,
                                                      const THuffTable& dist) {
+  constexpr uint64_t kLitMask = (uint64_t(1) << kFastLitBits) - 1;
+  constexpr uint64_t kDistMask = (uint64_t(1) << kFastDistBits) - 1;
   const uint8_t* in = run.In;
   const uint8_t* const inLast = run.InLast;
   uint8_t* out = run.Out;
   uint8_t* const outStop = run.OutStop;
   const uint8_t* const origin = run.OutOrigin;
   uint64_t bits = run.Bits;
+  // Only the low byte is the count: whole entries are subtracted from it, which leaves the
+  // bits above it undefined, and saves taking each entry's low byte apart.
   uint32_t count = run.Count;
   const uint32_t* const lt = lit.Entries.data();
   const uint32_t* const dt = dist.Entries.data();
-  const uint32_t litRoot = lit.RootBits;
-  const uint32_t distRoot = dist.RootBits;
-  const uint64_t litMask = (uint64_t(1) << litRoot) - 1;
-  const uint64_t distMask = (uint64_t(1) << distRoot) - 1;
   auto consume = [&](uint32_t e) {
     bits >>= Bits(e);
-    count -= Bits(e);
+    count -= e;
   };
-  // At least 56 bits: two literal entries (at most 15 bits each) and the next entry's
-  // bits, or a length, a distance and their extra bits (at most 48). The bits already
-  // there stay as they are, so an entry looked up before stays valid.
+  // Loads eight bytes: all 64 bits of the buffer are input bits after it, though the count
+  // says 56 to 63, so that the whole bytes it takes are known. The bits already there stay
+  // as they are, so that an entry looked up before stays valid. Then there are enough for
+  // three literal codes (at most 15 bits each) and the next entry's look-up, or a length,
+  // a distance and their extra bits (at most 48).
   auto refill = [&] {
-    bits |= LoadLE64(in) << count;
-    in += (63 - count) >> 3;
+    bits |= LoadLE64(in) << (count & 63);
+    in += 7 - ((count >> 3) & 7);
     count |= 56;
   };
 
@@ -148,22 +173,25 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
     stop = TFastStop::fsOutput;
   } else {
     refill();
-    uint32_t e = lt[bits & litMask];
+    uint32_t e = lt[bits & kLitMask];
     // The literal (or pair) of e, then the entry of the code after it.
     auto literal = [&] {
       out = PutLiterals(out, e);
       consume(e);
-      e = lt[bits & litMask];
+      e = lt[bits & kLitMask];
     };
     for (;;) {
-      // Here the bits hold at least 48 real bits and e is the entry of the next code.
+      // Here the buffer was just refilled and e is the entry of the next code.
       if (e & kLiterals) {
         literal();
-        if (e & kLiterals) literal();
+        if (e & kLiterals) {
+          literal();
+          if (e & kLiterals) literal();
+        }
         goto next;
       }
       if (e & kKindMask) {
-        if (Kind(e) == kLink) e = lt[Value(e) + Low(bits >> litRoot, Lead(e))];
+        if (Kind(e) == kLink) e = lt[Value(e) + Low(bits >> kFastLitBits, Lead(e))];
         if (e & kLiterals) {
           literal();
           goto next;
@@ -179,24 +207,24 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
         }
       }
       {
-        const uint32_t len = ValueAt(e, bits);
+        const uint32_t len = CodedValue<kBmi2>(e, bits);
         consume(e);
-        uint32_t d = dt[bits & distMask];
+        uint32_t d = dt[bits & kDistMask];
         if (d & kKindMask) {
-          if (Kind(d) == kLink) d = dt[Value(d) + Low(bits >> distRoot, Lead(d))];
+          if (Kind(d) == kLink) d = dt[Value(d) + Low(bits >> kFastDistBits, Lead(d))];
           if (d & kKindMask) {
             stop = TFastStop::fsBadCode;
             break;
           }
         }
-        const uint32_t distance = ValueAt(d, bits);
+        const uint32_t distance = CodedValue<kBmi2>(d, bits);
         consume(d);
-        if (distance > uint32_t(out - origin)) {
+        if (kNear && distance > uint32_t(out - origin)) {
           stop = TFastStop::fsBadDistance;
           break;
         }
         // The next entry is looked up before the copy, so that the two overlap.
-        e = lt[bits & litMask];
+        e = lt[bits & kLitMask];
         CopyMatch(out, len, distance);
         out += len;
       }
@@ -216,20 +244,30 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
   run.In = in;
   run.Out = out;
   run.Bits = bits;
-  run.Count = count;
+  run.Count = count & 0xFF;
   return stop;
 }
 
+// The longest distance: from this far into the output on, no match reaches before it.
+constexpr uint32_t kMaxDistance = 32768;
+
+template <bool kBmi2>
+__attribute__((always_inline)) inline TFastStop Run(TFastRun& run, const THuffTable& lit,
+                                                    const THuffTable& dist) {
+  if (run.Out - run.OutOrigin >= kMaxDistance) return Loop<kBmi2, false>(run, lit, dist);
+  return Loop<kBmi2, true>(run, lit, dist);
+}
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-__attribute__((target("bmi2"))) TFastStop LoopBmi2(TFastRun& run, const THuffTable& lit,
-                                                   const THuffTable& dist) {
-  return Loop(run, lit, dist);
+__attribute__((target("bmi2"))) TFastStop RunBmi2(TFastRun& run, const THuffTable& lit,
+                                                  const THuffTable& dist) {
+  return Run<true>(run, lit, dist);
 }
 #define ARX_INFLATE_BMI2 1
 #endif
 
-TFastStop LoopPlain(TFastRun& run, const THuffTable& lit, const THuffTable& dist) {
-  return Loop(run, lit, dist);
+TFastStop RunPlain(TFastRun& run, const THuffTable& lit, const THuffTable& dist) {
+  return Run<false>(run, lit, dist);
 }
 
 }  // namespace
@@ -237,7 +275,7 @@ TFastStop LoopPlain(TFastRun& run, const THuffTable& lit, const THuffTable& dist
 TFastStop InflateFast(TFastRun& run, const THuffTable& lit, const THuffTable& dist) {
 #ifdef ARX_INFLATE_BMI2
   static const bool bmi2 = __builtin_cpu_supports("bmi2");
-  if (bmi2) return LoopBmi2(run, lit, dist);
+  if (bmi2) return RunBmi2(run, lit, dist);
 #endif
-  return LoopPlain(run, lit, dist);
+  return RunPlain(run, lit, dist);
 }

@@ -20,6 +20,11 @@ inline uint64_t LoadLE64(const uint8_t* p) {
 // The careful decoder (arxInflate) takes the member's last input bytes, and flushes,
 // reports errors and keeps the history between the loop's runs.
 
+// The first-level widths of the tables the loop takes, fixed so that its masks are constants:
+// wide enough that nearly every code is found in one look.
+constexpr uint32_t kFastLitBits = 10;
+constexpr uint32_t kFastDistBits = 8;
+
 // Output of a run may be written up to this far beyond OutStop: a longest match started
 // just before it, and its last 32-byte step running on past the match (to OutStop + 287).
 constexpr uint32_t kFastOutSlack = 288;
@@ -40,7 +45,8 @@ struct TFastRun {
 
 enum class TFastStop { fsInput, fsOutput, fsEndOfBlock, fsBadCode, fsBadDistance };
 
-// Decodes symbols of the block that `lit` and `dist` describe until the end of the block,
+// Decodes symbols of the block that `lit` and `dist` (tables of kFastLitBits and
+// kFastDistBits first-level bits) describe until the end of the block,
 // an invalid code or distance, or one of the run's limits. The run's fields are left after
 // the last symbol decoded (after the end-of-block code; before an invalid code or match).
 TFastStop InflateFast(TFastRun& run, const THuffTable& lit, const THuffTable& dist);

@@ -129,7 +129,12 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
     code = (code + count[len - 1]) << 1;
     next[len] = code;
   }
-  const uint32_t root = std::min(lookupBits, maxLen);
+  // The first level is always lookupBits wide, so that a decoder's masks are constants; a
+  // set of shorter codes repeats its entries. Its unused codes are invalid entries as long
+  // as the set's own first level would have been, which is as much as a decoder can read of
+  // them before it may tell the data from its end.
+  const uint32_t root = lookupBits;
+  const uint32_t invalidBits = std::min(lookupBits, maxLen);
   const uint32_t rootSize = 1u << root;
   // Every symbol's entry and code, bit-reversed because the stream sends codes most
   // significant bit first into a least-significant-first buffer; the first-level entries
@@ -180,7 +185,7 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
   // half, since the new bit does not matter to codes that are shorter, and the codes of
   // the new length go where they belong. Unused codes of an incomplete set stay invalid,
   // shown by the bits looked at.
-  t[0] = t[1] = Make(kInvalid, root, 0, 0);
+  t[0] = t[1] = Make(kInvalid, invalidBits, 0, 0);
   for (uint32_t l = 1, i = 0; l <= root; ++l) {
     if (l > 1) CopyEntries(t + (1u << (l - 1)), t, 1u << (l - 1));
     for (; i < level[l]; ++i) PutFirstLevel(t, reversed[placed[i]], entry[placed[i]], root);

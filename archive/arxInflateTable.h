@@ -83,7 +83,7 @@ struct TSymbolMap {
 constexpr uint32_t kMaxLookupBits = 11;
 
 // Builds the canonical code of `lengths` (at most 288 symbols, lengths 0..15) with
-// `lookupBits` (at most kMaxLookupBits) first-level bits, fewer when no code is that long.
+// `lookupBits` (at most kMaxLookupBits) first-level bits.
 // An invalid or empty set leaves no table; an incomplete one leaves a usable table whose
 // unused codes are invalid entries.
 TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t lookupBits,
