@@ -17,15 +17,20 @@ RUN_PACKAGES := cmake make g++ ccache pkgconf \
 TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \
   libgtest-dev libbenchmark-dev libgif-dev giflib-tools libdeflate-dev desktop-file-utils \
   xvfb xauth xdotool x11-utils imagemagick poppler-utils zip unzip p7zip-full time \
-  cups cups-daemon cups-client cups-filters printer-driver-cups-pdf
-PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES)
+  cups cups-daemon cups-client cups-filters printer-driver-cups-pdf \
+  lintian appstream man-db
+# What `make package` needs beyond RUN_PACKAGES: dpkg-shlibdeps and the file type check
+# that CPack runs before it.
+PACKAGE_PACKAGES := dpkg-dev file
+PACKAGES := $(RUN_PACKAGES) $(TEST_PACKAGES) $(PACKAGE_PACKAGES)
 
-.PHONY: deps run-deps configure build test sanitize-test fuzz fuzz-run fuzz-inflate-run bench install clean
+.PHONY: deps run-deps package-deps configure build test sanitize-test fuzz fuzz-run fuzz-inflate-run bench install clean
 .PHONY: fuzz-report fuzz-report-run
 
 deps: PACKAGES_WANTED := $(PACKAGES)
 run-deps: PACKAGES_WANTED := $(RUN_PACKAGES)
-deps run-deps:
+package-deps: PACKAGES_WANTED := $(RUN_PACKAGES) $(PACKAGE_PACKAGES)
+deps run-deps package-deps:
 	@missing=$$(for p in $(PACKAGES_WANTED); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
 	done); \
@@ -60,11 +65,24 @@ viewer: run-deps
 run: viewer
 	cd $(BUILD)/bin && ./trickfolio
 
+# Everything that `make install` and `make package` install, without the tests.
+.PHONY: product
+product: run-deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_TESTS=OFF >/dev/null
+	cmake --build $(BUILD) -j$(JOBS)
+
 # make install PREFIX=~/.local: the viewer and its catalogue under PREFIX/lib/trickfolio with a
-# link in PREFIX/bin, the catalogue tool, the desktop entry and its icons.
+# link in PREFIX/bin, the tools, the manual pages, the desktop entry, its icons and the
+# AppStream metadata.
 PREFIX ?= /usr/local
-install: viewer
+install: product
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# make package: the same files for /usr as a Debian package, $(BUILD)/trickfolio_VERSION_ARCH.deb.
+.PHONY: package
+package: package-deps product
+	cd $(BUILD) && cpack >/dev/null
+	@ls $(BUILD)/trickfolio_*.deb
 
 # The Qt-free core once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test: deps
