@@ -64,9 +64,10 @@ grep -qx "Exec=/usr/bin/trickfolio" "$root/usr/share/applications/$id.desktop" |
   fail "Exec is not /usr/bin/trickfolio"
 echo "package: manual pages, AppStream metadata and desktop entry"
 
-lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
 ! grep '^E:' "$work/lintian.log" || fail "lintian reports errors"
-echo "package: no lintian errors ($(grep -c '^W:' "$work/lintian.log" || true) warnings)"
+echo "package: no lintian errors"
+grep '^W:' "$work/lintian.log" || true
 
 # The packaged viewer, stripped and run from the unpacked root, finds its catalogue beside it;
 # a scheduler that does not exist keeps the machine's printers out of the layout.
