@@ -39,3 +39,18 @@ with zipfile.ZipFile('a.zip', 'w', zipfile.ZIP_DEFLATED) as z:
     z.writestr('dir/empty.txt', '')
 PY
 { printf '\x3f'; cat a.zip; } > "$out/seed-python"
+/usr/bin/python3 - <<'PY'
+import io, struct, zipfile
+# A whole archive, its offsets counted from the file's start, as the comment of another.
+f = io.BytesIO()
+with zipfile.ZipFile(f, 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('games.txt', 'outer ' * 50)
+    i = zipfile.ZipInfo('unix.txt'); i.create_system = 3; i.external_attr = 0o100644 << 16 | 0xFF
+    z.writestr(i, 'made on Unix')
+outer = len(f.getvalue())
+with zipfile.ZipFile(f, 'w') as z: z.writestr('inner.txt', 'inner')
+b = bytearray(f.getvalue())
+struct.pack_into('<H', b, outer - 2, len(b) - outer)
+open('a.zip', 'wb').write(b)
+PY
+{ printf '\x0f'; cat a.zip; } > "$out/seed-comment-archive"
