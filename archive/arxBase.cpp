@@ -76,6 +76,23 @@ TArcType SignatureType(const std::vector<uint8_t>& head, size_t at, bool& pk0708
   return atUnknown;
 }
 
+// Well-formed UTF-8 as far as lead and continuation bytes go.
+bool IsUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const uint8_t lead = uint8_t(text[i]);
+    const size_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x06 ? 2
+                          : (lead >> 4) == 0x0E ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
+    if (length == 0 || length > text.size() - i) return false;
+    for (size_t k = 1; k < length; ++k)
+      if ((uint8_t(text[i + k]) >> 6) != 0x02) return false;
+    i += length;
+  }
+  return true;
+}
+
 bool IsUueStart(const std::vector<uint8_t>& head) {
   const size_t limit = std::min<size_t>(head.size(), 5000);
   for (size_t i = 0; i + 6 <= limit; ++i)
@@ -320,11 +337,12 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
   return 0;
 }
 
-std::string TZipCommon::TranslateName(std::string raw, uint16_t flags) const {
+std::string TZipCommon::TranslateName(std::string raw, uint16_t flags, bool madeOnUnix) const {
   const size_t nul = raw.find('\0');
   if (nul != std::string::npos) raw.resize(nul);
-  // Names flagged as UTF-8 are not in the OEM code page whatever TranslateOemChar says.
-  if (flags & kFlagUtf8)
+  // Names flagged as UTF-8 are not in the OEM code page whatever TranslateOemChar says, and
+  // Unix zip programs store the system's own names, UTF-8 today, without the flag.
+  if ((flags & kFlagUtf8) || (madeOnUnix && IsUtf8(raw)))
     raw = Codepage::Utf8ToCp1251(raw);
   else if (FTranslateOemChar)
     raw = Codepage::OemToAnsi(raw);

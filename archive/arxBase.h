@@ -73,6 +73,7 @@ struct TUnBaseHeader {
   uint32_t DosDateTime = 0, Crc = 0;
   uint64_t PackedSize = 0, UnpackedSize = 0;
   std::string StoredName;
+  bool MadeOnUnix = false;  // as the directory says; the local walk cannot tell
 };
 using TUnBaseHeaderObj = std::vector<TUnBaseHeader>;
 
@@ -248,7 +249,7 @@ class TZipCommon : public TDecodeHost {
 
   // A stored name as the reader uses it: cut at a NUL, translated to the ANSI code page,
   // "/" replaced by "\".
-  std::string TranslateName(std::string raw, uint16_t flags) const;
+  std::string TranslateName(std::string raw, uint16_t flags, bool madeOnUnix = false) const;
   // A member that has passed through every other step: one progress step as complete.
   void SkipStep(uint64_t memberSize);
   // Messages first, then OnProgress with the archive's share done.

@@ -141,7 +141,8 @@ int TUnZip::ReadCentralDirectory() {
         TZipCentralHeader::Parse(buffer, TZipCentralHeader::kSize);
     if (central.Signature != kCentralHeaderSig || FCancel) break;
     const uint64_t namePos = pos + TZipCentralHeader::kSize;
-    FStoredName = TranslateName(directory.Text(namePos, central.NameLength), central.Flags);
+    FStoredName = TranslateName(directory.Text(namePos, central.NameLength), central.Flags,
+                                central.MadeOnUnix());
     if (!FStoredName.empty() && Selected(FStoredName)) {
       const std::string extra = directory.Text(namePos + central.NameLength, central.ExtraLength);
       const TZipWideFields wide = TZipWideFields::Of(
@@ -164,7 +165,8 @@ int TUnZip::ReadCentralDirectory() {
         found.push_back({central.DosAttributes(), uint32_t(wide.DiskNumberStart) + 1, set,
                          localOffset, central.Flags, central.Method, central.DosDateTime,
                          central.Crc, TZipWideFields::Known(wide.PackedSize),
-                         TZipWideFields::Known(wide.UnpackedSize), FStoredName});
+                         TZipWideFields::Known(wide.UnpackedSize), FStoredName,
+                         central.MadeOnUnix()});
       }
     }
     if (FCancel) break;
@@ -312,7 +314,7 @@ bool TUnZip::LoadMember(const TUnBaseHeader& entry) {
   FCurrentHeader.UnpackedSize = (sizesUnknown && unpacked == 0) ? entry.UnpackedSize : unpacked;
   FStoredCrc = (descriptor && local.Crc == 0) ? entry.Crc : local.Crc;
 
-  FStoredName = TranslateName(rawName, local.Flags);
+  FStoredName = TranslateName(rawName, local.Flags, entry.MadeOnUnix);
   SetOutputName(FStoredName);
   return true;
 }

@@ -59,7 +59,7 @@ uint32_t TZipCentralHeader::DosAttributes() const {
   constexpr uint32_t kTypeBits = 0170000, kTypeFolder = 0040000;
   const uint32_t type = (ExternalAttr >> 16) & kTypeBits;
   // A mode without a file type says nothing about folders; the DOS byte stands then.
-  if ((VersionMadeBy >> 8) != kHostUnix || type == 0) return ExternalAttr;
+  if (!MadeOnUnix() || type == 0) return ExternalAttr;
   const uint32_t attr = ExternalAttr & ~(kAttrVolume | kAttrDirectory);
   return type == kTypeFolder ? attr | kAttrDirectory : attr;
 }

@@ -61,6 +61,7 @@ struct TZipCentralHeader : TZipMemberFields {
   uint16_t CommentLength = 0, DiskNumberStart = 0, InternalAttr = 0;
   uint32_t ExternalAttr = 0, LocalOffset = 0;
   static TZipCentralHeader Parse(const uint8_t* b, size_t length);
+  bool MadeOnUnix() const { return (VersionMadeBy >> 8) == kHostUnix; }
   // The external attributes with the DOS byte's folder and volume bits as the entry's own
   // system has them: a Unix-made entry's mode in the high half decides, and the DOS byte
   // beside it is whatever that program left there.

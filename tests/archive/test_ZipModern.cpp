@@ -193,6 +193,14 @@ const TModernCase kCases[] = {
      atZip,
      {"games.txt", "codes.txt"},
      true},
+    {"zip_on_unix_with_a_cyrillic_name",  // the system's UTF-8, without the flag
+     [](TModernFixture& f) {
+       WriteFile(f.dir / "коды.txt", f.codes);
+       return MakeZip(f.dir, "u.zip", {}, {"games.txt", "коды.txt"});
+     },
+     atZip,
+     {"games.txt", "\xEA\xEE\xE4\xFB.txt"},
+     false},
     {"beyond_4_GiB",  // a sparse file: every offset is 64-bit, nothing of it on disk
      [](TModernFixture& f) {
        return MakePyZip(f.dir, "far.zip",
