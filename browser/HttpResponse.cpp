@@ -7,10 +7,6 @@ namespace {
 // A chunk-size line is a number and perhaps a short extension.
 constexpr qsizetype MaxChunkLine = 1024;
 
-QByteArrayView Trimmed(QByteArrayView text) {
-  return text.trimmed();
-}
-
 }  // namespace
 
 void THttpResponse::Feed(QByteArrayView bytes) {
@@ -36,7 +32,8 @@ qsizetype THttpResponse::FeedLine(QByteArrayView bytes) {
   const qsizetype taken = end < 0 ? bytes.size() : end + 1;
   const bool header = FState == rsStatus || FState == rsHeaders || FState == rsTrailers;
   if (header) FHeaderBytes += taken;
-  if ((header && FHeaderBytes > MaxHeaderBytes) || (!header && FLine.size() + taken > MaxChunkLine)) {
+  if ((header && FHeaderBytes > MaxHeaderBytes) ||
+      (!header && FLine.size() + taken > MaxChunkLine)) {
     Fail();
     return taken;
   }
@@ -62,8 +59,8 @@ void THttpResponse::Line(QByteArrayView line) {
       if (line.isEmpty()) {
         HeadersEnd();
       } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
-        FHeaders.append({Trimmed(line.first(colon)).toByteArray(),
-                         Trimmed(line.sliced(colon + 1)).toByteArray()});
+        FHeaders.append({line.first(colon).trimmed().toByteArray(),
+                         line.sliced(colon + 1).trimmed().toByteArray()});
       }
       break;
     case rsChunkSize:
@@ -126,7 +123,7 @@ void THttpResponse::HeadersEnd() {
 
 void THttpResponse::ChunkSizeLine(QByteArrayView line) {
   const qsizetype extension = line.indexOf(';');
-  const QByteArrayView digits = Trimmed(extension < 0 ? line : line.first(extension));
+  const QByteArrayView digits = (extension < 0 ? line : line.first(extension)).trimmed();
   bool number = false;
   FRemaining = digits.size() <= 15 ? digits.toLongLong(&number, 16) : -1;
   if (!number || FRemaining < 0 || digits.startsWith('-') || digits.startsWith('+'))
@@ -136,7 +133,8 @@ void THttpResponse::ChunkSizeLine(QByteArrayView line) {
 }
 
 qsizetype THttpResponse::FeedBody(QByteArrayView bytes) {
-  const qsizetype taken = FRemaining < 0 ? bytes.size() : qsizetype(std::min<qint64>(bytes.size(), FRemaining));
+  const qsizetype taken =
+      FRemaining < 0 ? bytes.size() : qsizetype(std::min<qint64>(bytes.size(), FRemaining));
   // One byte past the limit tells a body of exactly the limit from a longer one.
   const qsizetype room = qsizetype(FMaxBody - FBody.size());
   if (taken > room) {

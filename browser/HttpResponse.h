@@ -32,8 +32,17 @@ class THttpResponse {
   bool Truncated() const { return FTruncated; }
 
  private:
-  enum TState { rsStatus, rsHeaders, rsBody, rsChunkSize, rsChunk, rsChunkEnd, rsTrailers,
-                rsDone, rsFailed };
+  enum TState {
+    rsStatus,
+    rsHeaders,
+    rsBody,
+    rsChunkSize,
+    rsChunk,
+    rsChunkEnd,
+    rsTrailers,
+    rsDone,
+    rsFailed
+  };
 
   qsizetype FeedLine(QByteArrayView bytes);
   void Line(QByteArrayView line);

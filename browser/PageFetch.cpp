@@ -67,7 +67,8 @@ void TPageFetch::SendRequest() {
   QByteArray target =
       FFinalUrl.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
   if (!target.startsWith('/')) target.prepend('/');
-  const QByteArray host = FFinalUrl.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded).toLatin1();
+  const QByteArray host =
+      FFinalUrl.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded).toLatin1();
   FSocket->write("GET " + target + " HTTP/1.1\r\nHost: " + host +
                  "\r\nUser-Agent: Mozilla/5.0\r\nAccept: */*\r\n"
                  // An encoded body is not asked for, so none needs unpacking.
@@ -98,8 +99,7 @@ void TPageFetch::Closed() {
 void TPageFetch::HeadersRead() {
   const int status = FResponse->Status();
   if (IsRedirect(status)) {
-    const QUrl next =
-        FFinalUrl.resolved(QUrl::fromEncoded(FResponse->Header("Location")));
+    const QUrl next = FFinalUrl.resolved(QUrl::fromEncoded(FResponse->Header("Location")));
     if (FResponse->Header("Location").isEmpty() || !IsWebUrl(next) || FRedirectsLeft-- == 0) {
       Finish(frUnreachable);
       return;

@@ -13,14 +13,17 @@ enum TValue { avUrl, avLength, avSpan, avColor, avWord, avText, avFlag };
 
 const QHash<QString, TValue>& AttributeValues() {
   static const QHash<QString, TValue> values = {
-      {"href", avUrl},       {"src", avUrl},       {"background", avUrl},
-      {"width", avLength},   {"height", avLength}, {"border", avLength},
+      {"href", avUrl},           {"src", avUrl},
+      {"background", avUrl},     {"width", avLength},
+      {"height", avLength},      {"border", avLength},
       {"cellpadding", avLength}, {"cellspacing", avLength},
-      {"colspan", avSpan},   {"rowspan", avSpan},  {"bgcolor", avColor},
-      {"color", avColor},    {"text", avColor},    {"link", avColor},
-      {"align", avWord},     {"valign", avWord},   {"size", avWord},
-      {"alt", avText},       {"title", avText},    {"face", avText},
-      {"nowrap", avFlag},    {"noshade", avFlag},
+      {"colspan", avSpan},       {"rowspan", avSpan},
+      {"bgcolor", avColor},      {"color", avColor},
+      {"text", avColor},         {"link", avColor},
+      {"align", avWord},         {"valign", avWord},
+      {"size", avWord},          {"alt", avText},
+      {"title", avText},         {"face", avText},
+      {"nowrap", avFlag},        {"noshade", avFlag},
   };
   return values;
 }
@@ -43,7 +46,7 @@ const QHash<QString, QStringList>& Elements() {
     kept["table"] = {"width",   "border", "cellpadding", "cellspacing",
                      "bgcolor", "align",  "background"};
     kept["tr"] = {"bgcolor", "align", "valign"};
-    kept["td"] = {"width", "height", "colspan", "rowspan", "bgcolor",
+    kept["td"] = {"width", "height", "colspan", "rowspan",   "bgcolor",
                   "align", "valign", "nowrap",  "background"};
     kept["th"] = kept["td"];
     return kept;
@@ -57,8 +60,8 @@ bool IsVoid(const QString& name) {
 
 // Elements whose content is not page text: it goes with them, up to their end tag.
 bool IsDroppedWithContent(const QString& name) {
-  static const QStringList dropped = {"script",  "style",   "title",    "textarea", "xmp",
-                                      "iframe",  "noembed", "noframes", "template", "plaintext"};
+  static const QStringList dropped = {"script", "style",   "title",    "textarea", "xmp",
+                                      "iframe", "noembed", "noframes", "template", "plaintext"};
   return dropped.contains(name);
 }
 
@@ -80,7 +83,9 @@ qsizetype ReferenceLength(QStringView text, qsizetype at) {
     return i > start;
   };
   const auto decimal = [](QChar c) { return c >= '0' && c <= '9'; };
-  const auto hex = [&](QChar c) { return decimal(c) || (c.toLower() >= 'a' && c.toLower() <= 'f'); };
+  const auto hex = [&](QChar c) {
+    return decimal(c) || (c.toLower() >= 'a' && c.toLower() <= 'f');
+  };
   const auto alphanumeric = [&](QChar c) { return decimal(c) || IsAsciiLetter(c); };
   bool found = false;
   if (i < text.size() && text[i] == '#') {
@@ -149,7 +154,6 @@ std::optional<QString> KeptValue(TValue kind, const QString& value) {
 
 struct TTag {
   QString Name;
-  bool End = false;
   QList<std::pair<QString, QString>> Attributes;
 };
 
@@ -201,8 +205,7 @@ class TReducer {
     }
   }
 
-  void SkipPast(QStringView end, qsizetype from,
-                Qt::CaseSensitivity cs = Qt::CaseSensitive) {
+  void SkipPast(QStringView end, qsizetype from, Qt::CaseSensitivity cs = Qt::CaseSensitive) {
     const qsizetype found = In.indexOf(end, from, cs);
     Pos = found < 0 ? In.size() : found + end.size();
   }
@@ -245,7 +248,9 @@ class TReducer {
         value = In.mid(from, end - from);
         Pos = from > Pos ? end + 1 : end;
       }
-      tag.Attributes.append({name, value});
+      // Only attributes that some element keeps are worth holding, and a few of them.
+      if (tag.Attributes.size() < 16 && AttributeValues().contains(name))
+        tag.Attributes.append({name, value});
     }
     Pos = In.size();
     return false;

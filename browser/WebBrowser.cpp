@@ -27,8 +27,7 @@ QString ErrorHtml(const QString& page, const QString& failed) {
 
 }  // namespace
 
-TWebBrowser::TWebBrowser(QWidget* parent)
-    : QWidget(parent), FView(new TPageView(this)) {
+TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent), FView(new TPageView(this)) {
   auto* layout = new QVBoxLayout(this);
   // The host places the control two pixels up and left of its area, where an embedded
   // browser keeps its border; this margin keeps the page itself at the area's corner.
@@ -94,8 +93,7 @@ void TWebBrowser::PageFinished() {
 void TWebBrowser::ShowPage(const TPageFetch& page) {
   const QString text = PageDecode::HtmlText(page.Data(), page.ContentType());
   const bool plain = page.ContentType().startsWith("text/plain", Qt::CaseInsensitive);
-  const std::optional<QString> html =
-      plain ? std::optional(text) : PageMarkup::Reduced(text);
+  const std::optional<QString> html = plain ? std::optional(text) : PageMarkup::Reduced(text);
   if (!html || (plain && text.size() > PageMarkup::MaxTextChars)) {
     ShowErrorPage(UnreachablePage);
     return;
@@ -146,9 +144,8 @@ void TWebBrowser::FetchPictures() {
   while (!FWanted.empty() && int(FPictures.size()) + FDecoding < MaxPicturesAtOnce) {
     const QUrl url = FWanted.front();
     FWanted.pop_front();
-    FPictures.push_back(
-        std::make_unique<TPageFetch>(url, MaxPictureBytes, MaxRedirects,
-                                     [this](TPageFetch* fetch) { PictureFinished(fetch); }));
+    FPictures.push_back(std::make_unique<TPageFetch>(
+        url, MaxPictureBytes, MaxRedirects, [this](TPageFetch* fetch) { PictureFinished(fetch); }));
     PostStatusText(DownloadingPicture + url.toString());
   }
 }
@@ -170,8 +167,7 @@ void TWebBrowser::Decode(const QUrl& url, const QByteArray& data) {
   FDecoder.start([this, budget = FBudget, url, data] {
     const QImage image = PageDecode::Picture(data, budget->PixelsLeft);
     QMetaObject::invokeMethod(
-        this, [this, budget, url, image] { Decoded(budget, url, image); },
-        Qt::QueuedConnection);
+        this, [this, budget, url, image] { Decoded(budget, url, image); }, Qt::QueuedConnection);
   });
 }
 

@@ -94,8 +94,7 @@ class TWebBrowser : public QWidget {
   void FetchPictures();
   void PictureFinished(TPageFetch* fetch);
   void Decode(const QUrl& url, const QByteArray& data);
-  void Decoded(const std::shared_ptr<TPictureBudget>& budget, const QUrl& url,
-               const QImage& image);
+  void Decoded(const std::shared_ptr<TPictureBudget>& budget, const QUrl& url, const QImage& image);
   void DropPictures();
   void Relayout();
   void TimedOut();

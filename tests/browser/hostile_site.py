@@ -41,7 +41,16 @@ def pictures(path):
     return b''.join(b'<img src="%s?%d">' % (path, i) for i in range(64))
 
 
+def worst_layout():
+    # Everything the layout budget allows at once: tables two deep, 64 cells with the
+    # largest spans, and all the text in one word.
+    inner = b'<table><tr>' + b'<td colspan=4 rowspan=4>i</td>' * 7 + b'</tr></table>'
+    outer = b''.join(b'<td colspan=4 rowspan=4>%s</td>' % inner for _ in range(8))
+    return b'<table><tr>' + outer + b'</tr></table><p>' + b'w' * 4000
+
+
 PAGES = {
+    '/worst-layout': worst_layout(),
     '/ok': b'<p>fine</p>',
     '/blank-tables': b'< table>< tr>< td>' * 10000,
     '/blank-tables-200': b'< table>' * 200 + b'<p>end',

@@ -28,10 +28,10 @@ TEST(PageMarkup, PagesReducedToTheBannersElementsWithinBounds) {
       // A blank after "<" makes text; the view's own parser would see a tag.
       {"< table>< tr>< td>x", "&lt; table&gt;&lt; tr&gt;&lt; td&gt;x"},
       {QString("< table>< tr>< td>").repeated(10000), Refused},
-      {"<script>document.write('<b>')</script>x<style>p{}</style><title>t</title>",
-       "x"},
+      {"<script>document.write('<b>')</script>x<style>p{}</style><title>t</title>", "x"},
       {"<style>" + QString(1 << 20, 'x') + "</style><p>x", "<p>x</p>"},
-      {"<p>" + QString(PageMarkup::MaxTextChars, 'w'), "<p>" + QString(PageMarkup::MaxTextChars, 'w') + "</p>"},
+      {"<p>" + QString(PageMarkup::MaxTextChars, 'w'),
+       "<p>" + QString(PageMarkup::MaxTextChars, 'w') + "</p>"},
       {"<p>" + QString(1 << 20, 'w'), Refused},
       {"<div><custom a=1>in</custom></div><!-- <b> -->", "<div>in</div>"},
       {"<p>x<img src=\"a.png", "<p>x</p>"},
@@ -49,10 +49,13 @@ TEST(PageMarkup, PagesReducedToTheBannersElementsWithinBounds) {
        "<table>" + QString("<tr><td>c</td></tr>").repeated(PageMarkup::MaxTableCells) + "</table>"},
       {"<table>" + QString("<tr><td>c").repeated(PageMarkup::MaxTableCells + 1), Refused},
       {QString("<div>").repeated(PageMarkup::MaxDepth),
-       QString("<div>").repeated(PageMarkup::MaxDepth) + QString("</div>").repeated(PageMarkup::MaxDepth)},
+       QString("<div>").repeated(PageMarkup::MaxDepth) +
+           QString("</div>").repeated(PageMarkup::MaxDepth)},
       {QString("<div>").repeated(PageMarkup::MaxDepth + 1), Refused},
-      {QString("<br>").repeated(PageMarkup::MaxElements), QString("<br>").repeated(PageMarkup::MaxElements)},
+      {QString("<br>").repeated(PageMarkup::MaxElements),
+       QString("<br>").repeated(PageMarkup::MaxElements)},
       {QString("<br>").repeated(PageMarkup::MaxElements + 1), Refused},
   };
-  for (const auto& [page, given] : cases) EXPECT_EQ(Reduced(page), given) << page.left(80).toStdString();
+  for (const auto& [page, given] : cases)
+    EXPECT_EQ(Reduced(page), given) << page.left(80).toStdString();
 }

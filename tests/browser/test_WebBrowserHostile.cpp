@@ -115,6 +115,7 @@ TEST(WebBrowserHostile, EveryPageEndsWithinItsBudgetAndTheWindowKeepsAnswering) 
     int pictures = 0;
   } cases[] = {
       {"/ok", shown, "fine"},
+      {"/worst-layout", shown},
       {"/blank-tables", unreachable},
       {"/blank-tables-200", shown, QString("< table>").repeated(200) + "\nend"},
       {"/tables-200", unreachable},
