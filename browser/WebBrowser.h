@@ -81,14 +81,14 @@ class TWebBrowser : public QWidget {
   TStatusTextChangeEvent OnStatusTextChange;
 
  private:
-  void PageFinished();
-  void ShowErrorPage(const QString& page);
   // What is left of the budget of the page's pictures, shared with the decoding thread;
   // a new one for each page, so that a late picture of an earlier page is told apart.
   struct TPictureBudget {
     qint64 PixelsLeft = 0;
   };
 
+  void PageFinished();
+  void ShowErrorPage(const QString& page);
   void ShowPage(const TPageFetch& page);
   void PictureWanted(const QUrl& url);
   void FetchPictures();
