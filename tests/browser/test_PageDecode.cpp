@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 
 #include "PageDecode.h"
 
@@ -16,19 +15,6 @@ QByteArray Saved(const QImage& image, const char* format) {
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, format);
   return bytes;
-}
-
-// A progressive JPEG with `extra` empty scans before its end: the decoder walks every
-// block of the picture once more for each.
-QByteArray WithEmptyScans(const QImage& image, int extra) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "JPEG");
-  writer.setProgressiveScanWrite(true);
-  writer.write(image);
-  const QByteArray scan("\xFF\xDA\x00\x08\x01\x01\x00\x01\x3F\x00", 10);
-  return bytes.chopped(2) + scan.repeated(extra) + "\xFF\xD9";
 }
 
 }  // namespace
@@ -60,7 +46,6 @@ TEST(PageDecode, PicturesByTheirFirstBytesAndWithinTheBudget) {
   QImage small(30, 10, QImage::Format_RGB32);
   small.fill(QColor(10, 200, 30));
   const QImage large(2048, 1024, QImage::Format_RGB32);
-  const QImage square(256, 256, QImage::Format_RGB32);
   const qint64 budget = PageDecode::MaxPagePixels;
   const struct {
     QByteArray data;
@@ -73,14 +58,13 @@ TEST(PageDecode, PicturesByTheirFirstBytesAndWithinTheBudget) {
       {Saved(small, "BMP"), budget, {0, 0}},
       {"<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>", budget, {0, 0}},
       {Saved(small, "PNG").left(40), budget, {0, 0}},  // cut short
+      {Saved(small, "PNG").chopped(20), budget, {0, 0}, 300},  // spent though it fails
       {Saved(QImage(4096, 1024, QImage::Format_Mono), "PNG"), budget, {4096, 1024}},
       {Saved(QImage(4096, 1025, QImage::Format_Mono), "PNG"), budget, {0, 0}},
       // What earlier pictures of the page left over.
       {Saved(large, "PNG"), 2048 * 1024, {2048, 1024}},
       {Saved(large, "PNG"), 2048 * 1024 - 1, {0, 0}},
       {Saved(large, "JPEG"), 2048 * 1024 - 1, {0, 0}},
-      {WithEmptyScans(square, 40), budget, {256, 256}},
-      {WithEmptyScans(square, 60), budget, {0, 0}, 256 * 256},  // past 64 scans in all
       {{}, budget, {0, 0}},
   };
   for (auto [data, pixelsLeft, size, spent] : cases) {
