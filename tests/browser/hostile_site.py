@@ -6,7 +6,6 @@ then serves until killed. Endless answers go on until the client drops the conne
 import io
 import socketserver
 import struct
-import sys
 import time
 
 from PIL import Image
