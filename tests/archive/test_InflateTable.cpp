@@ -77,6 +77,7 @@ TEST(InflateTable, CodesAreFoundWithTheirSymbolsAndNonCodesRefused) {
   } cases[] = {
       {"fixed", Fixed(), 9, TCodeSet::csComplete},
       {"fixed, narrow", Fixed(), 7, TCodeSet::csComplete},
+      {"fixed, wider than its codes", Fixed(), kMaxLookupBits, TCodeSet::csComplete},
       {"15-bit codes in sub-tables",
        Staircase({65, 256, 257, 266, 0, 280, 255, 1, 284, 270, 2, 3, 275, 4, 285, 283}), 10,
        TCodeSet::csComplete},
@@ -126,9 +127,11 @@ TEST(InflateTable, CodesAreFoundWithTheirSymbolsAndNonCodesRefused) {
                                                          : kind == kLiteral ? s
                                                                             : 0);
     }
-    // The all-ones code of a length is its last one, unused in an incomplete set.
+    // The all-ones code of a length is its last one, unused in an incomplete set; it is
+    // known invalid once the set's longest code's bits are read, however wide the table.
     if (c.Expected == TCodeSet::csIncomplete) {
       EXPECT_EQ(Kind(Lookup(t, ~uint64_t(0))), kInvalid);
+      EXPECT_EQ(Bits(Lookup(t, ~uint64_t(0))), *std::max_element(c.L.begin(), c.L.end()));
     }
   }
 }
