@@ -13,10 +13,10 @@ CMAKE_FLAGS ?= -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 # viewer and the catalogue tool; TEST_PACKAGES add what the tests, fuzzers and benchmarks use.
 RUN_PACKAGES := cmake make g++ ccache pkgconf \
   qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev zlib1g-dev libcups2-dev libglib2.0-dev \
-  fonts-liberation fonts-liberation2 fonts-dejavu-core
+  fonts-liberation fonts-liberation2 fonts-dejavu-core qt6-wayland
 TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \
   libgtest-dev libbenchmark-dev libgif-dev giflib-tools libdeflate-dev desktop-file-utils \
-  xvfb xauth xdotool x11-utils imagemagick poppler-utils zip unzip p7zip-full time \
+  xvfb xauth xdotool x11-utils weston imagemagick poppler-utils zip unzip p7zip-full time \
   cups cups-daemon cups-client cups-filters printer-driver-cups-pdf \
   lintian appstream man-db
 # What `make package` needs beyond RUN_PACKAGES: dpkg-shlibdeps and the file type check

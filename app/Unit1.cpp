@@ -121,6 +121,12 @@ void TFormMain::abcSplash1Hide(QObject*) {
   show();
   raise();
   activateWindow();
+  // A Wayland compositor may never activate a new window (a headless one has no keyboard;
+  // desktops hold one back to stop it stealing the focus): the shown window then counts as
+  // activated, or it would stay empty.
+  QTimer::singleShot(ActivationGrace, this, [this] {
+    if (!FActivated && FTracker.FocusChanged(this, false, false)) FormActivate(this);
+  });
 }
 
 void TFormMain::Timer1Timer(QObject*) {
@@ -174,6 +180,7 @@ void TFormMain::FocusWindowChanged(QWindow* window) {
 void TFormMain::FormActivate(QObject*) {
   // The reader lets window messages through while it extracts; a second extraction must
   // not start inside the first, so the activation waits until the running one is done.
+  FActivated = true;
   if (Terminated) return;
   if (Extracting()) {
     FActivatePending = true;

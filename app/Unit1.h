@@ -184,6 +184,10 @@ class TFormMain : public QWidget {
                        int Y);
 
   TActiveFormTracker FTracker{this};
+  // How long a shown main window waits for the platform's activation before it loads the
+  // catalogue as if it had come.
+  static constexpr int ActivationGrace = 400;
+  bool FActivated = false;
   bool FLoading = false;
   bool FActivatePending = false;
   // A move of the window by its title bar where the window system cannot do it itself.
