@@ -1,5 +1,6 @@
 #include "FormBuilder.h"
 
+#include <QGuiApplication>
 #include <QImage>
 
 #include "CoolCtrls.h"
@@ -50,8 +51,17 @@ QFont PixelFont(const char* family, int pixels, bool bold) {
 }
 
 void LoadStore(TCoolImages& store, const char* folder, int count) {
-  for (int i = 0; i < count; ++i)
-    store.Bitmaps().Add(QImage(QString::asprintf(":/skin/%s/%02d.bmp", folder, i)));
+  // The densest screen decides, as Qt's own choice of @2x pictures does: a window moved
+  // there would otherwise show upscaled bitmaps.
+  const bool dense = qGuiApp && qGuiApp->devicePixelRatio() > 1;
+  for (int i = 0; i < count; ++i) {
+    QImage picture;
+    if (dense && picture.load(QString::asprintf(":/skin/%s/%02d@2x.bmp", folder, i)))
+      picture.setDevicePixelRatio(2);
+    else
+      picture.load(QString::asprintf(":/skin/%s/%02d.bmp", folder, i));
+    store.Bitmaps().Add(picture);
+  }
 }
 
 }  // namespace FormBuilder

@@ -65,7 +65,8 @@ TSkinFrame SkinFrame(QWidget* parent, const QSize& size, TCoolImages* frameStore
 
 QFont PixelFont(const char* family, int pixels, bool bold = false);
 
-// Fills a store with the compiled-in pictures `:/skin/<folder>/00.bmp` ... in order.
+// Fills a store with the compiled-in pictures `:/skin/<folder>/00.bmp` ... in order; on a
+// screen of twice the density or more, with their twins `00@2x.bmp` ... drawn for it.
 void LoadStore(TCoolImages& store, const char* folder, int count);
 
 }  // namespace FormBuilder

@@ -3,7 +3,8 @@
 the desktop icon.
 
 Run it from anywhere:  /usr/bin/python3 resources/generate.py [--preview DIR]
-It rewrites resources/images1/*.bmp, resources/images2/*.bmp, resources/pictures/*.jpg and
+It rewrites resources/images1/*.bmp and resources/images2/*.bmp (each NN.bmp also drawn
+at twice the size as NN@2x.bmp, for screens of twice the density), resources/pictures/*.jpg,
 resources/banners/*.dat and resources/icons/*.png.
 With --preview it also writes a contact sheet and a mock-up of both windows into DIR, so
 that seams between the pieces can be checked by eye.
@@ -23,6 +24,7 @@ from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SS = 4  # supersampling factor for anti-aliased shapes
+K = 1  # drawing scale of the skin: 1 for the images themselves, 2 for their @2x twins
 
 FONT_DIRS = ["/usr/share/fonts/truetype/liberation2", "/usr/share/fonts/truetype/liberation",
              "/usr/share/fonts/truetype/dejavu"]
@@ -79,8 +81,9 @@ def column(colours):
 
 
 def row(colours):
-    img = Image.new("RGB", (len(colours), 1))
-    img.putdata(colours)
+    """A bitmap K pixels high, each line the colours from left to right."""
+    img = Image.new("RGB", (len(colours), K))
+    img.putdata(colours * K)
     return img
 
 
@@ -91,26 +94,44 @@ def widen(strip, width):
 # Window frame: dark steel blue, lit from the top left.
 OUTER = hexrgb("#101a26")
 FRAME_HI = hexrgb("#6f90b4")
-FRAME = ramp([(0, "#3d5d80"), (1, "#2c4766")], 3)
 FRAME_LO = hexrgb("#223950")
 INNER = hexrgb("#182736")
 
-# Outer ring first, inner ring last.
-LEFT_PROFILE = [OUTER, FRAME_HI] + FRAME + [INNER]
-RIGHT_PROFILE = [OUTER, FRAME_LO] + FRAME + [INNER]
-BOTTOM_PROFILE = [OUTER, FRAME_LO] + FRAME + [INNER]
 
-TITLE = [OUTER, hexrgb("#e6eef7")] + ramp(
-    [(0, "#d2e0ee"), (0.45, "#b3c8df"), (0.5, "#a3bbd6"), (1, "#7e9dc0")], 23) + [
-        hexrgb("#5f7fa3"), INNER]
+def set_scale(k):
+    """Draws the skin from here on at k times its size: each line of a strip's profile
+    becomes k lines, and its gradients get k times as many steps."""
+    global K, LEFT_PROFILE, RIGHT_PROFILE, BOTTOM_PROFILE, TITLE, HEADER, HEADING, SEARCH
+    global BOTTOM_BAR
+    K = k
 
-HEADER = ramp([(0, "#34557c"), (0.55, "#203a5a"), (1, "#152a44")], 77) + [
-    hexrgb("#0c1828"), hexrgb("#6f94bd")]
+    def lines(*colours):
+        return [c for c in colours for _ in range(k)]
 
-HEADING = [hexrgb("#ffffff")] + ramp([(0, "#f4f7fb"), (1, "#d2deeb")], 24) + [hexrgb("#a7bad0")]
-SEARCH = [hexrgb("#c3d1e1")] + ramp([(0, "#f6f9fc"), (1, "#dce5f0")], 31)
-BOTTOM_BAR = [hexrgb("#a7bad0"), hexrgb("#ffffff")] + ramp(
-    [(0, "#f3f6fa"), (0.6, "#e2eaf3"), (1, "#cbd8e6")], 50)
+    def grad(stops, n):
+        return ramp(stops, n * k)
+
+    frame = grad([(0, "#3d5d80"), (1, "#2c4766")], 3)
+    # Outer ring first, inner ring last.
+    LEFT_PROFILE = lines(OUTER, FRAME_HI) + frame + lines(INNER)
+    RIGHT_PROFILE = lines(OUTER, FRAME_LO) + frame + lines(INNER)
+    BOTTOM_PROFILE = lines(OUTER, FRAME_LO) + frame + lines(INNER)
+
+    TITLE = lines(OUTER, hexrgb("#e6eef7")) + grad(
+        [(0, "#d2e0ee"), (0.45, "#b3c8df"), (0.5, "#a3bbd6"), (1, "#7e9dc0")], 23) + lines(
+            hexrgb("#5f7fa3"), INNER)
+
+    HEADER = grad([(0, "#34557c"), (0.55, "#203a5a"), (1, "#152a44")], 77) + lines(
+        hexrgb("#0c1828"), hexrgb("#6f94bd"))
+
+    HEADING = lines(hexrgb("#ffffff")) + grad([(0, "#f4f7fb"), (1, "#d2deeb")], 24) + lines(
+        hexrgb("#a7bad0"))
+    SEARCH = lines(hexrgb("#c3d1e1")) + grad([(0, "#f6f9fc"), (1, "#dce5f0")], 31)
+    BOTTOM_BAR = lines(hexrgb("#a7bad0"), hexrgb("#ffffff")) + grad(
+        [(0, "#f3f6fa"), (0.6, "#e2eaf3"), (1, "#cbd8e6")], 50)
+
+
+set_scale(1)
 
 GLYPH = (255, 255, 255)
 GLYPH_SHADOW = (16, 32, 52)
@@ -146,7 +167,8 @@ class Canvas:
 
 
 def s(v):
-    return [round(x * SS) for x in v] if isinstance(v, (list, tuple)) else round(v * SS)
+    """Skin units to pixels of a canvas."""
+    return [round(x * SS * K) for x in v] if isinstance(v, (list, tuple)) else round(v * SS * K)
 
 
 def gradient_fill(size, top, bottom):
@@ -185,30 +207,32 @@ def glyph(cv, draw_fn, offset=(0, 0), shadow=True):
     if shadow:
         sh = cv.layer()
         draw_fn(ImageDraw.Draw(sh), offset[0] + 0.6, offset[1] + 0.8, GLYPH_SHADOW + (150,))
-        cv.put(sh.filter(ImageFilter.GaussianBlur(SS * 0.6)))
+        cv.put(sh.filter(ImageFilter.GaussianBlur(SS * K * 0.6)))
     lay = cv.layer()
     draw_fn(ImageDraw.Draw(lay), offset[0], offset[1], GLYPH + (255,))
     cv.put(lay)
 
 
 def caption_text(img, text, fnt, shift=(0, 0)):
-    """Centred white caption with a dark shadow, drawn at 1x so that it stays crisp."""
+    """Centred white caption with a dark shadow, drawn without supersampling so that it
+    stays crisp; shift is in skin units."""
     d = ImageDraw.Draw(img)
     l, t, r, b = d.textbbox((0, 0), text, font=fnt)
-    x = (img.width - (r - l)) / 2 - l + shift[0]
-    y = (img.height - (b - t)) / 2 - t + shift[1]
-    d.text((x + 1, y + 1), text, font=fnt, fill=GLYPH_SHADOW)
+    x = (img.width - (r - l)) / 2 - l + shift[0] * K
+    y = (img.height - (b - t)) / 2 - t + shift[1] * K
+    d.text((x + K, y + K), text, font=fnt, fill=GLYPH_SHADOW)
     d.text((x, y), text, font=fnt, fill=GLYPH)
 
 
 # ---------------------------------------------------------------- strips and frame
 
 def strip(colours, width=1):
-    return widen(column(colours), width)
+    return widen(column(colours), width * K)
 
 
 def cut(background, x, y, w, h):
-    return background.crop((x, y, x + w, y + h))
+    """The piece at (x, y) of size w x h in skin units."""
+    return background.crop((x * K, y * K, (x + w) * K, (y + h) * K))
 
 
 def corner(horizontal_profile, vertical_profile, flip_x, flip_y):
@@ -225,11 +249,11 @@ def corner(horizontal_profile, vertical_profile, flip_x, flip_y):
 
 def title_right(buttons_face=None):
     """Right end of the title bar, with the frame's right edge on its last six columns."""
-    w, h = 102, 27
-    img = strip(TITLE, w)
+    img = strip(TITLE, 102)
+    w, h = img.size
     px = img.load()
-    for y in range(1, h - 1):
-        for k in range(2):
+    for y in range(K, h - K):
+        for k in range(2 * K):
             px[w - 1 - k, y] = RIGHT_PROFILE[k]
     return img
 
@@ -237,19 +261,20 @@ def title_right(buttons_face=None):
 def title_left():
     img = strip(TITLE, 6)
     px = img.load()
-    for y in range(1, 26):
-        px[0, y] = LEFT_PROFILE[0]
-        px[1, y] = mix(LEFT_PROFILE[1], TITLE[y], 0.35)
+    for y in range(K, 26 * K):
+        for x in range(2 * K):
+            px[x, y] = LEFT_PROFILE[x] if x < K else mix(LEFT_PROFILE[x], TITLE[y], 0.35)
     return img
 
 
 def right_edge_top():
     """Where the right edge meets the title bar: the edge with a short shade under the bar."""
-    img = Image.new("RGB", (6, 8))
-    for y in range(8):
-        for x in range(6):
-            c = RIGHT_PROFILE[5 - x]
-            img.putpixel((x, y), mix(c, INNER, 0.45 * (1 - y / 7)) if 0 < x < 5 else c)
+    w, h = 6 * K, 8 * K
+    img = Image.new("RGB", (w, h))
+    for y in range(h):
+        for x in range(w):
+            c = RIGHT_PROFILE[w - 1 - x]
+            img.putpixel((x, y), mix(c, INNER, 0.45 * (1 - y / (h - 1))) if K <= x < 5 * K else c)
     return img
 
 
@@ -261,7 +286,7 @@ def images2():
         right_edge_top(),                               # 3 right edge, top
         row(list(reversed(RIGHT_PROFILE))),             # 4 right edge
         corner(BOTTOM_PROFILE, RIGHT_PROFILE, True, True),   # 5 bottom-right corner
-        column(list(reversed(BOTTOM_PROFILE))),         # 6 bottom edge
+        strip(list(reversed(BOTTOM_PROFILE))),          # 6 bottom edge
         corner(BOTTOM_PROFILE, LEFT_PROFILE, False, True),   # 7 bottom-left corner
         row(LEFT_PROFILE),                              # 8 left edge
     ]
@@ -270,11 +295,12 @@ def images2():
 def divider():
     img = strip(BOTTOM_BAR, 7)
     px = img.load()
-    for y in range(2, 52):
-        t = min(1.0, (y - 2) / 10, (51 - y) / 10)
-        px[2, y] = mix(BOTTOM_BAR[y], hexrgb("#8fa5bd"), t)
-        px[3, y] = mix(BOTTOM_BAR[y], hexrgb("#ffffff"), t)
-        px[4, y] = mix(BOTTOM_BAR[y], hexrgb("#bccbdb"), t * 0.5)
+    for y in range(2 * K, 52 * K):
+        t = min(1.0, (y - 2 * K) / (10 * K), (52 * K - 1 - y) / (10 * K))
+        for x in range(K):
+            px[2 * K + x, y] = mix(BOTTOM_BAR[y], hexrgb("#8fa5bd"), t)
+            px[3 * K + x, y] = mix(BOTTOM_BAR[y], hexrgb("#ffffff"), t)
+            px[4 * K + x, y] = mix(BOTTOM_BAR[y], hexrgb("#bccbdb"), t * 0.5)
     return img
 
 
@@ -332,7 +358,7 @@ def round_button(background, state, direction):
     face = BUTTON_FACES[state]
     halo = cv.layer()
     ImageDraw.Draw(halo).ellipse(s((1.5, 2.5, 36.5, 37.5)), fill=(30, 50, 80, 70))
-    cv.put(halo.filter(ImageFilter.GaussianBlur(SS * 1.0)))
+    cv.put(halo.filter(ImageFilter.GaussianBlur(SS * K * 1.0)))
     outer = cv.layer()
     ImageDraw.Draw(outer).ellipse(s((1, 1, 37, 37)), fill=hexrgb(face[2]) + (255,))
     cv.put(outer)
@@ -346,7 +372,7 @@ def round_button(background, state, direction):
     shine = cv.layer()
     alpha = 70 if state != "pressed" else 25
     ImageDraw.Draw(shine).ellipse(s((6, 3.2, 32, 19)), fill=(255, 255, 255, alpha))
-    cv.put(shine.filter(ImageFilter.GaussianBlur(SS * 0.8)))
+    cv.put(shine.filter(ImageFilter.GaussianBlur(SS * K * 0.8)))
     shift = (0.5, 0.5) if state == "pressed" else (0, 0)
     glyph(cv, arrow(direction), shift)
     return cv.result()
@@ -354,10 +380,10 @@ def round_button(background, state, direction):
 
 def text_button(background, state, text):
     cv = Canvas(background)
-    w, h = background.size
+    w, h = background.width // K, background.height // K
     rounded_face(cv, (0, 0, w, h), 4, BUTTON_FACES[state])
     img = cv.result()
-    caption_text(img, text, sans_bold(12), (0, 1) if state == "pressed" else (0, 0))
+    caption_text(img, text, sans_bold(12 * K), (0, 1) if state == "pressed" else (0, 0))
     return img
 
 
@@ -769,11 +795,15 @@ def icon(size):
 
 # ---------------------------------------------------------------- output and previews
 
-def save_all(one, two, header, splash, gifs):
+def save_skin(one, two, suffix=""):
     for folder, images in (("images1", one), ("images2", two)):
         os.makedirs(os.path.join(HERE, folder), exist_ok=True)
         for i, im in enumerate(images):
-            im.convert("RGB").save(os.path.join(HERE, folder, "%02d.bmp" % i))
+            im.convert("RGB").save(os.path.join(HERE, folder, "%02d%s.bmp" % (i, suffix)))
+
+
+def save_all(one, two, header, splash, gifs):
+    save_skin(one, two)
     os.makedirs(os.path.join(HERE, "pictures"), exist_ok=True)
     header.save(os.path.join(HERE, "pictures", "header.jpg"), quality=93, subsampling=0)
     splash.save(os.path.join(HERE, "pictures", "splash.jpg"), quality=93, subsampling=0)
@@ -885,6 +915,9 @@ def main():
     header, splash = header_picture(), splash_picture()
     gifs = banners()
     save_all(one, two, header, splash, gifs)
+    # For screens of twice the density; Qt chooses these by the device pixel ratio.
+    set_scale(2)
+    save_skin(images1(), images2(), "@2x")
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
         contact_sheet(one, two, header, splash).save(os.path.join(args.preview, "sheet.png"))

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -141,7 +142,7 @@ void TCustomBitmapButton::SetBitmap(const QImage& value) {
 }
 
 void TCustomBitmapButton::BitmapChanged() {
-  if (!FBitmap.isNull()) setGeometry(x(), y(), FBitmap.width(), FBitmap.height());
+  if (!FBitmap.isNull()) setGeometry(QRect(pos(), BitmapSize()));
   AdjustSize();
   FColors.Clear();
   update();
@@ -152,15 +153,24 @@ void TCustomBitmapButton::UpdateRegion() {
     clearMask();
     return;
   }
-  const QRegion region =
-      PixelRegion(FBitmap, [this](QRgb pixel) { return !FColors.Contains(pixel); });
+  const qreal ratio = FBitmap.devicePixelRatio();
+  const QRegion region = QTransform::fromScale(1 / ratio, 1 / ratio)
+                             .map(PixelRegion(FBitmap, [this](QRgb pixel) {
+                               return !FColors.Contains(pixel);
+                             }));
   // Qt takes an empty mask for none; a button whose every pixel is transparent keeps a
   // mask that lies outside it instead of showing its whole rectangle.
   setMask(region.isEmpty() ? QRegion(-1, -1, 1, 1) : region);
 }
 
+// In the window's units: a bitmap drawn for a denser screen covers fewer of them than it
+// has pixels.
+QSize TCustomBitmapButton::BitmapSize() const {
+  return FBitmap.deviceIndependentSize().toSize();
+}
+
 void TCustomBitmapButton::AdjustSize() {
-  if (FAutoSize) resize(FBitmap.width(), FBitmap.height());
+  if (FAutoSize) resize(BitmapSize());
 }
 
 void TCustomBitmapButton::ScaleBitmap(double factor) {

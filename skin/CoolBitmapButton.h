@@ -121,6 +121,7 @@ class TCustomBitmapButton : public TSkinControl<QWidget> {
   void ReleaseEffect();
   void ScaleBitmap(double factor);
   void AdjustSize();
+  QSize BitmapSize() const;
 
   QImage FBitmap;
   TColorList FColors;

@@ -175,7 +175,10 @@ const QImage* TCoolImages::Picture(int index) const {
 void DrawWallpaper(QPainter& painter, const QImage& wallpaper, const QRect& rect, bool tiled) {
   if (wallpaper.isNull() || rect.isEmpty()) return;
   if (!tiled) {
-    painter.drawImage(rect.topLeft(), wallpaper, rect);
+    // A picture drawn for a denser screen has that many more pixels per unit.
+    const qreal ratio = wallpaper.devicePixelRatio();
+    painter.drawImage(QRectF(rect), wallpaper,
+                      QRectF(QPointF(rect.topLeft()) * ratio, QSizeF(rect.size()) * ratio));
     return;
   }
   // A texture brush whose origin is the rectangle's corner lays the same blocks as

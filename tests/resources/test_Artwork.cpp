@@ -74,8 +74,9 @@ int BmpBitCount(const QString& path) {
   return qFromLittleEndian<quint16>(bytes + 28);
 }
 
+// Each picture has its twin at twice the size for screens of twice the density.
 void ExpectStore(int store, const Size* sizes, int count) {
-  EXPECT_EQ(QDir(QString(":/skin/images%1").arg(store)).entryList(QDir::Files).size(), count);
+  EXPECT_EQ(QDir(QString(":/skin/images%1").arg(store)).entryList(QDir::Files).size(), 2 * count);
   for (int i = 0; i < count; ++i) {
     const QString path = Path(store, i);
     SCOPED_TRACE(path.toStdString());
@@ -83,6 +84,9 @@ void ExpectStore(int store, const Size* sizes, int count) {
     EXPECT_EQ(image.width(), sizes[i].Width);
     EXPECT_EQ(image.height(), sizes[i].Height);
     EXPECT_EQ(BmpBitCount(path), 24);
+    const QString twin = QString(path).replace(".bmp", "@2x.bmp");
+    EXPECT_EQ(Load(twin).size(), image.size() * 2);
+    EXPECT_EQ(BmpBitCount(twin), 24);
   }
 }
 
