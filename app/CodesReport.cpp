@@ -55,16 +55,57 @@ TCodesReport::TCodesReport(QObject* owner, std::function<TCodesSource()> source)
 TCodesReport::~TCodesReport() = default;
 
 void TCodesReport::PrintButtonClick() {
+  if (FRunning) {
+    BringRunForward();
+    return;
+  }
   if (RPDev().NoPrinters()) {
     ShowError(QString::fromUtf8(NoPrintersMessage));
     return;
   }
-  // A failure of the run (a queue gone since the printers were read, a refused job) is
-  // reported like any error of the window; it must not end the program.
-  try {
-    ReportSystem1->Execute();
-  } catch (const std::exception& e) {
-    ShowError(TBaseReport::ToQString(e.what()));
+  {
+    FRunning = true;
+    FCancelled = false;
+    TFinally ended([this] { FRunning = false; });
+    // A failure of the run (a queue gone since the printers were read, a refused job) is
+    // reported like any error of the window; it must not end the program.
+    try {
+      ReportSystem1->Execute();
+    } catch (const std::exception& e) {
+      ShowError(TBaseReport::ToQString(e.what()));
+    }
+  }
+  if (std::exchange(FCloseAfterRun, false))
+    if (auto* window = qobject_cast<QWidget*>(FOwner)) window->close();
+}
+
+bool TCodesReport::DeferClose() {
+  if (!FRunning) return false;
+  FCloseAfterRun = true;
+  CancelRun();
+  return true;
+}
+
+void TCodesReport::BringRunForward() {
+  QWidget* windows[] = {ReportSystem1->PreviewForm(), ReportSystem1->StatusForm(),
+                        ReportSystem1->SetupForm()};
+  for (QWidget* window : windows)
+    if (window && window->isVisible()) {
+      window->raise();
+      window->activateWindow();
+      return;
+    }
+}
+
+// As the status window's Cancel does, and the preview's own printing with it; a setup or
+// preview window that waits for the user is closed.
+void TCodesReport::CancelRun() {
+  FCancelled = true;
+  if (TBaseReport* writer = ReportSystem1->ReportPrinter()) writer->Abort();
+  if (TRPSetupForm* setup = ReportSystem1->SetupForm()) setup->reject();
+  if (TRPPreviewForm* preview = ReportSystem1->PreviewForm()) {
+    preview->ReportPrinter().Abort();
+    preview->close();
   }
 }
 
@@ -82,6 +123,8 @@ bool TCodesReport::PrintBufDone() const {
 
 void TCodesReport::ReportSystem1Print(QObject* Sender) {
   TBaseReport& R = *dynamic_cast<TBaseReport*>(Sender);
+  // A cancel that came while the run prepared, before the writer's job cleared its flag.
+  if (FCancelled) R.Abort();
   const TCodesSource source = FSource();
   FLineCount = source.Lines.Count();
   const std::string& s = source.ListLine;

@@ -37,8 +37,14 @@ class TCodesReport {
   std::unique_ptr<TMemoBuf> PrintBuf;
   int PrintRow = 0;
 
-  // The print button: the message when no printer is installed, else the report run.
+  // The print button: the message when no printer is installed, else the report run. The
+  // run lets window messages through, so the button can be pressed again inside it: one
+  // run at a time, and a press during it brings the run's window forward.
   void PrintButtonClick();
+  bool Running() const { return FRunning; }
+  // The owner is asked to close: during a run the run is cancelled and the owner closes
+  // once it has ended (true: the close must wait).
+  bool DeferClose();
   void ReportSystem1Print(QObject* Sender);
   void DetailShell1RowAfter(TBaseReport* ReportPrinter, TDetailShell* ReportShell, bool& Valid);
 
@@ -49,8 +55,13 @@ class TCodesReport {
   // The memo's text is fully printed; a line break left unread after a last line that
   // filled the width exactly is not a line of its own.
   bool PrintBufDone() const;
+  void BringRunForward();
+  void CancelRun();
 
   QObject* FOwner;
   std::function<TCodesSource()> FSource;
   int FLineCount = 0;
+  bool FRunning = false;
+  bool FCloseAfterRun = false;
+  bool FCancelled = false;
 };

@@ -170,6 +170,10 @@ void TFormMain::RxGIFAnimator5Click(QObject*) {
 
 // ---------------------------------------------------------------- activation
 
+bool TFormMain::Extracting() const {
+  return ViewBusy || FLoading || (CodesReport && CodesReport->Running());
+}
+
 void TFormMain::FocusWindowChanged(QWindow* window) {
   const bool modal = window && window->modality() != Qt::NonModal;
   const bool popup = window && (window->type() == Qt::Popup || window->type() == Qt::ToolTip);
@@ -390,6 +394,10 @@ void TFormMain::CoolBitmapButton6Click(QObject*) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  if (CodesReport->DeferClose()) {
+    event->ignore();
+    return;
+  }
   QWidget::closeEvent(event);
   QCoreApplication::quit();
 }
@@ -427,6 +435,7 @@ void TFormMain::CreateCodesReport() {
 
 void TFormMain::CoolBitmapButton9Click(QObject*) {
   CodesReport->PrintButtonClick();
+  ActivateWhenIdle();
 }
 
 void TFormMain::Splitter1Moved(QObject*) {

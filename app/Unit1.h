@@ -158,8 +158,9 @@ class TFormMain : public QWidget {
   // The skin picture `index` of CoolImages1 (the buttons of both windows take theirs
   // from here).
   const QImage& SkinImage(int index) const;
-  // Whether an extraction runs now (a view, or the catalogue being read at activation).
-  bool Extracting() const { return ViewBusy || FLoading; }
+  // Whether an extraction runs now (a view, or the catalogue being read at activation), or
+  // a print run, which must not see its window reset or the catalogue read again.
+  bool Extracting() const;
 
  protected:
   // Closing the main window ends the program.

@@ -55,13 +55,8 @@ void TRPPreviewForm::BuildToolBar(QWidget* bar) {
     b->setText(text);
     b->setToolTip(text);
     b->setFocusPolicy(Qt::NoFocus);
-    connect(b, &QToolButton::clicked, this, [this, click = std::move(click)] {
-      try {
-        click();
-      } catch (const std::exception& e) {
-        ShowFailure(e);
-      }
-    });
+    connect(b, &QToolButton::clicked, this,
+            [this, click = std::move(click)] { Guarded(click); });
     row->addWidget(b);
     return b;
   };
@@ -83,7 +78,8 @@ void TRPPreviewForm::BuildToolBar(QWidget* bar) {
     e->setObjectName(name);
     e->setFixedWidth(50);
     label->setBuddy(e);
-    connect(e, &QLineEdit::editingFinished, this, [this, apply] { (this->*apply)(); });
+    connect(e, &QLineEdit::editingFinished, this,
+            [this, apply] { Guarded([this, apply] { (this->*apply)(); }); });
     row->addWidget(label);
     row->addWidget(e);
   };
@@ -100,15 +96,25 @@ void TRPPreviewForm::showEvent(QShowEvent* event) {
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
   installEventFilter(this);
   if (FFilePreview->Printing()) return;
-  try {
+  FStarting = true;
+  Guarded([this] {
     FFilePreview->Start();
     if (FSystem.OnPreviewShow) FSystem.OnPreviewShow(FFilePreview.get());
-  } catch (const std::exception& e) {
-    ShowFailure(e);
-  }
+  });
+  FStarting = false;
+  // Closed from inside the showing, the window would hide before a modal run's loop
+  // starts, and that loop would wait for it for ever; the loop closes it instead.
+  if (FDonePending >= 0)
+    QMetaObject::invokeMethod(
+        this, [this, result = std::exchange(FDonePending, -1)] { done(result); },
+        Qt::QueuedConnection);
 }
 
 void TRPPreviewForm::done(int result) {
+  if (FStarting) {
+    FDonePending = result;
+    return;
+  }
   if (FFilePreview->Printing()) FFilePreview->Finish();
   FClosed = true;
   QDialog::done(result);
@@ -186,8 +192,9 @@ bool TRPPreviewForm::ScrollKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void TRPPreviewForm::PrintClick() {
-  if (!FSystem.SystemOptions.Contains(soAllowPrintFromPreview)) return;
   TFilePrinter& printer = *FReportPrinter;
+  // A press while the job prints (it lets window messages through) is the same press.
+  if (!FSystem.SystemOptions.Contains(soAllowPrintFromPreview) || printer.Printing()) return;
   if (FSystem.SystemSetups.Contains(ssAllowPreviewSetup)) {
     TRPSetupForm setup(FSystem, this);
     setup.setWindowTitle(TBaseReport::ToQString(FSystem.TitleSetup));
@@ -196,6 +203,14 @@ void TRPPreviewForm::PrintClick() {
     printer.KeepOwnSettings = true;
   }
   TReportSystem::ExecuteCopies(printer, FSystem.PrinterCopyLimit() <= 1 && printer.Copies() > 1);
+}
+
+void TRPPreviewForm::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    ShowFailure(e);
+  }
 }
 
 void TRPPreviewForm::ShowFailure(const std::exception& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -54,11 +55,16 @@ class TRPPreviewForm : public QDialog {
   void ZoomEditDone();
   void PageEditDone();
   bool ScrollKey(int key, Qt::KeyboardModifiers modifiers);
-  // Messages of failures inside the window's handlers, which must not leave them.
+  // Runs a handler of the window's controls; a failure inside is shown, it must not leave
+  // the handler.
+  void Guarded(const std::function<void()>& handler);
   void ShowFailure(const std::exception& error);
 
   TReportSystem& FSystem;
   std::unique_ptr<TFilePrinter> FReportPrinter;
   std::unique_ptr<TFilePreview> FFilePreview;
   bool FClosed = false;
+  // The first page is drawn while the window shows; a close asked meanwhile waits for it.
+  bool FStarting = false;
+  int FDonePending = -1;
 };

@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -120,6 +121,8 @@ void TFilePreview::MeasureScrollBox() {
 // ---- Zoom ----
 
 void TFilePreview::SetZoomFactor(double value) {
+  // A NaN would pass the limits below and leave no page to draw.
+  if (!std::isfinite(value)) return;
   if (value <= -1.9)
     value = ZoomPageWidth();
   else if (value < 0)
@@ -200,6 +203,10 @@ void TFilePreview::Start() {
 }
 
 void TFilePreview::Finish() {
+  if (FDrawing) {
+    FFinishPending = true;
+    return;
+  }
   FPainter.reset();
   FBitmap = QImage();
   CloseInput();
@@ -216,6 +223,21 @@ void TFilePreview::PrevPage() {
 
 void TFilePreview::ShowPage(int n) {
   if (!FPrinting) return;
+  if (FDrawing) {
+    FPendingPage = n;
+    return;
+  }
+  FDrawing = true;
+  TFinally drawn([this] {
+    FDrawing = false;
+    FPendingPage = 0;
+    if (std::exchange(FFinishPending, false)) Finish();
+  });
+  DrawPage(n);
+  while (FPendingPage > 0 && !FFinishPending) DrawPage(std::exchange(FPendingPage, 0));
+}
+
+void TFilePreview::DrawPage(int n) {
   if (FMonochrome) FShadowDepth = 0;
   // A step past either end shows the end page.
   n = std::clamp(n, 1, std::max(1, FHeader.PageCount));

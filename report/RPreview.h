@@ -27,7 +27,7 @@ class TFilePreview : public TFilePrinter {
   void SetZoomInc(int value) { FZoomInc = value; }
   double ZoomFactor() const { return FZoomFactor; }
   // -1.9 or less: the page-width zoom; between -1.9 and 0: the whole-page zoom; then
-  // limited to 10..200.
+  // limited to 10..200. What is not a number is ignored.
   void SetZoomFactor(double value);
   // Monochrome and shadows exclude each other; turning one on while the other is in
   // effect is refused with these texts, here and in the report system's settings.
@@ -60,9 +60,13 @@ class TFilePreview : public TFilePrinter {
   // Opens the stream and shows page 1 ("ScrollBox must be assigned for FilePreview
   // component" without a scroll box).
   void Start() override;
-  // Frees the page bitmap and closes the stream.
+  // Frees the page bitmap and closes the stream; asked while a page is drawn, once that
+  // page is done.
   void Finish() override;
+  // Drawing lets window messages through: a page asked for meanwhile (a zoom, a step) is
+  // drawn when the one in progress is done, the last one asked winning.
   void ShowPage(int n);
+  bool Drawing() const { return FDrawing; }
   void NextPage();
   void PrevPage();
   void ZoomIn() { SetZoomFactor(FZoomFactor + FZoomInc); }
@@ -97,6 +101,7 @@ class TFilePreview : public TFilePrinter {
   std::string PortName() const override { return "Screen"; }
 
  private:
+  void DrawPage(int n);
   void MeasureScrollBox();
   int LeftStrip() const;
   int TopStrip() const;
@@ -130,4 +135,7 @@ class TFilePreview : public TFilePrinter {
   std::unique_ptr<QPainter> FPainter;
   int FScrollBarWidth = 0, FScrollBarHeight = 0;
   int FBorderWidth = 0, FBorderHeight = 0;
+  bool FDrawing = false;
+  int FPendingPage = 0;
+  bool FFinishPending = false;
 };

@@ -10,6 +10,7 @@
 #include "FormHarness.h"
 #include "GameListBox.h"
 #include "ImageWriter.h"
+#include "MessageHook.h"
 #include "PrinterHarness.h"
 #include "RPDevice.h"
 #include "RPSystem.h"
@@ -30,7 +31,19 @@ TMembers WithLongGame() {
   std::vector<std::string> lines;
   for (int i = 1; i <= 150; ++i) lines.push_back("Code" + std::to_string(i) + " unlocks level");
   m["dune.txt"] = Lines(lines);
+  // Long enough that its generation outlasts a second press of the print button.
+  lines.clear();
+  for (int i = 1; i <= 6100; ++i) lines.push_back("Level" + std::to_string(i) + " warp code");
+  m["duke.txt"] = Lines(lines);
   return m;
+}
+
+// A press and release queued behind whatever the program handles now.
+void PostClick(QWidget* w) {
+  const QPointF at = w->rect().center();
+  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+    QCoreApplication::postEvent(w, new QMouseEvent(type, at, w->mapToGlobal(at), Qt::LeftButton,
+                                                   Qt::LeftButton, Qt::NoModifier));
 }
 
 class CodesReportTest : public ::testing::Test {
@@ -46,6 +59,8 @@ class CodesReportTest : public ::testing::Test {
       Cups->AddQueue("pdf", true);
       RPDevFree();
     }
+    // As the program does: the engine lets window messages through while it works.
+    MessageHook::SetProcessMessages([] { QCoreApplication::processEvents(); });
     h = std::make_unique<TFormHarness>(&members);
     h->Start();
     ASSERT_TRUE(h->Started);
@@ -56,7 +71,10 @@ class CodesReportTest : public ::testing::Test {
       print(sender);
     };
   }
-  void TearDown() override { h.reset(); }
+  void TearDown() override {
+    h.reset();
+    MessageHook::SetProcessMessages(nullptr);
+  }
 
   // Presses print on game index; while the preview is up, runs inPreview with it.
   void PressPrint(int index, const std::function<void(TRPPreviewForm&)>& inPreview) {
@@ -71,9 +89,10 @@ class CodesReportTest : public ::testing::Test {
       }
     });
     timer.start();
-    h->Main->CoolBitmapButton9->Click();
+    QTest::mouseClick(h->Main->CoolBitmapButton9, Qt::LeftButton);
     QTest::qWait(20);
   }
+  bool Running() const { return h->Main->CodesReport->Running(); }
 
   static inline std::unique_ptr<TCupsScheduler> Cups;
   const TMembers members = WithLongGame();
@@ -131,6 +150,51 @@ TEST_F(CodesReportTest, ALongGameGoesOnOverPagesWithoutTitleOrTrailingEmptyPage)
   EXPECT_EQ(all.front(), "Dune");
   EXPECT_EQ(all.back(), "Code150 unlocks level");
   EXPECT_EQ(all.size(), 2u + 150u);
+}
+
+// The run lets window messages through. A second press of the print button inside it, or
+// a close of the window, must not start a run over the first one's memory or free it.
+TEST_F(CodesReportTest, ASecondPressDuringTheRunIsIgnoredAndACloseCancelsIt) {
+  const TReportSystem& rs = *h->Main->CodesReport->ReportSystem1;
+  for (bool close : {false, true}) {
+    bool inRun = false;
+    int previews = 0;
+    Generated = 0;
+    QTimer::singleShot(20, [&] {
+      inRun = Running();
+      QTest::mouseClick(close ? h->Main->CoolBitmapButton7 : h->Main->CoolBitmapButton9,
+                        Qt::LeftButton);
+    });
+    PressPrint(2, [&](TRPPreviewForm&) { ++previews; });
+    ASSERT_TRUE(inRun) << "the generation ended within 20 ms";
+    EXPECT_FALSE(Running());
+    EXPECT_EQ(Generated, 1);
+    EXPECT_EQ(previews, close ? 0 : 1);
+    EXPECT_EQ(rs.Aborted(), close);
+    EXPECT_EQ(h->Main->isVisible(), !close);
+    EXPECT_TRUE(h->Messages.Texts.isEmpty());
+  }
+}
+
+// Drawing a page lets window messages through: "Done" pressed while a zoom draws the page
+// closes the preview once that page is drawn.
+TEST_F(CodesReportTest, DoneWhileAZoomDrawsThePageClosesThePreviewAfterIt) {
+  bool doneWhileDrawing = false;
+  TRPPreviewForm* preview = nullptr;
+  PressPrint(2, [&](TRPPreviewForm& p) {
+    preview = &p;
+    QObject::connect(p.DoneButton, &QToolButton::pressed,
+                     [&] { doneWhileDrawing |= p.FilePreview().Drawing(); });
+    PostClick(p.ZoomInButton);
+    PostClick(p.DoneButton);
+    WaitFor([&] { return p.isHidden(); });
+    EXPECT_FALSE(p.FilePreview().Printing());
+    EXPECT_EQ(p.FilePreview().ZoomFactor(), 110);
+  });
+  EXPECT_TRUE(doneWhileDrawing);
+  EXPECT_NE(preview, nullptr);
+  EXPECT_EQ(h->Main->CodesReport->ReportSystem1->PreviewForm(), nullptr);
+  EXPECT_TRUE(h->Messages.Texts.isEmpty());
 }
 
 // The queue goes away after the printers were read: the run fails inside, the program

@@ -131,6 +131,52 @@ TEST_F(RPSystemTest, CancelInTheStatusWindowEndsTheRun) {
   }
 }
 
+// The preview's zoom and page edits: what is not a finite number is not applied, and a
+// failure of the replay behind either edit is shown as the tool buttons show theirs.
+TEST_F(RPSystemTest, ThePreviewsEditsRejectNonNumbersAndShowReplayFailures) {
+  TTestSystem rs;
+  rs.SystemSetups = {};
+  rs.OnPrint = [](QObject* sender) {
+    auto& r = *dynamic_cast<TBaseReport*>(sender);
+    r.PrintLeft("Page1", 1);
+    r.NewPage();
+    r.PrintImageRect(1, 1, 2, 2, "data", "odd");
+  };
+  rs.OnDecodeImage = [](QObject*, TMemoryStream&, const std::string&, QImage&) {
+    throw Exception("the picture failed");
+  };
+  std::vector<double> zooms;
+  QStringList failures;
+  std::string pageLabel;
+  OnModal<TRPPreviewForm>([&](TRPPreviewForm* p) {
+    const auto enter = [&](QLineEdit* edit, const char* text) {
+      edit->setFocus();
+      edit->clear();
+      QTest::keyClicks(edit, text);
+      QTest::keyClick(edit, Qt::Key_Return);
+    };
+    for (const char* text : {"nan", "-NaN", "inf", "-inf", "1e999", "abc"}) {
+      enter(p->ZoomEdit, text);
+      zooms.push_back(p->FilePreview().ZoomFactor());
+    }
+    for (auto [edit, text] : {std::pair{p->PageEdit, "2"}, {p->ZoomEdit, "150"}}) {
+      OnModal<QMessageBox>([&](QMessageBox* box) {
+        failures << box->windowTitle() + ": " + box->text();
+        box->accept();
+      });
+      enter(edit, text);
+    }
+    enter(p->PageEdit, "1");
+    pageLabel = p->PageLabel->text().toStdString();
+    p->DoneButton->click();
+  });
+  rs.Execute();
+  EXPECT_EQ(zooms, std::vector<double>(6, 100));
+  EXPECT_EQ(failures, QStringList({"Error: the picture failed", "Error: the picture failed"}));
+  EXPECT_EQ(pageLabel, "Page 1 of 2");
+  EXPECT_EQ(LiveWindows(), 0);
+}
+
 TEST_F(RPSystemTest, CopiesTheQueueCannotMakeAreReplayedOncePerCopy) {
   struct TCase {
     int Copies;
