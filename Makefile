@@ -18,7 +18,7 @@ TEST_PACKAGES := clang libclang-rt-14-dev python3 python3-pil \
   libgtest-dev libbenchmark-dev libgif-dev giflib-tools libdeflate-dev desktop-file-utils \
   xvfb xauth xdotool x11-utils weston imagemagick poppler-utils zip unzip p7zip-full time \
   cups cups-daemon cups-client cups-filters printer-driver-cups-pdf \
-  lintian appstream man-db
+  lintian appstream man-db openbox python3-xlib
 # What `make package` needs beyond RUN_PACKAGES: dpkg-shlibdeps and the file type check
 # that CPack runs before it.
 PACKAGE_PACKAGES := dpkg-dev file
@@ -134,8 +134,22 @@ fuzz-report-run: fuzz-report
 	  -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
 	  -artifact_prefix=fuzz/corpus-replay-work/crash- fuzz/corpus-replay-work
 
+# make soak SOAK_SECONDS=1800 [SOAK_SEED=n]: the viewer under the sanitizers, driven by random
+# input under Xvfb and openbox with a misbehaving banner site and the tests' CUPS queue. Not
+# part of `make test`; the seed it prints replays a run's choices.
+SOAK_BUILD   ?= build-soak
+SOAK_SECONDS ?= 600
+.PHONY: soak
+soak: deps
+	cmake -S . -B $(SOAK_BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_SANITIZE=ON -DTRICKFOLIO_BENCH=OFF \
+	  -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	ASAN_OPTIONS=detect_leaks=0 cmake --build $(SOAK_BUILD) -j$(JOBS) \
+	  --target trickfolio catalogue test-cups-queue
+	/usr/bin/python3 tests/app/soak.py $(SOAK_BUILD)/bin $(SOAK_BUILD)/bin/test-cups-queue \
+	  --seconds $(SOAK_SECONDS) $(if $(SOAK_SEED),--seed $(SOAK_SEED))
+
 bench: deps build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(FUZZ_REPORT_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(SOAK_BUILD) $(FUZZ_BUILD) $(FUZZ_REPORT_BUILD)

@@ -192,9 +192,12 @@ bool TRPPreviewForm::ScrollKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void TRPPreviewForm::PrintClick() {
+  // A press while the job is set up or printed (both let window messages through) is the
+  // same press.
+  if (!FSystem.SystemOptions.Contains(soAllowPrintFromPreview) || FPrintClicked) return;
+  FPrintClicked = true;
+  TFinally printed([this] { FPrintClicked = false; });
   TFilePrinter& printer = *FReportPrinter;
-  // A press while the job prints (it lets window messages through) is the same press.
-  if (!FSystem.SystemOptions.Contains(soAllowPrintFromPreview) || printer.Printing()) return;
   if (FSystem.SystemSetups.Contains(ssAllowPreviewSetup)) {
     TRPSetupForm setup(FSystem, this);
     setup.setWindowTitle(TBaseReport::ToQString(FSystem.TitleSetup));

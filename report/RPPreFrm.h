@@ -64,6 +64,7 @@ class TRPPreviewForm : public QDialog {
   std::unique_ptr<TFilePrinter> FReportPrinter;
   std::unique_ptr<TFilePreview> FFilePreview;
   bool FClosed = false;
+  bool FPrintClicked = false;
   // The first page is drawn while the window shows; a close asked meanwhile waits for it.
   bool FStarting = false;
   int FDonePending = -1;

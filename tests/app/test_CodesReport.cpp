@@ -77,7 +77,8 @@ class CodesReportTest : public ::testing::Test {
   }
 
   // Presses print on game index; while the preview is up, runs inPreview with it.
-  void PressPrint(int index, const std::function<void(TRPPreviewForm&)>& inPreview) {
+  void PressPrint(int index, const std::function<void(TRPPreviewForm&)>& inPreview,
+                  const std::function<void()>& atPress = {}) {
     Select(*h->Main, index);
     QTimer timer;
     timer.setInterval(5);
@@ -89,6 +90,7 @@ class CodesReportTest : public ::testing::Test {
       }
     });
     timer.start();
+    if (atPress) atPress();
     QTest::mouseClick(h->Main->CoolBitmapButton9, Qt::LeftButton);
     QTest::qWait(20);
   }
@@ -160,12 +162,14 @@ TEST_F(CodesReportTest, ASecondPressDuringTheRunIsIgnoredAndACloseCancelsIt) {
     bool inRun = false;
     int previews = 0;
     Generated = 0;
-    QTimer::singleShot(20, [&] {
-      inRun = Running();
-      QTest::mouseClick(close ? h->Main->CoolBitmapButton7 : h->Main->CoolBitmapButton9,
-                        Qt::LeftButton);
-    });
-    PressPrint(2, [&](TRPPreviewForm&) { ++previews; });
+    const auto secondPress = [&] {
+      QTimer::singleShot(20, [&] {
+        inRun = Running();
+        QTest::mouseClick(close ? h->Main->CoolBitmapButton7 : h->Main->CoolBitmapButton9,
+                          Qt::LeftButton);
+      });
+    };
+    PressPrint(2, [&](TRPPreviewForm&) { ++previews; }, secondPress);
     ASSERT_TRUE(inRun) << "the generation ended within 20 ms";
     EXPECT_FALSE(Running());
     EXPECT_EQ(Generated, 1);
