@@ -225,7 +225,8 @@ void TGIFReader::ReadFrame() {
 }
 
 // Copies the compressed data as it stands; a cut-off file leaves the frame Corrupted
-// rather than failing, so that what was received can still be shown.
+// rather than failing, so that what was received can still be shown: a sub-block cut
+// short keeps its length byte and the bytes that did arrive.
 void TGIFReader::ReadImageData(TGIFItem& item) {
   const int codeSize = FIn.NextByte();
   if (codeSize < 0) {
@@ -235,13 +236,18 @@ void TGIFReader::ReadImageData(TGIFItem& item) {
   item.ImageData.push_back(char(codeSize));
   for (;;) {
     const int length = FIn.NextByte();
-    if (length < 0 || FIn.Remaining() < size_t(length)) {
+    if (length < 0) {
       item.Corrupted = true;
       return;
     }
     item.ImageData.push_back(char(length));
     if (length == 0) return;
-    item.ImageData.append(reinterpret_cast<const char*>(FIn.Take(size_t(length))), size_t(length));
+    const size_t arrived = std::min(FIn.Remaining(), size_t(length));
+    item.ImageData.append(reinterpret_cast<const char*>(FIn.Take(arrived)), arrived);
+    if (arrived < size_t(length)) {
+      item.Corrupted = true;
+      return;
+    }
   }
 }
 
@@ -265,14 +271,19 @@ void TGIFReader::ApplyGraphicControls(TGIFItem& item) const {
   item.Delay = uint16_t(std::min(largestDelay * 10, 0xFFFF));
 }
 
-// The screen is raised to cover every frame; a screen too large to hold fails here, so
-// no later allocation is ever sized by a damaged header.
+// The screen is raised to cover every frame. A screen too large to hold, or frames that
+// together would be, fail here, so no later allocation is ever sized by a damaged header
+// and the decoded frames that a picture keeps stay within one budget.
 void TGIFReader::CoverFrames() {
+  int64_t framePixels = 0;
   for (const auto& item : FData->Frames) {
     FData->ScreenWidth = std::max(FData->ScreenWidth, item->Left + item->Width);
     FData->ScreenHeight = std::max(FData->ScreenHeight, item->Top + item->Height);
+    framePixels += int64_t(item->Width) * item->Height;
   }
-  if (int64_t(FData->ScreenWidth) * FData->ScreenHeight > GIFMaxPixels) throw EGIFError(gmTooLarge);
+  if (int64_t(FData->ScreenWidth) * FData->ScreenHeight > GIFMaxPixels ||
+      framePixels > GIFMaxPixels)
+    throw EGIFError(gmTooLarge);
 }
 
 // What is still gathered stood after the last image: only its comments have a place.

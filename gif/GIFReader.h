@@ -6,9 +6,10 @@
 
 #include "GIFTypes.h"
 
-// More pixels than a screen (and so any frame) may have: the largest picture the viewer
-// will hold in memory, far beyond any banner, and small enough that a damaged header
-// cannot ask for gigabytes.
+// More pixels than a screen may have, and than the frames of one picture may have
+// together: the most the viewer will hold in memory for a picture (64 MiB of palette
+// indices for the frames, four bytes a pixel for the composed screen), far beyond any
+// banner, and small enough that a damaged header cannot ask for gigabytes.
 constexpr int64_t GIFMaxPixels = int64_t(1) << 26;
 
 // Reads a GIF87a or GIF89a file from memory. Throws EGIFError with the reader's messages;

@@ -119,9 +119,11 @@ void TGIFFrame::Draw(QPainter& canvas, const QRect& rect, bool transparent) cons
   }
   if (FMasked.isNull()) {
     // Every entry of the transparent colour, not just the named index: the mask is made
-    // by colour.
-    QImage masked = FBitmap;
-    QList<QRgb> palette = masked.colorTable();
+    // by colour. Only the palette differs, so the pixels are the bitmap's own, not a
+    // second copy of every transparent frame.
+    QImage masked(FBitmap.constBits(), FBitmap.width(), FBitmap.height(), FBitmap.bytesPerLine(),
+                  FBitmap.format());
+    QList<QRgb> palette = FBitmap.colorTable();
     const QRgb see = ColorToRgb(FItem->TransparentColor);
     for (QRgb& entry : palette) {
       if (entry == see) entry = qRgba(0, 0, 0, 0);

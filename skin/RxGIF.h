@@ -74,7 +74,8 @@ class TGIFFrame {
   mutable bool FDecoded = false;
   mutable bool FDecodeCorrupted = false;
   mutable QImage FBitmap;
-  mutable QImage FMasked;  // the bitmap with its transparent colour's entries see-through
+  // The bitmap's pixels (not a copy) with its transparent colour's entries see-through.
+  mutable QImage FMasked;
 };
 
 // A GIF picture: the logical screen, its colours and its frames. Assigning one picture to

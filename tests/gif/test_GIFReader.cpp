@@ -51,6 +51,10 @@ TEST(GIFReader, FailuresGiveTheirMessages) {
       {"screen over 2^26 pixels", Header(8193, 8193) + kPicture, "Изображение GIF слишком велико"},
       {"frame raising the screen over 2^26", Header(2, 2) + Frame(65535, 1100, 1, 1, {0}) + ";",
        "Изображение GIF слишком велико"},
+      {"frames together over 2^26 pixels",
+       Header(8192, 8192) + Image(0, 0, 8192, 8192, ImageData({0}, 2)) +
+           Image(0, 0, 8192, 1, ImageData({0}, 2)) + ";",
+       "Изображение GIF слишком велико"},
   };
   for (const TFailure& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -190,7 +194,8 @@ TEST(GIFReader, ImageDataIsKeptAsReadAndCutFilesMarkTheFrame) {
   const auto partial = Read(cut);
   ASSERT_EQ(partial->Frames.size(), 1u);
   EXPECT_TRUE(partial->Frames[0]->Corrupted);
-  EXPECT_EQ(partial->Frames[0]->ImageData, data.substr(0, 1));
+  // The cut sub-block keeps its length byte and the one byte that arrived.
+  EXPECT_EQ(partial->Frames[0]->ImageData, data.substr(0, 3));
 }
 
 TEST(GIFReader, LocalTableOrACopyOfTheGlobalOne) {
