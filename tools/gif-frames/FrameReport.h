@@ -14,7 +14,9 @@ std::string Describe(const TGIFImage& image);
 // Per frame I: `frame-III.png`, the decoded bitmap in its own rectangle, and
 // `screen-III.png`, the animator's picture for that frame (transparent colours shown
 // transparently, the window colour white), its transparent colour written with alpha 0.
+// A picture without pixels (a frame or screen of width or height 0, which a file may
+// declare) is not written: a line on stderr says so, and the run still succeeds.
 // Throws Exception when a file cannot be written.
-void WritePictures(TGIFImage& image, const QString& folder);
+void WritePictures(const TGIFImage& image, const QString& folder);
 
 }  // namespace FrameReport

@@ -1,6 +1,7 @@
 // gif-frames as a process: its report, its pictures and its exit codes.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -105,4 +106,17 @@ TEST(GifFrames, ExitCodes) {
     EXPECT_EQ(run.Err, c.Err);
     EXPECT_TRUE(run.Out.isEmpty());
   }
+}
+
+TEST(GifFrames, AFrameWithoutPixelsIsNotedAndTheRunSucceeds) {
+  // A 0 x 0 screen and one 0 x 0 frame: readable, but nothing to draw.
+  QTemporaryDir dir;
+  const QString file =
+      Write(dir, "empty.gif", QByteArray("GIF89a\0\0\0\0\0\0\0,\0\0\0\0\0\0\0\0\0\x02\0;", 26));
+  const TRun run = RunTool({file, dir.filePath("out")});
+  EXPECT_EQ(run.Code, 0);
+  EXPECT_TRUE(run.Out.contains("frame 0 left 0 top 0 width 0 height 0"));
+  EXPECT_EQ(run.Err,
+            "frame-000.png not written: no pixels\nscreen-000.png not written: no pixels\n");
+  EXPECT_TRUE(QDir(dir.filePath("out")).isEmpty());
 }
