@@ -36,7 +36,7 @@ TRxGIFAnimator* Banner(QWidget* parent, const char* name) {
   banner->SetCursor(Qt::PointingHandCursor);
   banner->SetTransparent(false);
   QFile data(QString(":/banners/%1.dat").arg(name));
-  data.open(QIODevice::ReadOnly);
+  if (!data.open(QIODevice::ReadOnly)) throw EGIFError(gmStreamRead);
   TGIFImage picture;
   picture.LoadFromFormData(data.readAll());
   banner->SetImage(picture);

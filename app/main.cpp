@@ -3,6 +3,7 @@
 #include "Abcspla.h"
 #include "MessageHook.h"
 #include "PrintCommand.h"
+#include "StartUp.h"
 #include "Unit1.h"
 #include "Unit2.h"
 
@@ -14,13 +15,14 @@ int main(int argc, char** argv) {
   application.setQuitOnLastWindowClosed(false);
   MessageHook::SetProcessMessages([] { QCoreApplication::processEvents(); });
 
-  TFormMain formMain;
-  TFormAbout formAbout(formMain, &formMain);
-  formMain.FormAbout = &formAbout;
+  const std::unique_ptr<TFormMain> formMain = StartUp::CreateMainWindow();
+  if (!formMain) return 1;
+  TFormAbout formAbout(*formMain, formMain.get());
+  formMain->FormAbout = &formAbout;
 
   // Without the splash nothing would ever show the main window.
   if (TabcSplash::NoSplashRequested(QCoreApplication::arguments().mid(1)))
-    formMain.abcSplash1Hide(nullptr);
+    formMain->abcSplash1Hide(nullptr);
   const int result = application.exec();
   MessageHook::SetProcessMessages(nullptr);
   return result;

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
+#include <QResource>
+#include <QTemporaryDir>
 
 #include "Abclabel.h"
 #include "CoolBitmapButton.h"
@@ -12,6 +15,7 @@
 #include "Image.h"
 #include "SiteLinks.h"
 #include "Splitter.h"
+#include "StartUp.h"
 
 using namespace CatalogueMaker;
 
@@ -94,6 +98,33 @@ TEST(FormMain, AMissingCatalogueEndsTheProgramWithTheNotFoundMessage) {
   EXPECT_EQ(h.Messages.Icons[0], QMessageBox::Critical);
   EXPECT_TRUE(h.Main->Terminated);
   EXPECT_FALSE(h.Main->Timer1->isActive());
+}
+
+TEST(FormMain, AWindowWhoseBannerCannotBeReadEndsTheProgramWithItsError) {
+  // The window's data without its banners: the compiled-in resources give way to a file
+  // of rcc's making that holds only the pictures.
+  QTemporaryDir dir;
+  QString text = "<RCC><qresource prefix=\"/\">\n";
+  for (const char* name : {"header.jpg", "splash.jpg"})
+    text += QString("<file alias=\"pictures/%1\">%2/resources/pictures/%1</file>\n")
+                .arg(name, TRICKFOLIO_SOURCE_DIR);
+  QFile qrc(dir.filePath("pictures.qrc"));
+  ASSERT_TRUE(qrc.open(QIODevice::WriteOnly));
+  qrc.write((text + "</qresource></RCC>\n").toUtf8());
+  qrc.close();
+  const QString rcc = dir.filePath("pictures.rcc");
+  ASSERT_EQ(QProcess::execute("/usr/lib/qt6/libexec/rcc", {"-binary", qrc.fileName(), "-o", rcc}), 0);
+  Q_CLEANUP_RESOURCE(resources);
+  ASSERT_TRUE(QResource::registerResource(rcc));
+
+  TMessageWatcher messages;
+  EXPECT_FALSE(StartUp::CreateMainWindow());
+  QResource::unregisterResource(rcc);
+  Q_INIT_RESOURCE(resources);
+  ASSERT_EQ(messages.Texts.size(), 1);
+  EXPECT_EQ(messages.Texts[0], "Stream read error");
+  EXPECT_EQ(messages.Titles[0], "Error");
+  EXPECT_EQ(messages.Icons[0], QMessageBox::Critical);
 }
 
 TEST(FormMain, AnUnreadableCatalogueEndsTheProgramWithTheDamagedMessage) {
