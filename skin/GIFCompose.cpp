@@ -16,13 +16,14 @@ bool CoversScreen(const TGIFFrame& frame, const TGIFImage& image) {
 }
 
 // Going down from n, the first frame that hides everything before it: it covers the
-// screen and is opaque, or it is disposed to the background before n is drawn.
+// screen and is opaque, or it is disposed to the background before n is drawn. A frame
+// before n that restores the previous picture gives back what was beneath it, so it
+// hides nothing.
 int FirstFrameToDraw(const TGIFImage& image, int n) {
   for (int i = n; i >= 1; --i) {
     const TGIFFrame& frame = image.Frames(i);
-    if (CoversScreen(frame, image) &&
-        (frame.TransparentColor() == clNone || (frame.Disposal() == 2 && i < n)))
-      return i;
+    if (!CoversScreen(frame, image) || (i < n && frame.Disposal() == 3)) continue;
+    if (frame.TransparentColor() == clNone || (frame.Disposal() == 2 && i < n)) return i;
   }
   return 0;
 }
@@ -68,12 +69,14 @@ void TGIFComposer::Start(const TGIFImage& image, int n, bool transparent, QColor
 
   const int start = FirstFrameToDraw(image, n);
   QPainter canvas(&FBitmap);
+  // The undefined disposals 4 to 7 leave the frame in place, as stepping on from it does.
   for (int i = start; i < n; ++i) {
     const TGIFFrame& frame = image.Frames(i);
-    if (frame.Disposal() == 0 || frame.Disposal() == 1)
+    if (frame.Disposal() == 2) {
+      if (i != start) canvas.fillRect(FrameRect(frame), QColor(FFill));
+    } else if (frame.Disposal() != 3) {
       frame.Draw(canvas, FrameRect(frame), true);
-    else if (frame.Disposal() == 2 && i != start)
-      canvas.fillRect(FrameRect(frame), QColor(FFill));
+    }
   }
   FTransparentColor = current != clNone && transparent ? current : clNone;
   FTransparent = transparent;

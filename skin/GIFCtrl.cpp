@@ -105,7 +105,13 @@ TRxGIFAnimator::TRxGIFAnimator(QWidget* parent)
     : TRxImageControl(parent), FTimer(std::make_unique<TRxTimer>()) {
   FHasParent = parent != nullptr;
   FWindowColor = SysColor(*this, clWindow).rgb();
-  FImage.OnChange = [this](TGIFImage*) { PictureChanged(true); };
+  FImage.OnChange = [this](TGIFImage*) {
+    {
+      std::lock_guard lock(FLock);
+      FFrameIndex = std::max(FImage.FrameIndex(), 0);
+    }
+    PictureChanged(true);
+  };
 }
 
 TRxGIFAnimator::~TRxGIFAnimator() {
@@ -115,7 +121,8 @@ TRxGIFAnimator::~TRxGIFAnimator() {
   OnStart = nullptr;
   OnStop = nullptr;
   SetAnimate(false);
-  // The worker goes first: a tick it runs still finds the picture and the cache.
+  // The worker ends first: a tick it runs still uses the timer, the picture and the cache.
+  FTimer->StopThread();
   FTimer.reset();
   FComposer.Clear();
   FImage.OnChange = nullptr;
@@ -172,14 +179,14 @@ void TRxGIFAnimator::SetTransparent(bool value) {
 
 int TRxGIFAnimator::FrameIndex() const {
   std::lock_guard lock(FLock);
-  return std::max(FImage.FrameIndex(), 0);
+  return FFrameIndex;
 }
 
 void TRxGIFAnimator::SetFrameIndex(int value) {
   {
     std::lock_guard lock(FLock);
-    if (value == FImage.FrameIndex() || value < 0 || value >= FImage.Count()) return;
-    FImage.SetFrameIndex(value);
+    if (value == FFrameIndex || value < 0 || value >= FImage.Count()) return;
+    FFrameIndex = value;
     FTimer->SetInterval(FrameInterval(value));
   }
   if (OnFrameChanged) OnFrameChanged(this);
@@ -202,7 +209,7 @@ void TRxGIFAnimator::PictureChanged(bool dropCache) {
   {
     std::lock_guard lock(FLock);
     if (dropCache) FComposer.Clear();
-    FTimer->SetInterval(FrameInterval(FImage.FrameIndex()));
+    FTimer->SetInterval(FrameInterval(FFrameIndex));
     if (!FImage.Empty()) screen = QSize(FImage.ScreenWidth(), FImage.ScreenHeight());
   }
   if (FDestroying) return;
@@ -216,7 +223,7 @@ void TRxGIFAnimator::PaintImage(QPainter& painter) {
   if (FImage.Transparent() || FImage.Empty()) PaintBeneath(painter);
   if (FImage.Empty() || FImage.ScreenWidth() < 1 || FImage.ScreenHeight() < 1) return;
   const QImage& picture =
-      FComposer.Compose(FImage, FImage.FrameIndex(), FTransparent, QColor(FWindowColor.load()));
+      FComposer.Compose(FImage, FFrameIndex, FTransparent, QColor(FWindowColor.load()));
   QRect target(QPoint(0, 0), picture.size());
   if (FStretch)
     target = rect();
@@ -237,8 +244,8 @@ void TRxGIFAnimator::TimerExpired(QObject*) {
   {
     std::lock_guard lock(FLock);
     if (FImage.Count() < 2) return;
-    index = FImage.FrameIndex() + 1 < FImage.Count() ? FImage.FrameIndex() + 1 : 0;
-    FImage.SetFrameIndex(index);
+    index = FFrameIndex + 1 < FImage.Count() ? FFrameIndex + 1 : 0;
+    FFrameIndex = index;
     if (worker) {
       try {
         FComposer.Compose(FImage, index, FTransparent, QColor(FWindowColor.load()));
@@ -252,7 +259,12 @@ void TRxGIFAnimator::TimerExpired(QObject*) {
     repaint();
   });
   FTimer->SetInterval(FrameInterval(index));
-  if (!FLoop && index == 0) RunInThreadOf(this, [this] { SetAnimate(false); });
+  if (!FLoop && index == 0) {
+    // The run ends on the step that reaches frame 0, however long the GUI thread takes to
+    // hear of it: a worker that kept stepping would leave the picture on any frame.
+    FTimer->SetEnabled(false);
+    RunInThreadOf(this, [this] { SetAnimate(false); });
+  }
 }
 
 void TRxGIFAnimator::FrameChanged() {

@@ -121,12 +121,15 @@ class TRxGIFAnimator : public TRxImageControl {
   void FrameChanged();
 
   TGIFImage FImage;
+  // The frame shown. The picture's own index stays where loading put it: composition
+  // reads the fill and the transparent colour from that frame.
+  int FFrameIndex = 0;
   TGIFComposer FComposer;
   bool FAsyncDrawing = false;
   bool FAnimate = false;
   bool FAutoSize = true;
   bool FCenter = false;
-  bool FLoop = true;
+  std::atomic<bool> FLoop = true;
   bool FStretch = false;
   bool FTransparent = true;
   bool FDestroying = false;

@@ -1,7 +1,9 @@
 #include "RxTimer.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimerEvent>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <limits>
@@ -46,10 +48,13 @@ void TTimerThread::TickDone() {
 
 void TTimerThread::Stop() {
   {
-    std::lock_guard lock(FLock);
+    std::unique_lock lock(FLock);
     FTerminated = true;
+    FWake.notify_all();
+    // The loop's end is awaited under our own lock, not only through QThread::wait, so
+    // that everything the worker did comes visibly before the thread object goes.
+    if (isRunning()) FWake.wait(lock, [&] { return FFinished; });
   }
-  FWake.notify_all();
   wait();
 }
 
@@ -72,6 +77,8 @@ void TTimerThread::run() {
     lock.lock();
     FWake.wait(lock, [&] { return FTerminated || !FTickPending; });
   }
+  FFinished = true;
+  FWake.notify_all();
 }
 
 // ---------------------------------------------------------------- timer
@@ -94,8 +101,12 @@ TRxTimer::~TRxTimer() {
   FDestroying = true;
   FEnabled = false;
   SetOnTimer(nullptr);
-  if (FThread) FThread->Stop();
+  StopThread();
   if (FTimerId) killTimer(FTimerId);
+}
+
+void TRxTimer::StopThread() {
+  if (FThread) FThread->Stop();
 }
 
 void TRxTimer::SetEnabled(bool value) {
@@ -160,9 +171,10 @@ void TRxTimer::UpdateTimer() {
   if (FTimerId) killTimer(FTimerId);
   FTimerId = 0;
   if (!armed) return;
-  // Qt takes a signed interval; one beyond it is a timer the platform cannot give.
-  if (interval <= unsigned(std::numeric_limits<int>::max()))
-    FTimerId = startTimer(int(interval), Qt::PreciseTimer);
+  // Qt takes a signed interval: a longer one waits as long as the platform allows, as
+  // window timers do.
+  FTimerId = startTimer(int(std::min<unsigned>(interval, std::numeric_limits<int>::max())),
+                        Qt::PreciseTimer);
   if (!FTimerId) throw EOutOfResources(SNoTimers);
 }
 
@@ -183,12 +195,15 @@ void TRxTimer::ThreadTimer() {
   if (FSyncEvent) {
     // Queued with the timer as context: a timer destroyed meanwhile drops the call, and
     // its destructor's Stop ends the worker's wait.
+    // OnTimer may destroy the timer, and with it the worker: then there is no one left
+    // to tell.
     TTimerThread* thread = FThread.get();
     QMetaObject::invokeMethod(
         this,
         [this, thread] {
+          const QPointer<TRxTimer> alive(this);
           GuardedTimer();
-          thread->TickDone();
+          if (alive) thread->TickDone();
         },
         Qt::QueuedConnection);
     return;

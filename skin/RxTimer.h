@@ -49,6 +49,7 @@ class TTimerThread : public QThread {
   unsigned FInterval = 1000;
   bool FRunning = false;
   bool FTerminated = false;
+  bool FFinished = false;
   bool FTickPending = false;
   unsigned long long FGeneration = 0;
 };
@@ -77,6 +78,9 @@ class TRxTimer : public QObject {
   const TNotifyEvent& OnTimer() const { return FOnTimer; }
   void SetOnTimer(TNotifyEvent value);
 
+  // Ends the worker, waiting for a tick it runs; an owner whose tick runs there calls it
+  // before it lets go of anything the tick uses. The timer no longer ticks.
+  void StopThread();
   // Whether the worker exists and is parked; a timer that never ran has none.
   bool ThreadSuspended() const { return !FThread || FThread->Suspended(); }
 

@@ -4,6 +4,8 @@
 
 #include <QTest>
 #include <memory>
+#include <random>
+#include <thread>
 
 #include "CoolCtrls.h"
 #include "GIFCtrl.h"
@@ -32,6 +34,11 @@ void SetThreeFrames(TRxGIFAnimator& a, int d0 = 0, int d1 = 300, int d2 = 2000) 
   GifBuild::Load(image, 2, 1,
                  {{0, 0, {"00"}, 1, d0}, {0, 0, {"11"}, 1, d1}, {0, 0, {"22"}, 1, d2}});
   a.SetImage(image);
+}
+
+// The GIF ImageMagick makes of `arguments`, every frame without delay (50 ms once clamped).
+QByteArray Magick(const std::string& arguments) {
+  return GifBuild::Output("/usr/bin/convert -delay 0 " + arguments + " gif:-");
 }
 
 // An animator on a yellow panel, shown.
@@ -226,5 +233,61 @@ TEST(RxGIFAnimator, PlaysOnItsTimerThreadAndDiesMidAnimation) {
                 std::vector<int>({1, 2, 0, 1}));
     stage.reset();  // with the worker sleeping or ticking
     QCoreApplication::processEvents();
+  }
+}
+
+TEST(RxGIFAnimator, AFreshPictureTakesItsFillFromTheFirstFrame) {
+  // Frame 0 is all transparent and restores the previous picture, so frame 1 is composed
+  // afresh: its fill is frame 0's transparent colour and shows the panel, not the
+  // background colour that frame 1 (without a transparent colour) would give.
+  TStage stage;
+  TRxGIFAnimator& a = *stage.Animator;
+  TGIFImage image;
+  GifBuild::Load(image, 2, 1, {{0, 0, {"33"}, 3, 0, 3}, {1, 0, {"2"}}});
+  a.SetImage(image);
+  a.SetFrameIndex(1);
+  EXPECT_EQ(GifBuild::Letters(a.grab().toImage()), Rows{"YB"});
+  EXPECT_EQ(a.Image().FrameIndex(), 0);
+}
+
+TEST(RxGIFAnimator, DestroyedWhileItsWorkerDrawsATick) {
+  TGIFImage image;
+  image.LoadFromData(Magick("-size 400x400 gradient:red-blue gradient:green-yellow"));
+  std::mt19937 random(17);
+  for (int round = 0; round < 60; ++round) {
+    auto stage = std::make_unique<TStage>();
+    TRxGIFAnimator& a = *stage->Animator;
+    a.SetImage(image);
+    a.SetAsyncDrawing(true);
+    a.SetAnimate(true);
+    // Any moment around the first tick, which comes 50 ms after the start: asleep,
+    // composing, or telling the GUI thread and setting the next interval.
+    std::this_thread::sleep_for(std::chrono::milliseconds(40 + random() % 30));
+    stage.reset();
+  }
+  QCoreApplication::processEvents();
+}
+
+TEST(RxGIFAnimator, WithoutLoopARunOnTheWorkerRestsOnFrameZeroThoughTheGuiThreadIsBusy) {
+  TGIFImage image;
+  image.LoadFromData(Magick("-size 200x200 xc:red xc:green xc:blue"));
+  ASSERT_EQ(image.Count(), 3);
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE(round);
+    TStage stage;
+    TRxGIFAnimator& a = *stage.Animator;
+    a.SetImage(image);
+    a.SetAsyncDrawing(true);
+    a.SetLoop(false);
+    TEventLog log;
+    log.Attach(a);
+    a.SetAnimate(true);
+    // Three 50 ms frames take 150 ms; the GUI thread hears of none of it until later.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !a.Animate(); }, 10000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(a.FrameIndex(), 0);
+    EXPECT_EQ(log.Frames.size(), 3u);
+    EXPECT_EQ(log.Stop, 1);
   }
 }
