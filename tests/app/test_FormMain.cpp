@@ -104,13 +104,12 @@ TEST(FormMain, AWindowWhoseBannerCannotBeReadEndsTheProgramWithItsError) {
   // The window's data without its banners: the compiled-in resources give way to a file
   // of rcc's making that holds only the pictures.
   QTemporaryDir dir;
-  QString text = "<RCC><qresource prefix=\"/\">\n";
-  for (const char* name : {"header.jpg", "splash.jpg"})
-    text += QString("<file alias=\"pictures/%1\">%2/resources/pictures/%1</file>\n")
-                .arg(name, TRICKFOLIO_SOURCE_DIR);
   QFile qrc(dir.filePath("pictures.qrc"));
   ASSERT_TRUE(qrc.open(QIODevice::WriteOnly));
-  qrc.write((text + "</qresource></RCC>\n").toUtf8());
+  qrc.write(QString(R"(<RCC><qresource prefix="/pictures"><file alias="header.jpg">%1/header.jpg</file>
+                       <file alias="splash.jpg">%1/splash.jpg</file></qresource></RCC>)")
+                .arg(TRICKFOLIO_SOURCE_DIR "/resources/pictures")
+                .toUtf8());
   qrc.close();
   const QString rcc = dir.filePath("pictures.rcc");
   ASSERT_EQ(QProcess::execute("/usr/lib/qt6/libexec/rcc", {"-binary", qrc.fileName(), "-o", rcc}), 0);

@@ -36,11 +36,6 @@ void SetThreeFrames(TRxGIFAnimator& a, int d0 = 0, int d1 = 300, int d2 = 2000) 
   a.SetImage(image);
 }
 
-// The GIF ImageMagick makes of `arguments`, every frame without delay (50 ms once clamped).
-QByteArray Magick(const std::string& arguments) {
-  return GifBuild::Output("/usr/bin/convert -delay 0 " + arguments + " gif:-");
-}
-
 // An animator on a yellow panel, shown.
 struct TStage {
   TStage() {
@@ -251,8 +246,10 @@ TEST(RxGIFAnimator, AFreshPictureTakesItsFillFromTheFirstFrame) {
 }
 
 TEST(RxGIFAnimator, DestroyedWhileItsWorkerDrawsATick) {
+  // Two full 400 x 400 frames without delay: a tick spends milliseconds composing.
   TGIFImage image;
-  image.LoadFromData(Magick("-size 400x400 gradient:red-blue gradient:green-yellow"));
+  image.LoadFromData(GifBuild::Output(
+      "/usr/bin/convert -delay 0 -size 400x400 gradient:red-blue gradient:green-yellow gif:-"));
   std::mt19937 random(17);
   for (int round = 0; round < 60; ++round) {
     auto stage = std::make_unique<TStage>();
@@ -269,14 +266,11 @@ TEST(RxGIFAnimator, DestroyedWhileItsWorkerDrawsATick) {
 }
 
 TEST(RxGIFAnimator, WithoutLoopARunOnTheWorkerRestsOnFrameZeroThoughTheGuiThreadIsBusy) {
-  TGIFImage image;
-  image.LoadFromData(Magick("-size 200x200 xc:red xc:green xc:blue"));
-  ASSERT_EQ(image.Count(), 3);
   for (int round = 0; round < 5; ++round) {
     SCOPED_TRACE(round);
     TStage stage;
     TRxGIFAnimator& a = *stage.Animator;
-    a.SetImage(image);
+    SetThreeFrames(a, 0, 0, 0);
     a.SetAsyncDrawing(true);
     a.SetLoop(false);
     TEventLog log;
