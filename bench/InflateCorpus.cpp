@@ -3,7 +3,6 @@
 #include <libdeflate.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -31,14 +30,13 @@ bool AnyName(const fs::path&) {
   return true;
 }
 bool IsElf(const Bytes& b) {
-  return b.size() > 4 && std::memcmp(b.data(),
-                                     "\x7f"
-                                     "ELF",
-                                     4) == 0;
+  static constexpr uint8_t kMagic[] = {0x7F, 'E', 'L', 'F'};
+  return b.size() > sizeof kMagic && std::equal(kMagic, kMagic + sizeof kMagic, b.begin());
 }
+// No zero byte among the first 4 KiB.
 bool IsText(const Bytes& b) {
-  return !b.empty() && std::find(b.begin(), b.begin() + std::min<size_t>(b.size(), 4096), 0) ==
-                           b.begin() + std::min<size_t>(b.size(), 4096);
+  const auto head = b.begin() + std::min<size_t>(b.size(), 4096);
+  return !b.empty() && std::find(b.begin(), head, 0) == head;
 }
 
 // Regular files under the roots (links left out, so that a library counts once), in path
