@@ -164,6 +164,7 @@ class Screen:
         self.PROTOCOLS = atom("WM_PROTOCOLS")
         self.DELETE = atom("WM_DELETE_WINDOW")
         self.PING = atom("_NET_WM_PING")
+        self.ACTIVE = atom("_NET_ACTIVE_WINDOW")
         self.answered = []
         self.watch_pongs()
         XK.load_keysym_group("cyrillic")
@@ -171,8 +172,9 @@ class Screen:
         # A keycode without symbols, taken for the symbols the keyboard lacks.
         self.spare = next(8 + i for i, syms in enumerate(mapping) if not any(syms))
 
-    def windows(self, pid):
-        """The program's client windows: (window, title, x, y, width, height)."""
+    def windows(self, pid, hidden):
+        """The program's shown client windows: (window, title, x, y, width, height); the
+        minimised ones go to hidden."""
         found = []
         prop = self.root.get_full_property(self.CLIENT_LIST, Xatom.WINDOW)
         for wid in (prop.value if prop else []):
@@ -181,8 +183,8 @@ class Screen:
                 owner = w.get_full_property(self.PID, Xatom.CARDINAL)
                 if not owner or owner.value[0] != pid:
                     continue
-                attrs = w.get_attributes()
-                if attrs.map_state != X.IsViewable:
+                if w.get_attributes().map_state != X.IsViewable:
+                    hidden.append(w)
                     continue
                 name = w.get_full_property(self.NAME, self.UTF8)
                 title = name.value.decode("utf-8", "replace") if name else ""
@@ -231,6 +233,13 @@ class Screen:
         event = protocol.event.ClientMessage(window=w, client_type=self.PROTOCOLS,
                                              data=(32, data + [0] * (5 - len(data))))
         w.send_event(event, event_mask=X.NoEventMask)
+        self.d.sync()
+
+    def restore(self, w):
+        event = protocol.event.ClientMessage(window=w, client_type=self.ACTIVE,
+                                             data=(32, [2, X.CurrentTime, 0, 0, 0]))
+        self.root.send_event(event, event_mask=X.SubstructureRedirectMask |
+                             X.SubstructureNotifyMask)
         self.d.sync()
 
     def close(self, w):
@@ -410,8 +419,17 @@ class Soak:
         return name, x + px, y + py
 
     def act(self):
-        windows = self.x.windows(self.app.pid)
+        hidden = []
+        windows = self.x.windows(self.app.pid, hidden)
         self.check_hang(windows)
+        if not windows and hidden:
+            # Minimised by its own button: brought back as a task bar would.
+            self.say("restore the minimised windows")
+            for w in hidden:
+                self.x.restore(w)
+            time.sleep(0.2)
+            self.app_started = time.monotonic()
+            return
         for w in windows:
             # The server hands a new client the ids of an ended one again.
             if (self.app_number, w[0].id) not in self.seen:
