@@ -166,6 +166,7 @@ class Screen:
         self.PING = atom("_NET_WM_PING")
         self.ACTIVE = atom("_NET_ACTIVE_WINDOW")
         self.answered = []
+        self.lock = threading.Lock()
         self.watch_pongs()
         XK.load_keysym_group("cyrillic")
         mapping = self.d.get_keyboard_mapping(8, 248)
@@ -270,13 +271,15 @@ class Screen:
                     event[0] & 0x7F == X.ClientMessage and
                     int.from_bytes(event[8:12], "little") == self.PROTOCOLS and
                     int.from_bytes(event[12:16], "little") == self.PING):
-                self.answered.append(int.from_bytes(event[16:20], "little"))
+                with self.lock:
+                    self.answered.append(int.from_bytes(event[16:20], "little"))
 
         threading.Thread(target=lambda: source.record_enable_context(context, sent),
                          daemon=True).start()
 
     def pongs(self):
-        stamps, self.answered = self.answered, []
+        with self.lock:
+            stamps, self.answered = self.answered, []
         return stamps
 
 
@@ -360,13 +363,26 @@ class Soak:
         self.say("FAILURE %s (seed %d; kept in %s)" % (what, self.args.seed, saved))
         print("soak: FAILURE %s; see %s" % (what, saved), flush=True)
 
+    def waiting_for_events(self):
+        """The program's main thread sleeps in its event loop's poll: it is not hung."""
+        try:
+            with open("/proc/%d/wchan" % self.app.pid) as f:
+                return "poll" in f.read()
+        except OSError:
+            return False
+
     def check_hang(self, windows):
         for stamp in self.x.pongs():
             if self.ping and stamp == self.ping[0]:
                 self.ping = None
         now = time.monotonic()
-        # A window that went away answers no ping.
-        if self.ping and self.ping[2] not in [w[0].id for w in windows]:
+        # Windows that went away answer no ping.
+        if self.ping and not set(self.ping[2]) & {w[0].id for w in windows}:
+            self.ping = None
+        if self.ping and now - self.ping[1] > HANG_SECONDS and self.waiting_for_events():
+            # A ping answered by no window while the program waits for events was lost on
+            # the way; the next round asks again.
+            self.say("ping unanswered while the program waits for events")
             self.ping = None
         if self.ping and now - self.ping[1] > HANG_SECONDS:
             # An abort makes the sanitizer print where the program was.
@@ -381,9 +397,9 @@ class Soak:
             return
         if not self.ping and windows and now - getattr(self, "last_ping", 0) > PING_EVERY:
             stamp = int(now * 1000) & 0xFFFFFFF
-            target = (self.pick(windows, MAIN_TITLE) or windows[0])[0]
-            self.x.ping(target, stamp)
-            self.ping = (stamp, now, target.id)
+            for w in windows:
+                self.x.ping(w[0], stamp)
+            self.ping = (stamp, now, [w[0].id for w in windows])
             self.last_ping = now
 
     # ---- the input
