@@ -7,20 +7,12 @@
 set -euo pipefail
 bin_dir=$1
 title_left=$2
-work=$(mktemp -d)
-app_pid=
-weston_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "e2e-wayland: $*" >&2; exit 1; }
+xvfb_tag=e2e-wayland
+# The X tests' set-up: $work, fail(), need_tools(), and the clean-up that stops the program
+# and the display server, here weston, in $xvfb_pid.
+. "$(dirname "$0")/xvfb.sh"
 
-for tool in weston weston-screenshooter /usr/bin/python3; do
-  command -v "$tool" >/dev/null || fail "missing $tool"
-done
+need_tools weston weston-screenshooter /usr/bin/python3
 /usr/bin/python3 -c 'import PIL' 2>/dev/null || fail "missing Pillow (python3-pil)"
 [ -x "$bin_dir/trickfolio" ] || fail "no $bin_dir/trickfolio"
 [ -f "$bin_dir/trickfolio.dat" ] || { echo "e2e-wayland: no $bin_dir/trickfolio.dat, skipped"; exit 77; }
@@ -33,7 +25,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR" "$work/shots"
 # waits for a frame that never comes.
 weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --use-pixman --debug \
   --idle-time=0 --width=1280 --height=1024 >"$work/weston.log" 2>&1 &
-weston_pid=$!
+xvfb_pid=$!
 for _ in $(seq 600); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sleep 0.05; done
 [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || fail "weston did not start: $(cat "$work/weston.log")"
 
