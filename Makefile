@@ -84,13 +84,18 @@ package: package-deps product
 	cd $(BUILD) && cpack >/dev/null
 	@ls $(BUILD)/trickfolio_*.deb
 
-# The Qt-free core once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole project once more under AddressSanitizer and UndefinedBehaviorSanitizer. The Qt-free
+# core is checked for leaks as well; Qt and fontconfig keep caches to the process's end, which
+# the leak check would report, so the rest (and the test discovery at build time) runs without.
+SAN_CORE := ^(framework|archive|gif|catalogue)$$
 sanitize-test: deps
-	cmake -S . -B $(SAN_BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_CORE_ONLY=ON \
+	cmake -S . -B $(SAN_BUILD) $(CMAKE_FLAGS) -DTRICKFOLIO_CORE_ONLY=OFF \
 	  -DTRICKFOLIO_SANITIZE=ON -DTRICKFOLIO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
-	cmake --build $(SAN_BUILD) -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=0 cmake --build $(SAN_BUILD) -j$(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j$(JOBS)
+	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j$(JOBS) -L '$(SAN_CORE)'
+	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j$(JOBS) -LE '$(SAN_CORE)'
 
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DTRICKFOLIO_CORE_ONLY=ON -DTRICKFOLIO_FUZZ=ON \
