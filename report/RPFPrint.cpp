@@ -301,7 +301,7 @@ std::string TFilePrinter::NamedValueText(const std::string& name) const {
 }
 
 std::string TFilePrinter::ExpandMacros(std::string_view text) const {
-  if (text.find(MacroMark) == std::string_view::npos) return std::string(text);
+  if (!HoldsMacro(text)) return std::string(text);
   std::string out;
   size_t i = 0;
   while (i < text.size()) {

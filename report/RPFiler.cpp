@@ -585,7 +585,7 @@ void TReportFiler::DrawTextAt(std::string_view text, double x, TPrintJustify anc
   const double w = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
   if (OutputAllowed()) {
     const bool codes = text.find('\x01') != std::string_view::npos;
-    const bool macros = text.find('\xFD') != std::string_view::npos;
+    const bool macros = HoldsMacro(text);
     // Words land where they stand here on any replay device. A single word, even with
     // blanks around it, keeps its own command: block text would spread it letter by letter
     // over the slack left by the replay device's rounding, and text readers of the printed

@@ -110,6 +110,17 @@ inline constexpr char MacroMark = '\xFD';
 inline constexpr char ValueStart = '\xFC';
 inline constexpr char ValueEnd = '\xFB';
 
+// Whether the text holds a macro: the mark followed by "$RPCM" or "$RPCV". The mark on its
+// own is the letter "э" of Windows-1251, ordinary text.
+inline bool HoldsMacro(std::string_view text) {
+  for (size_t at = text.find(MacroMark); at != std::string_view::npos;
+       at = text.find(MacroMark, at + 1)) {
+    const std::string_view rest = text.substr(at + 1);
+    if (rest.starts_with("$RPCM") || rest.starts_with("$RPCV")) return true;
+  }
+  return false;
+}
+
 // The text whose width at the recording font the font-size command carries, so that a
 // replay can fit the font to the recording's metrics.
 inline constexpr const char* ReferenceText =

@@ -200,14 +200,15 @@ TEST(RPFPrint, MacrosAndNamedValuesAreExpanded) {
   body.Byte(37).Str("who").Byte(3).Byte(3).b += "Bob";
   body.Text(24, 1, "\xFD$RPCM11 of \xFD$RPCM10", 1);
   body.Text(24, 2, "by \xFD$RPCV\xFCwho\xFB!", 1);
-  body.Text(24, 3, "\xFD$RPCM16\xFD$RPCV\xFCnone\xFB\xFD$RPC", 1);
+  // A mark without a macro after it is the letter "э".
+  body.Text(24, 3, "\xFD$RPCM16\xFD\xFD$RPCV\xFCnone\xFB\xFD$RPC", 1);
   TBytes s = Header('Z', 1);
   AddPage(s, 2017, 1, 0, body);
   TReplayRun run(s.b);
   run.Replay.MacroStrings = {"stored"};
   run.Print();
   EXPECT_EQ(run.Error, "");
-  EXPECT_EQ(run.Texts(), "1 of 1|by Bob!|stored\xFD$RPC");
+  EXPECT_EQ(run.Texts(), "1 of 1|by Bob!|stored\xFD\xFD$RPC");
 }
 
 TEST(RPFPrint, NamedValueReferringBack) {

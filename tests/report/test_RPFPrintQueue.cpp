@@ -101,6 +101,7 @@ const TLineKind kLineKinds[] = {
     {"words", "Courier New", pjLeft, "Если код не срабатывает,"},
     {"indented words", "Courier New", pjLeft, "    bind F9 \"impulse 101\""},
     {"words with wide gaps", "Arial", pjLeft, "god   mode  on"},
+    {"words with the letter э", "Arial", pjLeft, "Введите это слово: эхо"},
     {"centred word after a blank", "Arial", pjCenter, " Half-Life"},
     {"centred word in blanks", "Courier New", pjCenter, "  PC  "},
     {"centred words", "Arial", pjCenter, "Период полураспада"},

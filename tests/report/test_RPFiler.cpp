@@ -181,11 +181,12 @@ TEST(RPFiler, ChangesAreWrittenOnlyWhenTheyDiffer) {
 TEST(RPFiler, PositioningRecordsTextWithBlanksAsBlockText) {
   TFilerJob job;
   job.Filer->SetAccuracyMethod(amPositioning);
-  double y = 0, w = 0, w2 = 0;
+  double y = 0, w = 0, w2 = 0, w3 = 0;
   const Bytes stream = job.Run([&](TReportFiler& f) {
     y = f.YPos();
     w = f.TextWidth("a b");
     w2 = f.TextWidth("  a  b ");
+    w3 = f.TextWidth("\xFD b");
     f.PrintCentered("a b", 4);
     f.PrintCentered("ab", 4);
     f.PrintRight("a b", 4);
@@ -194,6 +195,9 @@ TEST(RPFiler, PositioningRecordsTextWithBlanksAsBlockText) {
     f.PrintCentered(" ab ", 4);
     f.PrintRight("ab  ", 4);
     f.PrintLeft("  a  b ", 1);
+    // The macro mark alone is the letter "э"; a macro keeps its own command.
+    f.PrintLeft("\xFD b", 1);
+    f.PrintLeft("\xFD$RPCM11 b", 1);
   });
   TBytes body;
   body.Byte(33).Real(y).Str("a b").Real(4 - w / 2).Real(w);
@@ -203,6 +207,8 @@ TEST(RPFiler, PositioningRecordsTextWithBlanksAsBlockText) {
   body.Byte(23).Real(y).Str(" ab ").Real(4);
   body.Byte(25).Real(y).Str("ab  ").Real(4);
   body.Byte(33).Real(y).Str("  a  b ").Real(1).Real(w2);
+  body.Byte(33).Real(y).Str("\xFD b").Real(1).Real(w3);
+  body.Byte(24).Real(y).Str("\xFD$RPCM11 b").Real(1);
   body.Byte(82);
   EXPECT_EQ(stream.substr(stream.size() - body.b.size()), body.b);
 }
