@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QTemporaryFile>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +72,16 @@ bool Parse(const std::vector<std::string>& args, TOptions& options, std::string&
   return error.empty();
 }
 
+// A finished file gets the mode any new file of the user's gets (0666 less the umask), not
+// the temporary file's 0600.
+void GiveNewFileMode(const std::string& path) {
+#ifdef Q_OS_UNIX
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::chmod(path.c_str(), 0666 & ~mask);
+#endif
+}
+
 // The file is written under a temporary name and moved into place only when complete, so
 // a failed run leaves no half-written file and keeps an older one. The temporary name is
 // plain ASCII, which the engine's Windows-1251 file names carry unchanged.
@@ -86,6 +99,7 @@ void WriteThrough(const std::string& target, const std::function<void(const std:
   const auto kind = std::filesystem::symlink_status(target, error).type();
   if (kind == std::filesystem::file_type::not_found ||
       kind == std::filesystem::file_type::regular) {
+    GiveNewFileMode(path);
     std::filesystem::rename(path, target, error);
     if (!error) return;
   }

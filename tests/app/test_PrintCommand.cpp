@@ -8,7 +8,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <filesystem>
 #include <sstream>
+
+#include <sys/stat.h>
 
 #include "CatalogueMaker.h"
 #include "CupsFixture.h"
@@ -63,11 +66,17 @@ TEST(PrintCommand, WritesWithoutWindowsAStreamThatReplaysToItsPdf) {
   };
   TShowCount count;
   std::ostringstream err;
+  const mode_t mask = ::umask(027);
   for (const char* option : {"--stream", "--pdf"})
     ASSERT_EQ(PrintCommand::Run({"--print", "Half-Life (PC)", option, path(option)},
                                 TRICKFOLIO_BIN_DIR, err),
               0)
         << err.str();
+  ::umask(mask);
+  // The files have the mode of any new file, not the temporary file's 0600.
+  for (const char* option : {"--stream", "--pdf"})
+    EXPECT_EQ(std::filesystem::status(path(option)).permissions(), std::filesystem::perms(0640))
+        << option;
   EXPECT_EQ(count.Shown, 0);
   QWidget().show();
   EXPECT_GT(count.Shown, 0) << "the count sees a window";
