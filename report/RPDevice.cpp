@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
+#include <climits>
 #include <cmath>
 #include <filesystem>
 
@@ -29,6 +30,9 @@ QString ToQt(const std::string& text) {
 std::string FromQt(const QString& text) {
   return Codepage::Utf8ToCp1251(text.toStdString());
 }
+
+// The platform's paper number for a paper of its own width and length.
+constexpr short kUserPaper = 256;
 
 QPageSize PageSizeOf(const TDevMode& mode) {
   const QPageSize::PageSizeId id = QPageSize::id(mode.PaperSize);
@@ -119,12 +123,20 @@ TRPDevice::~TRPDevice() {
 }
 
 const std::vector<std::string>& TRPDevice::Printers() {
-  if (!FListRead) ReadPrinters();
+  // Queues come and go: a list without printers is read again when asked for, so that a
+  // printer added since is found. Not at every question, though - a job laid out without
+  // printers asks at every measurement. A list with printers is kept.
+  if (!FListRead || (FPrinters.empty() && FListAge.hasExpired(kEmptyListAge))) ReadPrinters();
   return FPrinters;
 }
 
 void TRPDevice::ReadPrinters() {
   FListRead = true;
+  FListAge.start();
+  FPrinters.clear();
+  FItems.clear();
+  FPrinterIndex = -2;
+  ForgetPrinter();
   for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
     const std::string queue = info.printerName().toStdString();
     FItems.emplace_back(FromQt(info.printerName()), FromQt(info.makeAndModel()),
@@ -141,12 +153,7 @@ void TRPDevice::ReadPrinters() {
 void TRPDevice::SetPdfFallback(bool on) {
   CheckNotPrinting();
   FPdfFallback = on;
-  FListRead = false;
-  FPrinters.clear();
-  FItems.clear();
-  FPrinterIndex = -2;
-  FPdfOnly = false;
-  ForgetPrinter();
+  ReadPrinters();
 }
 
 const TRPDeviceItem& TRPDevice::PrinterItem(int index) {
@@ -156,9 +163,11 @@ const TRPDeviceItem& TRPDevice::PrinterItem(int index) {
 }
 
 int TRPDevice::PrinterIndex() {
+  // Asked first: a list read again forgets the choice.
+  const int count = int(Printers().size());
   if (FPrinterIndex == -2) {
     const std::string wanted = FromQt(QPrinterInfo::defaultPrinterName());
-    int chosen = int(Printers().size()) - 1;
+    int chosen = count - 1;
     for (size_t i = 0; i < FItems.size(); ++i)
       if (!wanted.empty() &&
           Codepage::AnsiUpperCase(FItems[i].Device()) == Codepage::AnsiUpperCase(wanted)) {
@@ -404,7 +413,8 @@ void TRPDevice::FinishJob(bool print) {
                              Codepage::Cp1251ToUtf8(FTitle),
                              JobOptions(FDevMode, FLayout, bin > 0 ? Bins()[size_t(bin - 1)] : ""),
                              error))
-    throw Exception("The printer refused the job - " + error);
+    // libcups gives its reason in UTF-8, in the user's language.
+    throw Exception("The printer refused the job - " + Codepage::Utf8ToCp1251(error));
   MessageHook::ProcessMessages();
 }
 
@@ -466,6 +476,15 @@ void TRPDevice::SetPaperSize(int paperSize) {
   FPending = true;
 }
 
+void TRPDevice::SetPaperDimensions(int width, int length) {
+  if (!DevMode() || width <= 0 || length <= 0 || width > SHRT_MAX || length > SHRT_MAX) return;
+  if (FDevMode.PaperWidth == width && FDevMode.PaperLength == length) return;
+  FDevMode.PaperSize = kUserPaper;
+  FDevMode.PaperWidth = short(width);
+  FDevMode.PaperLength = short(length);
+  FPending = true;
+}
+
 const std::vector<std::string>& TRPDevice::Bins() {
   if (!FBinsRead && PrinterIndex() >= 0 && !FPdfOnly) {
     FBinsRead = true;
@@ -477,6 +496,12 @@ const std::vector<std::string>& TRPDevice::Bins() {
 
 int TRPDevice::Bin() {
   return DevMode() ? FDevMode.DefaultSource : 0;
+}
+
+void TRPDevice::SetBin(int bin) {
+  if (!DevMode() || bin < 0 || size_t(bin) > Bins().size() || FDevMode.DefaultSource == bin) return;
+  FDevMode.DefaultSource = short(bin);
+  FPending = true;
 }
 
 bool TRPDevice::SelectBin(const std::string& name, bool exact) {

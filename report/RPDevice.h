@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QPageLayout>
 #include <QPen>
@@ -102,13 +103,14 @@ class TRPDevice {
   TRPDevice(const TRPDevice&) = delete;
   TRPDevice& operator=(const TRPDevice&) = delete;
 
-  // The printer list: "%s on %s" from device and port, one per queue, read once.
+  // The printer list: "%s on %s" from device and port, one per queue, read once (an empty
+  // list again when asked for after kEmptyListAge ms).
   const std::vector<std::string>& Printers();
   const TRPDeviceItem& PrinterItem(int index);
   bool NoPrinters() { return Printers().empty(); }
   // Where no queue is installed, a printer that only writes PDF files (A4, no unprintable
   // strips) may stand in, so that a report can still be laid out and printed to a file.
-  // Changing it forgets the printer list read so far.
+  // Changing it reads the printer list again.
   void SetPdfFallback(bool on);
   // The selected printer, chosen on first need; -1 when there is none.
   int PrinterIndex();
@@ -146,8 +148,13 @@ class TRPDevice {
   void SetCollate(bool collate);
   int PaperSize();
   void SetPaperSize(int paperSize);
+  // Width and length in tenths of a millimetre; paper of other dimensions than the paper
+  // size's becomes a paper of its own.
+  void SetPaperDimensions(int width, int length);
   const std::vector<std::string>& Bins();
   int Bin();
+  // A bin by its number in Bins() (0: the printer's choice); other numbers are ignored.
+  void SetBin(int bin);
   bool SelectBin(const std::string& name, bool exact);
   // The platform's printer setup dialog for the selected printer; true on OK.
   bool PrinterSetup(QWidget* parent = nullptr);
@@ -172,7 +179,9 @@ class TRPDevice {
   void ApplyPending();
   void FinishJob(bool print);
 
+  static constexpr qint64 kEmptyListAge = 500;
   bool FListRead = false;
+  QElapsedTimer FListAge;
   bool FPdfFallback = false;
   // The list holds the PDF stand-in alone.
   bool FPdfOnly = false;

@@ -77,7 +77,11 @@ void TBaseShell::Execute(TBaseReport* writer) {
     // shell that may be gone by its next job.
     TNotifyEvent previous = std::move(writer->OnPrint);
     TFinally restore([&] { writer->OnPrint = std::move(previous); });
-    writer->OnPrint = [this, writer](QObject*) { Execute(writer); };
+    // A job that did not start (no printers: its message was shown) still calls the
+    // handler; the body is not run then, or it would start the writer again and again.
+    writer->OnPrint = [this, writer](QObject*) {
+      if (writer->Printing()) Execute(writer);
+    };
     writer->Execute();
     return;
   }

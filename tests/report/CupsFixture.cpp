@@ -200,13 +200,18 @@ void TCupsScheduler::WriteFiles() {
   WriteFile(FDir + "/etc/trickpdf.ppd", Ppd);
 }
 
-void TCupsScheduler::Lpadmin(const std::vector<std::string>& args) {
+void TCupsScheduler::Admin(const char* tool, const std::vector<std::string>& args) {
   QStringList list;
   for (const std::string& arg : args) list << QString::fromStdString(arg);
   QProcess process;
-  process.start("/usr/sbin/lpadmin", list);
+  process.start(QString("/usr/sbin/") + tool, list);
   if (!process.waitForFinished(30000) || process.exitCode() != 0)
-    throw std::runtime_error("lpadmin failed: " + process.readAllStandardError().toStdString());
+    throw std::runtime_error(std::string(tool) + " failed: " +
+                             process.readAllStandardError().toStdString());
+}
+
+void TCupsScheduler::Lpadmin(const std::vector<std::string>& args) {
+  Admin("lpadmin", args);
 }
 
 void TCupsScheduler::AddQueue(const std::string& name, bool makeDefault) {
@@ -217,6 +222,10 @@ void TCupsScheduler::AddQueue(const std::string& name, bool makeDefault) {
 
 void TCupsScheduler::RemoveQueue(const std::string& name) {
   Lpadmin({"-x", name});
+}
+
+void TCupsScheduler::AcceptJobs(const std::string& name, bool accept) {
+  Admin(accept ? "cupsaccept" : "cupsreject", {name});
 }
 
 TCupsScheduler::TJob TCupsScheduler::NextJob() {

@@ -21,6 +21,8 @@ class TCupsScheduler {
   // sources top/bottom/manual, duplex, copies made into the PDF by the filter.
   void AddQueue(const std::string& name, bool makeDefault = false);
   void RemoveQueue(const std::string& name);
+  // cupsaccept or cupsreject on the queue.
+  void AcceptJobs(const std::string& name, bool accept);
 
   struct TJob {
     std::string Pdf;      // empty when no job came within the wait
@@ -35,6 +37,7 @@ class TCupsScheduler {
 
  private:
   void WriteFiles();
+  void Admin(const char* tool, const std::vector<std::string>& args);
   void Lpadmin(const std::vector<std::string>& args);
 
   std::string FDir;

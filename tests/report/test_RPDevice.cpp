@@ -8,9 +8,11 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QTimer>
+#include <clocale>
 #include <filesystem>
 #include <memory>
 
+#include "Codepage.h"
 #include "CupsFixture.h"
 #include "Exception.h"
 #include "RPDevice.h"
@@ -256,7 +258,7 @@ TEST_F(RPDeviceTest, SetupDialogPlacesItselfAndItsChoiceBecomesTheDevices) {
 }
 
 // Last: it changes the scheduler's queues.
-TEST_F(RPDeviceTest, VanishedQueueIsAnInvalidPrinterAndNoDefaultSelectsTheLast) {
+TEST_F(RPDeviceTest, RefusingOrVanishedQueueAndNoDefaultSelectsTheLast) {
   TRPDevice& device = RPDev();
   ASSERT_EQ(device.PrinterIndex(), 1);
   Cups->RemoveQueue("beta");
@@ -265,6 +267,17 @@ TEST_F(RPDeviceTest, VanishedQueueIsAnInvalidPrinterAndNoDefaultSelectsTheLast) 
   RPDevFree();
   EXPECT_EQ(RPDev().Printers().size(), 2u);
   EXPECT_EQ(RPDev().DeviceName(), "gamma");
+  // libcups answers in the user's language: from the locale's messages category, or, where
+  // that is "C" (a language whose locale is not generated), from LC_ALL, LC_MESSAGES, LANG.
+  Cups->AcceptJobs("gamma", false);
+  const std::string messages = setlocale(LC_MESSAGES, nullptr);
+  setlocale(LC_MESSAGES, "C");
+  qputenv("LC_ALL", "ru_RU.UTF-8");
+  EXPECT_EQ(MessageOf([&] { PrintPages(RPDev(), {"refused"}); }),
+            Codepage::Utf8ToCp1251(
+                "The printer refused the job - Назначение «gamma» не принимает задания."));
+  qunsetenv("LC_ALL");
+  setlocale(LC_MESSAGES, messages.c_str());
 }
 
 }  // namespace

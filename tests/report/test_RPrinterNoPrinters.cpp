@@ -1,8 +1,12 @@
 // The printer device and writer against a private scheduler that has no queue.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "Exception.h"
 #include "PrinterHarness.h"
+#include "RPShell.h"
 
 namespace {
 
@@ -36,6 +40,12 @@ TEST_F(NoPrintersTest, DeviceHasNothingToOffer) {
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "Invalid Printer -  on  ()");
   }
+  // A queue added later is found when the printers are asked for again a moment after.
+  Cups->AddQueue("late", true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_EQ(device.Printers(), std::vector<std::string>{"late on trickpdf:/late"});
+  EXPECT_EQ(device.DeviceName(), "late");
+  Cups->RemoveQueue("late");
 }
 
 // The PDF stand-in: A4, one copy, no bins, and only into a file.
@@ -75,6 +85,16 @@ TEST_F(NoPrintersTest, StartShowsTheMessageAndStartsNoJob) {
     EXPECT_EQ(e.Message(), "Invalid method call.  ReportPrinter is not printing.");
   }
   EXPECT_EQ(run.Messages.size(), 1u);
+
+  // A detail shell on the idle writer stops after its one failed start.
+  TRecordingPrinter engine;
+  TDetailShell shell;
+  shell.SetEngine(&engine);
+  int rows = 0;
+  shell.OnRowBefore = [&](TBaseReport*, TDetailShell*, bool& valid) { valid = ++rows < 3; };
+  EXPECT_THROW(shell.Execute(), Exception);
+  EXPECT_EQ(engine.Messages.size(), 1u);
+  EXPECT_EQ(rows, 0);
 }
 
 TEST_F(NoPrintersTest, LetterPaperInTheCallersUnits) {
