@@ -422,11 +422,14 @@ void TBaseReport::PageEnd() {
   RunHooks(FPageEndHooks);
 }
 
-void TBaseReport::NewPageCommon() {
+void TBaseReport::NextPageNumber() {
   CheckPrinting();
   ++FCurrentPage;
   UpdateStatus();
   FSkipPage = !(PageSelected(FCurrentPage) && !FAborted);
+}
+
+void TBaseReport::LayOutNewPage() {
   FOriginX = FOriginY = 0;
   ResetTabs();
   FMarginBottomPos = MarginBottomPosFor(FMarginBottom);
@@ -456,9 +459,10 @@ void TBaseReport::Start() {
 
 void TBaseReport::NewPage() {
   PageEnd();
-  NewPageCommon();
+  NextPageNumber();
   DeviceNewPage(!FSkipPage);
   ReadPageGeometry();
+  LayOutNewPage();
   PageStart();
 }
 

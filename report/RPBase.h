@@ -171,6 +171,9 @@ class TBaseReport : public TRPBaseComponent {
   TNotifyEvent OnPrintHeader;
   TNotifyEvent OnPrintFooter;
   TNotifyEvent OnEndOfSection;
+  // The report's own macro strings, the macros from 16 on: a generating writer's are
+  // handed to the writers that replay its stream.
+  std::vector<std::string> MacroStrings;
 
   // ---- Units ----
   double UnitsToInches(double value) const { return value / FUnitsFactor; }
@@ -445,8 +448,11 @@ class TBaseReport : public TRPBaseComponent {
   void PageStart();
   // DoPrintFooter and the page-end hooks.
   void PageEnd();
-  // Between page end and page start: the next page's number, geometry and cursor.
-  void NewPageCommon();
+  // Between page end and page start, in two halves around the device's new page (which
+  // may change the paper): the next page's number and whether it is skipped, then - after
+  // the geometry was read - its margins, section and cursor.
+  void NextPageNumber();
+  void LayOutNewPage();
   // Fonts and pending lines released; Printing = false.
   void CloseJob();
   void ResetPageState();

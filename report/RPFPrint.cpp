@@ -118,12 +118,14 @@ void TFilePrinter::ApplyHeaderSettings() {
   SetOrientation(FHeader.Orientation == 1 ? poLandScape : poPortrait);
   if (!KeepOwnSettings) {
     if (FHeader.HasBinCollateDuplex) {
+      device.SetBin(FHeader.Bin);
       device.SetCollate(FHeader.Collate != 0);
       device.SetDuplex(FHeader.Duplex + 1);
     }
     SetCopies(FHeader.Copies);
   }
   device.SetPaperSize(FHeader.PaperSize);
+  device.SetPaperDimensions(FHeader.PaperWidth, FHeader.PaperLength);
   if (!FHeader.OutputFile.empty()) device.SetOutputFile(FHeader.OutputFile);
 }
 

@@ -48,8 +48,6 @@ class TFilePrinter : public TReportPrinter {
   // When set, the stream's paper bin, collation, duplex and copies are not applied: the
   // user chose them for this printing.
   bool KeepOwnSettings = false;
-  // The stored macro strings, the macros from 16 on.
-  std::vector<std::string> MacroStrings;
 
   // PrintRange(0, 0, 0).
   void Execute() override;

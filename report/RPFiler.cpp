@@ -325,8 +325,9 @@ void TReportFiler::NewPage() {
   PageEnd();
   EndPage(false);
   FMuted = true;
-  NewPageCommon();
+  NextPageNumber();
   if (!NoPrinters()) ReadPageGeometry();
+  LayOutNewPage();
   FMuted = false;
   if (!FSkipPage) WritePageRecord();
   PageStart();
@@ -584,7 +585,7 @@ void TReportFiler::DrawTextAt(std::string_view text, double x, TPrintJustify anc
   CheckPrinting();
   const double w = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
   if (OutputAllowed()) {
-    const bool codes = text.find('\x01') != std::string_view::npos;
+    const bool codes = !IgnoreCodes && text.find('\x01') != std::string_view::npos;
     const bool macros = HoldsMacro(text);
     // Words land where they stand here on any replay device. A single word, even with
     // blanks around it, keeps its own command: block text would spread it letter by letter

@@ -36,7 +36,8 @@ class TReportFiler : public TBaseReport {
   // The stream of smUser (the report system hands over its memory stream); not owned.
   TMemoryStream* Stream() const { return FUserStream; }
   void SetStream(TMemoryStream* stream) { FUserStream = stream; }
-  // Text with embedded format codes is recorded as it is, never as block text.
+  // Text with embedded format codes (0x01) keeps its own command, for the replay to split
+  // into runs, unless the codes are ignored: then it is text like any other.
   bool IgnoreCodes = false;
 
   // Graphic slots 1..10: remember the last graphic written, make the next graphic a

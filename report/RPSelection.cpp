@@ -92,7 +92,8 @@ std::string FormatStatusText(std::string_view format, const TStatusFields& field
         out += std::to_string(fields.LastPage);
         break;
       case 'N':
-        out += '\r';
+        // A Qt label breaks its lines at a line feed only.
+        out += '\n';
         break;
       case 'P':
         out += std::to_string(fields.CurrentPage);

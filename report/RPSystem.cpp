@@ -159,6 +159,7 @@ void TReportSystem::AssignEvents(TBaseReport& w) const {
 
 void TReportSystem::PrepareReplay(TFilePrinter& replay) const {
   FSystemFiler.AssignTo(replay);
+  replay.MacroStrings = FMacroStrings;
   replay.OnDecodeImage = OnDecodeImage;
 }
 
@@ -225,6 +226,7 @@ void TReportSystem::Generate() {
   });
   StatusHandler(omShow);
   filer->Execute();
+  FMacroStrings = filer->MacroStrings;
 }
 
 void TReportSystem::Print() {
@@ -242,9 +244,10 @@ void TReportSystem::Print() {
     if (noGenerate) StatusHandler(omCreate);
     std::unique_ptr<TFilePrinter> replay = CreateReplay();
     FSystemPrinter.AssignTo(*replay);
-    // The stream holds this run's own settings, which the line above gave the printer
-    // already; its copy count must not undo the copies made by repetition.
-    replay->KeepOwnSettings = true;
+    // A stream this run generated holds the run's own settings, which the line above gave
+    // the printer already; its copy count must not undo the copies made by repetition. A
+    // stream made elsewhere brings its bin, collation, duplex and copies.
+    replay->KeepOwnSettings = !noGenerate;
     replay->SetUnits(unInch);
     PrepareReplay(*replay);
     replay->SetStatusLabel(FStatusLabel);

@@ -245,6 +245,7 @@ class TReportSystem : public TRPComponent, public TRPReportRunner {
   bool FCopiesByRepeat = false;
   std::string FOutputFileName;
   QPointer<QLabel> FStatusLabel;
+  std::vector<std::string> FMacroStrings;
   TBaseReport* FReportPrinter = nullptr;
   std::unique_ptr<TMemoryStream> FRunStream;
   QPointer<TRPSetupForm> FSetupForm;

@@ -198,6 +198,7 @@ TEST(RPFiler, PositioningRecordsTextWithBlanksAsBlockText) {
     // The macro mark alone is the letter "э"; a macro keeps its own command.
     f.PrintLeft("\xFD b", 1);
     f.PrintLeft("\xFD$RPCM11 b", 1);
+    f.PrintLeft("\x01" "a b", 1);
   });
   TBytes body;
   body.Byte(33).Real(y).Str("a b").Real(4 - w / 2).Real(w);
@@ -209,8 +210,18 @@ TEST(RPFiler, PositioningRecordsTextWithBlanksAsBlockText) {
   body.Byte(33).Real(y).Str("  a  b ").Real(1).Real(w2);
   body.Byte(33).Real(y).Str("\xFD b").Real(1).Real(w3);
   body.Byte(24).Real(y).Str("\xFD$RPCM11 b").Real(1);
+  body.Byte(24).Real(y).Str("\x01" "a b").Real(1);
   body.Byte(82);
   EXPECT_EQ(stream.substr(stream.size() - body.b.size()), body.b);
+
+  // Format codes that are ignored are text like any other.
+  TFilerJob ignoring;
+  ignoring.Filer->SetAccuracyMethod(amPositioning);
+  ignoring.Filer->IgnoreCodes = true;
+  const Bytes plain = ignoring.Run([&](TReportFiler& f) { f.PrintLeft("\x01" "a b", 1); });
+  TBytes block;
+  block.Byte(33).Real(y).Str("\x01" "a b").Real(1);
+  EXPECT_NE(plain.find(block.b), Bytes::npos);
 }
 
 TEST(RPFiler, Messages) {

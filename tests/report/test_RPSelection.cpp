@@ -82,7 +82,7 @@ TEST(RPSelection, StatusCodes) {
       {"%c of %S", "2 of 5"},
       {"%d|%r|%t", "pdf|Generic PDF|file:/out"},
       {"%F-%l", "3-40"},
-      {"a%nb", "a\rb"},
+      {"a%nb", "a\nb"},
       {"50%", "50%"},
       {"%z%?", "<ERROR-%Z><ERROR-%?>"},
       {"%\xe0", "<ERROR-%\xc0>"},  // Cyrillic a, upper-cased in the code page

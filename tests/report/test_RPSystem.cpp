@@ -284,6 +284,38 @@ TEST_F(RPSystemTest, FileDestinationPrintsStraightToThePdf) {
   EXPECT_EQ(RPDev().OutputFile(), "") << "later jobs must go to the queue";
 }
 
+// The generating writer's macro strings reach the writer that replays its stream; a stream
+// that the run did not generate brings its own settings, the paper bin here.
+TEST_F(RPSystemTest, ReplayGetsTheMacroStringsAndAStreamNotGeneratedItsSettings) {
+  QTemporaryDir dir;
+  TTestSystem rs;
+  rs.SystemSetups = {};
+  rs.DefaultDest = rdPrinter;
+  rs.SystemOptions = {soUseFiler};
+  rs.SystemFiler().StreamMode = smFile;
+  rs.SystemFiler().FileName = dir.filePath("report").toStdString();
+  int generated = 0;
+  rs.OnPrint = [&](QObject* sender) {
+    auto& r = *dynamic_cast<TBaseReport*>(sender);
+    ++generated;
+    r.MacroStrings = {"carried"};
+    r.PrintLeft("\xFD$RPCM16 macro", 1);
+  };
+  RPDev().SelectBin("bottom", true);
+  rs.Execute();
+  const std::vector<TPdfPage> pages = ReadPdfWords(Cups->NextJob().Pdf);
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pages[0].Lines(), std::vector<std::string>{"carried macro"});
+
+  RPDevFree();  // the queue's own bin again
+  rs.SystemOptions = {soUseFiler, soNoGenerate};
+  rs.Execute();
+  EXPECT_EQ(generated, 1);
+  const TCupsScheduler::TJob job = Cups->NextJob();
+  EXPECT_NE(job.Options.find("media-source=bottom"), std::string::npos) << job.Options;
+  RPDevFree();
+}
+
 TEST_F(RPSystemTest, SetupWindowEnablesWhatTheSystemAllows) {
   struct TCase {
     TSystemSetups Setups;

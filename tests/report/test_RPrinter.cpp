@@ -222,4 +222,20 @@ TEST_F(RPrinterTest, RotatedTextMovesTheCursorAlongItsAngle) {
   }
 }
 
+// The new paper's edges after a page break that turns it: the queue's A4 is 595 by 842 pt.
+TEST_F(RPrinterTest, PageBreakToOtherPaperMovesTheSectionsEdges) {
+  double right = 0, bottom = 0;
+  const std::vector<TPdfPage> pages = PrintJob(*Cups, [&](TRecordingPrinter& r) {
+    r.PrintLeft("portrait", r.SectionLeft());
+    r.SetOrientation(poLandScape);
+    r.NewPage();
+    right = r.SectionRight();
+    bottom = r.SectionBottom();
+    r.PrintLeft("landscape", r.SectionLeft());
+  });
+  ASSERT_EQ(pages.size(), 2u) << Cups->ErrorLog();
+  EXPECT_NEAR(right, PointsToMm(842) - 10, 0.05);
+  EXPECT_NEAR(bottom, PointsToMm(595) - 15, 0.05);
+}
+
 }  // namespace
