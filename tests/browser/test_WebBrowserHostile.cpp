@@ -102,6 +102,14 @@ int PicturesShown(TWebBrowser& browser, const QString& url) {
 
 }  // namespace
 
+// The sanitizer build runs unoptimised and keeps freed memory in quarantine: its budgets are
+// the plain build's several times over.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kBudgetSlack = 4;
+#else
+constexpr double kBudgetSlack = 1;
+#endif
+
 TEST(WebBrowserHostile, EveryPageEndsWithinItsBudgetAndTheWindowKeepsAnswering) {
   THostileSite site;
   ASSERT_GT(site.Port, 0);
@@ -163,8 +171,8 @@ TEST(WebBrowserHostile, EveryPageEndsWithinItsBudgetAndTheWindowKeepsAnswering) 
     if (!c.picture.isEmpty()) {
       EXPECT_EQ(PicturesShown(browser, site.Url(c.picture)), c.pictures) << c.path.toStdString();
     }
-    EXPECT_LT(cpu, 2.0) << c.path.toStdString();
-    EXPECT_LT(extraMiB, 64) << c.path.toStdString();
-    EXPECT_LT(heartbeat.Longest, 100) << c.path.toStdString();
+    EXPECT_LT(cpu, 2.0 * kBudgetSlack) << c.path.toStdString();
+    EXPECT_LT(extraMiB, 64 * kBudgetSlack) << c.path.toStdString();
+    EXPECT_LT(heartbeat.Longest, 100 * kBudgetSlack) << c.path.toStdString();
   }
 }
