@@ -263,16 +263,18 @@ class Screen:
             # SendEvent: opcode, propagate, length, destination (the root for an answer, the
             # program's window for our own ping), mask, then the event with its type at 8, its
             # first datum at 12 and the second at 16.
-            data = reply.data
-            if reply.category != record.FromClient or len(data) < 44:
+            if reply.category != record.FromClient:
                 return
-            event = data[12:44]
-            if (int.from_bytes(data[4:8], "little") == self.root.id and
-                    event[0] & 0x7F == X.ClientMessage and
-                    int.from_bytes(event[8:12], "little") == self.PROTOCOLS and
-                    int.from_bytes(event[12:16], "little") == self.PING):
-                with self.lock:
-                    self.answered.append(int.from_bytes(event[16:20], "little"))
+            # One record may carry several requests, each of 44 bytes.
+            for at in range(0, len(reply.data) - 43, 44):
+                data = reply.data[at:at + 44]
+                event = data[12:44]
+                if (int.from_bytes(data[4:8], "little") == self.root.id and
+                        event[0] & 0x7F == X.ClientMessage and
+                        int.from_bytes(event[8:12], "little") == self.PROTOCOLS and
+                        int.from_bytes(event[12:16], "little") == self.PING):
+                    with self.lock:
+                        self.answered.append(int.from_bytes(event[16:20], "little"))
 
         threading.Thread(target=lambda: source.record_enable_context(context, sent),
                          daemon=True).start()
