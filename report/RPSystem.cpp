@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 
@@ -102,6 +103,8 @@ void TSystemPreview::SetShadowDepth(int value) {
 }
 
 void TSystemPreview::SetZoomFactor(double value) {
+  // A NaN passes the limits and would reach the preview as a zoom with no page.
+  if (!std::isfinite(value)) return;
   FZoomFactor = std::clamp(value, 10.0, 200.0);
 }
 

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 
 #include "Codepage.h"
 #include "PrinterHarness.h"
@@ -563,7 +564,7 @@ TEST(RPSystemSettings, PreviewSettingsKeepTheirRules) {
   TSystemPreview preview;
   std::vector<std::string> messages;
   preview.ShowMessage = [&](const std::string& text) { messages.push_back(text); };
-  const std::pair<double, double> zooms[] = {{5, 10}, {250, 200}, {75, 75}};
+  const std::pair<double, double> zooms[] = {{5, 10}, {250, 200}, {75, 75}, {std::nan(""), 75}};
   for (auto [set, want] : zooms) {
     preview.SetZoomFactor(set);
     EXPECT_EQ(preview.ZoomFactor(), want);
