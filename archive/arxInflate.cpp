@@ -84,11 +84,9 @@ static_assert(kDistances.Base[29] == 24577 && kDistances.Extra[29] == 13);
 constexpr std::array<uint8_t, 19> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                       11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-constexpr TSymbolMap kLitLenMap = {257, true, kLengths.Base.data(), kLengths.Extra.data(),
-                                   29,  true};
-constexpr TSymbolMap kDistMap = {0,  false, kDistances.Base.data(), kDistances.Extra.data(),
-                                 30, false};
-constexpr TSymbolMap kCodeLengthMap = {19, false, nullptr, nullptr, 0, false};
+constexpr TSymbolMap kLitLenMap = {257, true, kLengths.Base.data(), kLengths.Extra.data(), 29};
+constexpr TSymbolMap kDistMap = {0, false, kDistances.Base.data(), kDistances.Extra.data(), 30};
+constexpr TSymbolMap kCodeLengthMap = {19, false, nullptr, nullptr, 0};
 
 constexpr uint32_t kCodeLengthBits = 7;
 // A code and its extra bits.
@@ -432,13 +430,12 @@ bool TInflater::CodeCareful(const THuffTable& lit, const THuffTable& dist, int b
 }
 
 // The next symbol, its bits (with any extra bits) taken: an entry of its kind with its
-// final value. A literal pair gives its first literal only.
+// final value.
 uint32_t TInflater::Decode(const THuffTable& table, int badCode) {
   if (FCount < kMaxEntryBits) Refill();
   uint32_t e = table.Entries[FBits & Mask(table.RootBits)];
   if (huff::Kind(e) == huff::kLink)
     e = table.Entries[huff::Value(e) + ((FBits >> table.RootBits) & Mask(huff::Lead(e)))];
-  if (e & huff::kPair) e = huff::FirstOfPair(e);
   // Bits that are not there yet are zeros in the buffer: an entry that needs them
   // means the data ended inside the code or its extra bits.
   if (huff::Bits(e) > FCount) throw TStop{};

@@ -29,18 +29,6 @@ inline uint32_t Low(uint64_t bits, uint32_t n) {
   return uint32_t(bits) & ((1u << n) - 1);
 }
 
-// One or two literals; the second byte is written either way.
-inline uint8_t* PutLiterals(uint8_t* out, uint32_t e) {
-  const uint16_t bytes = uint16_t(Value(e));
-  if constexpr (std::endian::native == std::endian::big) {
-    out[0] = uint8_t(bytes);
-    out[1] = uint8_t(bytes >> 8);
-  } else {
-    std::memcpy(out, &bytes, sizeof bytes);
-  }
-  return out + ((e >> 12) & 3);
-}
-
 // Copies a match as a byte-by-byte copy would (a source overlapping the destination
 // repeats the bytes just written), in whole words that may write up to 30 bytes past its
 // end. From 16 bytes back, two 16-byte moves take nearly every match without a branch on
@@ -174,25 +162,25 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
   } else {
     refill();
     uint32_t e = lt[bits & kLitMask];
-    // The literal (or pair) of e, then the entry of the code after it.
+    // The literal of e, then the entry of the code after it.
     auto literal = [&] {
-      out = PutLiterals(out, e);
+      *out++ = uint8_t(Value(e));
       consume(e);
       e = lt[bits & kLitMask];
     };
     for (;;) {
       // Here the buffer was just refilled and e is the entry of the next code.
-      if (e & kLiterals) {
+      if (e & kLiteral) {
         literal();
-        if (e & kLiterals) {
+        if (e & kLiteral) {
           literal();
-          if (e & kLiterals) literal();
+          if (e & kLiteral) literal();
         }
         goto next;
       }
       if (e & kKindMask) {
         if (Kind(e) == kLink) e = lt[Value(e) + Low(bits >> kFastLitBits, Lead(e))];
-        if (e & kLiterals) {
+        if (e & kLiteral) {
           literal();
           goto next;
         }

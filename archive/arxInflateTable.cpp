@@ -66,35 +66,6 @@ void PutFirstLevel(uint32_t* t, uint32_t code, uint32_t e, uint32_t root) {
     t[code | x << len] = Make(0, Bits(e), Bits(e), Value(e) + x);
 }
 
-// Where a literal's code leaves room for a second literal's in the first-level bits, the
-// entry takes both. The second code starts right after the first, so its entry is the one
-// at the index shifted by the first code's length (the bits beyond the shift are unknown,
-// and do not matter to a code that fits); that entry may have become a pair itself.
-// Only literals shorter than the first-level bits less the shortest literal can start a
-// pair, which in binary data is none.
-void PairLiterals(THuffTable& table, const uint8_t* lengths, uint32_t n, const uint16_t* reversed) {
-  const uint32_t root = table.RootBits;
-  uint32_t* const t = table.Entries.data();
-  n = std::min<uint32_t>(n, 256);
-  // Unused symbols (length 0) count as the longest, as a byte less one.
-  uint8_t shortestLess1 = 0xFF;
-  for (uint32_t s = 0; s < n; ++s)
-    shortestLess1 = std::min<uint8_t>(shortestLess1, uint8_t(lengths[s] - 1));
-  const uint32_t shortest = uint32_t(shortestLess1) + 1;
-  for (uint32_t s = 0; s < n; ++s) {
-    const uint32_t len = lengths[s];
-    if (len == 0 || len + shortest > root) continue;
-    const uint32_t single = t[reversed[s]];
-    for (uint32_t k = 0; k < (1u << (root - len)); ++k) {
-      const uint32_t next = t[k];
-      const uint32_t second = next & kPair ? FirstOfPair(next) : next;
-      const bool fits = Kind(second) == kLiteral && Bits(second) <= root - len;
-      t[reversed[s] | k << len] =
-          fits ? Make(kPair, len + Bits(second), len, s | Value(second) << 8) : single;
-    }
-  }
-}
-
 }  // namespace
 
 TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t lookupBits,
@@ -205,6 +176,5 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
     for (uint32_t j = reversed[s] >> root; j < (1u << subBits[p]); j += 1u << (lengths[s] - root))
       sub[j] = entry[s];
   }
-  if (map.Pairs) PairLiterals(table, lengths, n, reversed.data());
   return left > 0 ? TCodeSet::csIncomplete : TCodeSet::csComplete;
 }

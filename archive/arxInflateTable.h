@@ -8,17 +8,14 @@
 //
 // Each entry is one 32-bit word, so that the hot loop gets everything from one load:
 //   bits  0-7   the bits the entry takes from the input: the code's length, with the
-//               extra bits of a length or distance; both codes of a literal pair; a
-//               link's first-level bits
+//               extra bits of a length or distance; a link's first-level bits
 //   bits  8-11  how many of those bits come before the bits to add to the value: the
 //               code's own length for a length or distance (all of them when nothing is
-//               left to add); the first code's length in a literal pair; the index bits
-//               of a link's sub-table
-//   bits 12-15  the kind: literal, literal pair, end of block, link, invalid; none for a
-//               length or distance. A literal's and a pair's kind bits, read as a
-//               number, are how many bytes they give.
-//   bits 16-31  the value: the literal (a pair's first in the low byte), the base length
-//               or distance, the sub-table's first entry
+//               left to add); the index bits of a link's sub-table
+//   bits 12-15  the kind: literal, end of block, link, invalid; none for a length or
+//               distance
+//   bits 16-31  the value: the literal, the base length or distance, the sub-table's
+//               first entry
 // Where a length or distance code and its extra bits fit into the first-level bits
 // together, the entry is one per value of the extra bits, and holds the value itself.
 // Sub-table entries count the whole code, first-level bits included.
@@ -30,12 +27,10 @@ struct THuffTable {
 namespace huff {
 
 constexpr uint32_t kLiteral = 0x1000;
-constexpr uint32_t kPair = 0x2000;
-constexpr uint32_t kLiterals = kLiteral | kPair;
 constexpr uint32_t kEnd = 0x4000;
 constexpr uint32_t kLink = 0x8000;
 constexpr uint32_t kInvalid = kEnd | kLink;
-constexpr uint32_t kKindMask = kLiteral | kPair | kEnd | kLink;
+constexpr uint32_t kKindMask = kLiteral | kEnd | kLink;
 
 constexpr uint32_t Make(uint32_t kind, uint32_t bits, uint32_t lead, uint32_t value) {
   return value << 16 | kind | lead << 8 | bits;
@@ -52,10 +47,6 @@ constexpr uint32_t Kind(uint32_t e) {
 constexpr uint32_t Value(uint32_t e) {
   return e >> 16;
 }
-// The first literal of a pair as an entry of its own.
-constexpr uint32_t FirstOfPair(uint32_t e) {
-  return Make(kLiteral, Lead(e), 0, Value(e) & 0xFF);
-}
 // The value of a length or distance entry, given the input bits the entry starts at: the
 // entry's bits less the leading ones are the extra bits. (A mask and a shift, which
 // processors with BMI2 do in one step each.)
@@ -69,15 +60,13 @@ enum class TCodeSet { csComplete, csIncomplete, csInvalid, csEmpty };
 
 // How symbols map to entries: the first `Simple` symbols are literals (with 256 the end
 // of block when `HasEnd`); the next `Coded` take a base and extra bits; any further
-// symbol is an invalid code. `Pairs`: first-level entries decode two literals at once
-// where both codes fit into the first-level bits.
+// symbol is an invalid code.
 struct TSymbolMap {
   uint32_t Simple;
   bool HasEnd;
   const uint16_t* Base;
   const uint8_t* Extra;
   uint32_t Coded;
-  bool Pairs;
 };
 
 constexpr uint32_t kMaxLookupBits = 11;
