@@ -48,24 +48,6 @@ void CopyEntries(uint32_t* to, const uint32_t* from, uint32_t n) {
   for (uint32_t j = 0; j < n; j += 4) std::memcpy(to + j, from + j, 4 * sizeof *to);
 }
 
-// The level at which a first-level entry is placed: a length or distance whose extra
-// bits fit into the first-level bits too is placed with them, one entry per their value.
-uint32_t PlacedBits(uint32_t e, uint32_t root) {
-  return Kind(e) == 0 && Bits(e) > root ? Lead(e) : Bits(e);
-}
-
-// Puts a first-level entry at level Bits(e) = PlacedBits: once, or once for each value of
-// its extra bits, with that value added.
-void PutFirstLevel(uint32_t* t, uint32_t code, uint32_t e, uint32_t root) {
-  if (Kind(e) != 0 || Bits(e) > root) {
-    t[code] = e;
-    return;
-  }
-  const uint32_t len = Lead(e);
-  for (uint32_t x = 0; x < (1u << (Bits(e) - len)); ++x)
-    t[code | x << len] = Make(0, Bits(e), Bits(e), Value(e) + x);
-}
-
 }  // namespace
 
 TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, uint32_t lookupBits,
@@ -73,16 +55,24 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
   table.RootBits = 0;
   if (n > kMaxSymbols || lookupBits == 0 || lookupBits > kMaxLookupBits) return TCodeSet::csInvalid;
 
-  // Counted in two halves, so that runs of equal lengths do not wait on one counter.
-  std::array<uint32_t, kMaxCodeBits + 1> count{}, count2{};
+  // The symbols are sorted by length (and by symbol within a length, the canonical order)
+  // in four quarters at once, each with counters of its own: runs of equal lengths would
+  // otherwise wait on one counter from symbol to symbol. Past n the lengths are zeros.
+  constexpr uint32_t kParts = 4;
+  const uint32_t quarter = (n + kParts - 1) / kParts;
+  std::array<uint8_t, kMaxSymbols + kParts> lens{};
+  std::memcpy(lens.data(), lengths, n);
+  std::array<std::array<uint32_t, kMaxCodeBits + 2>, kParts> at{};
   uint32_t all = 0;
-  for (uint32_t i = 0; i < n; ++i) {
-    all |= lengths[i];
-    ++(i % 2 ? count2 : count)[lengths[i] & kMaxCodeBits];
-  }
+  for (uint32_t i = 0; i < quarter; ++i)
+    for (uint32_t k = 0; k < kParts; ++k) {
+      all |= lens[k * quarter + i];
+      ++at[k][lens[k * quarter + i] & kMaxCodeBits];
+    }
   if (all > kMaxCodeBits) return TCodeSet::csInvalid;
-  for (uint32_t len = 1; len <= kMaxCodeBits; ++len) count[len] += count2[len];
-  count[0] = 0;
+  std::array<uint32_t, kMaxCodeBits + 2> count{};
+  for (uint32_t len = 0; len <= kMaxCodeBits; ++len)
+    for (uint32_t k = 0; k < kParts; ++k) count[len] += at[k][len];
   uint32_t maxLen = kMaxCodeBits;
   while (maxLen > 0 && count[maxLen] == 0) --maxLen;
   if (maxLen == 0) return TCodeSet::csEmpty;
@@ -93,88 +83,86 @@ TCodeSet BuildHuff(const uint8_t* lengths, uint32_t n, const TSymbolMap& map, ui
     if (left < 0) return TCodeSet::csInvalid;
   }
 
-  // First code of each length, then every symbol's code, bit-reversed because the
-  // stream sends codes most significant bit first into a least-significant-first buffer.
-  std::array<uint32_t, kMaxCodeBits + 2> next{};
-  for (uint32_t len = 1, code = 0; len <= kMaxCodeBits; ++len) {
-    code = (code + count[len - 1]) << 1;
-    next[len] = code;
-  }
+  // Where each length's symbols start in the sorted order, then each quarter's share.
+  std::array<uint32_t, kMaxCodeBits + 2> start{};
+  for (uint32_t len = 1; len <= kMaxCodeBits + 1; ++len)
+    start[len] = start[len - 1] + count[len - 1];
+  for (uint32_t len = 0; len <= kMaxCodeBits; ++len)
+    for (uint32_t k = 0, pos = start[len]; k < kParts; ++k) {
+      const uint32_t share = at[k][len];
+      at[k][len] = pos;
+      pos += share;
+    }
+  std::array<uint16_t, kMaxSymbols + kParts> sorted;
+  for (uint32_t i = 0; i < quarter; ++i)
+    for (uint32_t k = 0; k < kParts; ++k)
+      sorted[at[k][lens[k * quarter + i]]++] = uint16_t(k * quarter + i);
+  std::array<uint32_t, kMaxSymbols> entry;
+  for (uint32_t s = 0; s < n; ++s) entry[s] = SymbolEntry(s, lens[s], map);
+
   // The first level is always lookupBits wide, so that a decoder's masks are constants; a
   // set of shorter codes repeats its entries. Its unused codes are invalid entries as long
   // as the set's own first level would have been, which is as much as a decoder can read of
   // them before it may tell the data from its end.
   const uint32_t root = lookupBits;
-  const uint32_t invalidBits = std::min(lookupBits, maxLen);
   const uint32_t rootSize = 1u << root;
-  // Every symbol's entry and code, bit-reversed because the stream sends codes most
-  // significant bit first into a least-significant-first buffer; the first-level entries
-  // sorted by the level that places them, after them the symbols the first level does
-  // not take (unused ones, longer codes). Without branches on the lengths, which vary
-  // at random.
-  std::array<uint32_t, kMaxSymbols> entry;
-  std::array<uint16_t, kMaxSymbols> reversed;
-  std::array<uint8_t, kMaxSymbols> levelOf;
-  std::array<uint16_t, kMaxSymbols> placed;
-  std::array<uint32_t, kMaxLookupBits + 3> level{};
-  const uint32_t elsewhere = root + 1;
+  // The table keeps its largest size, so that a new block's table costs no clearing.
+  if (table.Entries.size() < rootSize) table.Entries.resize(rootSize);
+  uint32_t* t = table.Entries.data();
+  table.RootBits = root;
+
+  // Canonical codes in sorted order: each the one before plus one, doubled from one length
+  // to the next; bit-reversed because the stream sends codes most significant bit first
+  // into a least-significant-first buffer. The first level grows one bit at a time: the
+  // entries so far repeat in the new upper half, since the new bit does not matter to codes
+  // that are shorter, and the codes of the new length go where they belong.
+  t[0] = t[1] = Make(kInvalid, std::min(root, maxLen), 0, 0);
+  uint32_t code = 0;
+  uint32_t i = start[1];
+  for (uint32_t l = 1; l <= root; ++l, code <<= 1) {
+    if (l > 1) CopyEntries(t + (1u << (l - 1)), t, 1u << (l - 1));
+    for (; i < start[l + 1]; ++i, ++code) t[ReverseBits(code, l)] = entry[sorted[i]];
+  }
+  if (maxLen <= root) return left > 0 ? TCodeSet::csIncomplete : TCodeSet::csComplete;
+
   // Each first-level index that starts longer codes gets a sub-table wide enough for
   // the longest of them.
   std::array<uint8_t, 1u << kMaxLookupBits> subBits;
   std::array<uint16_t, 1u << kMaxLookupBits> subStart;
-  std::array<uint16_t, kMaxSymbols> linked;  // the indices with a sub-table
-  std::array<uint16_t, kMaxSymbols> longer;  // the symbols in sub-tables
-  uint32_t links = 0, longs = 0;
-  if (maxLen > root) std::fill_n(subBits.begin(), rootSize, 0);
-  for (uint32_t s = 0; s < n; ++s) {
-    const uint32_t len = lengths[s];
-    reversed[s] = uint16_t(ReverseBits(next[len]++, len));
-    entry[s] = SymbolEntry(s, len, map);
-    levelOf[s] = uint8_t(len == 0 || len > root ? elsewhere : PlacedBits(entry[s], root));
-    ++level[levelOf[s] + 1];
-    if (len > root) {
-      longer[longs++] = uint16_t(s);
-      const uint32_t p = reversed[s] & (rootSize - 1);
+  std::array<uint16_t, kMaxSymbols> linked;    // the indices with a sub-table
+  std::array<uint16_t, kMaxSymbols> reversed;  // the longer codes', in sorted order
+  std::fill_n(subBits.begin(), rootSize, 0);
+  uint32_t links = 0;
+  const uint32_t firstLong = i;
+  for (uint32_t l = root + 1; l <= maxLen; ++l, code <<= 1)
+    for (; i < start[l + 1]; ++i, ++code) {
+      const uint32_t r = ReverseBits(code, l);
+      reversed[i - firstLong] = uint16_t(r);
+      const uint32_t p = r & (rootSize - 1);
       if (subBits[p] == 0) linked[links++] = uint16_t(p);
-      subBits[p] = uint8_t(std::max<uint32_t>(subBits[p], len - root));
+      subBits[p] = uint8_t(std::max<uint32_t>(subBits[p], l - root));
     }
-  }
-  for (uint32_t l = 1; l <= elsewhere; ++l) level[l + 1] += level[l];
-  for (uint32_t s = 0; s < n; ++s) placed[level[levelOf[s]]++] = uint16_t(s);
-
   size_t total = rootSize;
-  for (uint32_t i = 0; i < links; ++i) {
-    subStart[linked[i]] = uint16_t(total);
-    total += size_t(1) << subBits[linked[i]];
+  for (uint32_t j = 0; j < links; ++j) {
+    subStart[linked[j]] = uint16_t(total);
+    total += size_t(1) << subBits[linked[j]];
   }
-  // The table keeps its largest size, so that a new block's table costs no clearing.
   if (table.Entries.size() < total) table.Entries.resize(total);
-  uint32_t* const t = table.Entries.data();
-  table.RootBits = root;
-
-  // The first level grows one bit at a time: the entries so far repeat in the new upper
-  // half, since the new bit does not matter to codes that are shorter, and the codes of
-  // the new length go where they belong. Unused codes of an incomplete set stay invalid,
-  // shown by the bits looked at.
-  t[0] = t[1] = Make(kInvalid, invalidBits, 0, 0);
-  for (uint32_t l = 1, i = 0; l <= root; ++l) {
-    if (l > 1) CopyEntries(t + (1u << (l - 1)), t, 1u << (l - 1));
-    for (; i < level[l]; ++i) PutFirstLevel(t, reversed[placed[i]], entry[placed[i]], root);
-  }
-
-  for (uint32_t i = 0; i < links; ++i) {
-    const uint32_t p = linked[i];
+  t = table.Entries.data();
+  for (uint32_t j = 0; j < links; ++j) {
+    const uint32_t p = linked[j];
     t[p] = Make(kLink, root, subBits[p], subStart[p]);
     if (left > 0)
       std::fill_n(t + subStart[p], size_t(1) << subBits[p],
                   Make(kInvalid, root + subBits[p], 0, 0));
   }
-  for (uint32_t i = 0; i < longs; ++i) {
-    const uint32_t s = longer[i];
-    const uint32_t p = reversed[s] & (rootSize - 1);
+  for (uint32_t j = firstLong; j < i; ++j) {
+    const uint32_t s = sorted[j];
+    const uint32_t r = reversed[j - firstLong];
+    const uint32_t p = r & (rootSize - 1);
     uint32_t* const sub = t + subStart[p];
-    for (uint32_t j = reversed[s] >> root; j < (1u << subBits[p]); j += 1u << (lengths[s] - root))
-      sub[j] = entry[s];
+    for (uint32_t x = r >> root; x < (1u << subBits[p]); x += 1u << (lens[s] - root))
+      sub[x] = entry[s];
   }
   return left > 0 ? TCodeSet::csIncomplete : TCodeSet::csComplete;
 }

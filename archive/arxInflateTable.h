@@ -16,8 +16,6 @@
 //               distance
 //   bits 16-31  the value: the literal, the base length or distance, the sub-table's
 //               first entry
-// Where a length or distance code and its extra bits fit into the first-level bits
-// together, the entry is one per value of the extra bits, and holds the value itself.
 // Sub-table entries count the whole code, first-level bits included.
 struct THuffTable {
   std::vector<uint32_t> Entries;

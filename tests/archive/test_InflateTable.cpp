@@ -17,7 +17,7 @@ namespace {
 
 using Lengths = std::vector<uint8_t>;
 
-// Made-up bases and 0..5 extra bits, so that some length entries take their extra bits
+// Made-up bases and 0..5 extra bits, so that some length codes fit with their extra bits
 // into the first level and some do not.
 constexpr auto kBase = [] {
   std::array<uint16_t, 29> b{};
