@@ -1,6 +1,5 @@
 #include "arxInflateFast.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -11,12 +10,6 @@ namespace {
 inline void StoreLE64(uint8_t* p, uint64_t v) {
   if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
   std::memcpy(p, &v, sizeof v);
-}
-
-inline void Move16(uint8_t* to, const uint8_t* from) {
-  uint8_t v[16];
-  std::memcpy(v, from, sizeof v);
-  std::memcpy(to, v, sizeof v);
 }
 
 inline void Move8(uint8_t* to, const uint8_t* from) {
@@ -30,56 +23,26 @@ inline uint32_t Low(uint64_t bits, uint32_t n) {
 }
 
 // Copies a match as a byte-by-byte copy would (a source overlapping the destination
-// repeats the bytes just written), in whole words that may write up to 30 bytes past its
-// end. From 16 bytes back, two 16-byte moves take nearly every match without a branch on
-// its length, each load reading only bytes already written. Nearer, the first word is
-// made without a branch on the distance.
+// repeats the bytes just written), in whole words that may write up to 37 bytes past its
+// end. From 8 bytes back, five words take nearly every match without a branch on its
+// length, each load reading only bytes already written; eight-byte words rather than wider
+// ones, so that a load from the bytes just stored waits on fewer stores.
 //
 // A distance below 8 repeats its bytes with that period: the word is the distance's bytes
 // over and over (a multiplication places the copies, which do not overlap), and each next
 // word is the one before moved on by 8 bytes, that is by 8 mod distance within the period.
 inline void CopyMatch(uint8_t* out, uint32_t len, uint32_t distance) {
-  // By the distance up to 8; 8 stands for every distance from 8 on.
-  static constexpr uint64_t kKeep[9] = {0,
-                                        0xFF,
-                                        0xFFFF,
-                                        0xFFFFFF,
-                                        0xFFFFFFFF,
-                                        0xFFFFFFFFFFull,
-                                        0xFFFFFFFFFFFFull,
-                                        0xFFFFFFFFFFFFFFull,
-                                        ~0ull};
-  static constexpr uint64_t kRepeat[9] = {0,
-                                          0x0101010101010101ull,
-                                          0x0001000100010001ull,
-                                          0x0001000001000001ull,
-                                          0x0000000100000001ull,
-                                          0x0000010000000001ull,
-                                          0x0001000000000001ull,
-                                          0x0100000000000001ull,
-                                          1};
   const uint8_t* src = out - distance;
-  if (distance >= 16) {
-    Move16(out, src);
-    Move16(out + 16, src + 16);
-    if (len <= 32) return;
-    uint8_t* const end = out + len;
-    do {
-      out += 32;
-      src += 32;
-      Move16(out, src);
-      Move16(out + 16, src + 16);
-    } while (out + 32 < end);
-    return;
-  }
-  const uint32_t near = std::min(distance, 8u);
-  uint64_t word = (LoadLE64(src) & kKeep[near]) * kRepeat[near];
-  StoreLE64(out, word);
-  if (len <= 8) return;
-  uint8_t* const end = out + len;
-  out += 8;
   if (distance >= 8) {
-    src += 8;
+    Move8(out, src);
+    Move8(out + 8, src + 8);
+    Move8(out + 16, src + 16);
+    Move8(out + 24, src + 24);
+    Move8(out + 32, src + 32);
+    if (len <= 40) return;
+    uint8_t* const end = out + len;
+    out += 40;
+    src += 40;
     do {
       Move8(out, src);
       Move8(out + 8, src + 8);
@@ -88,7 +51,29 @@ inline void CopyMatch(uint8_t* out, uint32_t len, uint32_t distance) {
     } while (out < end);
     return;
   }
+  // By the distance, 1 to 7.
+  static constexpr uint64_t kKeep[8] = {0,
+                                        0xFF,
+                                        0xFFFF,
+                                        0xFFFFFF,
+                                        0xFFFFFFFF,
+                                        0xFFFFFFFFFFull,
+                                        0xFFFFFFFFFFFFull,
+                                        0xFFFFFFFFFFFFFFull};
+  static constexpr uint64_t kRepeat[8] = {0,
+                                          0x0101010101010101ull,
+                                          0x0001000100010001ull,
+                                          0x0001000001000001ull,
+                                          0x0000000100000001ull,
+                                          0x0000010000000001ull,
+                                          0x0001000000000001ull,
+                                          0x0100000000000001ull};
   static constexpr uint8_t kStep[8] = {0, 0, 0, 16, 0, 24, 16, 8};  // 8 * (8 mod distance)
+  uint64_t word = (LoadLE64(src) & kKeep[distance]) * kRepeat[distance];
+  StoreLE64(out, word);
+  if (len <= 8) return;
+  uint8_t* const end = out + len;
+  out += 8;
   const uint32_t step = kStep[distance];
   const uint32_t back = 8 * distance - step;
   do {

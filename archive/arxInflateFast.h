@@ -26,7 +26,7 @@ constexpr uint32_t kFastLitBits = 10;
 constexpr uint32_t kFastDistBits = 8;
 
 // Output of a run may be written up to this far beyond OutStop: a longest match started
-// just before it, and its last 32-byte step running on past the match (to OutStop + 287).
+// just before it, and its last 16-byte step running on past the match (to OutStop + 272).
 constexpr uint32_t kFastOutSlack = 288;
 
 struct TFastRun {
