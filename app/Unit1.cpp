@@ -25,6 +25,7 @@
 #include "Image.h"
 #include "ImageSwap.h"
 #include "SiteLinks.h"
+#include "SkinMap.h"
 #include "Splitter.h"
 #include "StringList.h"
 #include "Unit2.h"
@@ -86,15 +87,15 @@ void TFormMain::WireHandlers() {
   RxGIFAnimator5->OnClick = std::bind(&TFormMain::RxGIFAnimator5Click, this, _1);
 
   const TCoolImages& A = *CoolImages1;
-  WireImageSwap(CoolBitmapButton1, A, {3, 4, 8, 4});
-  WireImageSwap(CoolBitmapButton2, A, {1, 2, 7, 2});
-  WireImageSwap(CoolBitmapButton3, A, {10, 11, 12, 11});
-  WireImageSwap(CoolBitmapButton5, A, {13, 14, 15, 13});
-  WireImageSwap(CoolBitmapButton4, A, {16, 17, 18, 17});
-  WireImageSwap(CoolBitmapButton6, A, {19, 20, 21, 20});
-  WireImageSwap(CoolBitmapButton7, A, {22, 23, 24, 23});
-  WireImageSwap(CoolBitmapButton8, A, {26, 27, 28, 26});
-  WireImageSwap(CoolBitmapButton9, A, {29, 30, 31, 29});
+  WireImageSwap(CoolBitmapButton1, A, SkinMap::ForwardButton);
+  WireImageSwap(CoolBitmapButton2, A, SkinMap::BackButton);
+  WireImageSwap(CoolBitmapButton3, A, SkinMap::CloseButton);
+  WireImageSwap(CoolBitmapButton5, A, SkinMap::UpdateButton);
+  WireImageSwap(CoolBitmapButton4, A, SkinMap::MinimiseButton);
+  WireImageSwap(CoolBitmapButton6, A, SkinMap::MaximiseButton);
+  WireImageSwap(CoolBitmapButton7, A, SkinMap::TitleCloseButton);
+  WireImageSwap(CoolBitmapButton8, A, SkinMap::AboutButton);
+  WireImageSwap(CoolBitmapButton9, A, SkinMap::PrintButton);
 }
 
 const QImage& TFormMain::SkinImage(int index) const {

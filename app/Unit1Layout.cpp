@@ -15,11 +15,13 @@
 #include "GameListBox.h"
 #include "Image.h"
 #include "SiteLinks.h"
+#include "SkinMap.h"
 #include "Splitter.h"
 #include "Unit1.h"
 #include "WebBrowser.h"
 
 using namespace FormBuilder;
+using namespace SkinMap;
 
 namespace {
 
@@ -61,10 +63,10 @@ void TFormMain::LayoutFormMain() {
 
   CoolImages1 = new TCoolImages(this);
   CoolImages1->setObjectName("CoolImages1");
-  LoadStore(*CoolImages1, "images1", 35);
+  LoadStore(*CoolImages1, "images1", Images1Count);
   CoolImages2 = new TCoolImages(this);
   CoolImages2->setObjectName("CoolImages2");
-  LoadStore(*CoolImages2, "images2", 9);
+  LoadStore(*CoolImages2, "images2", Images2Count);
   TCoolImages* A = CoolImages1;
   TCoolImages* B = CoolImages2;
 
@@ -87,16 +89,16 @@ void TFormMain::LayoutFormMain() {
     CoolPanel16 = frame.CoolPanel16;
     Panel6 = frame.Client;
     {
-      CoolBitmapButton4 =
-          Button(CoolPanel13, "CoolBitmapButton4", {27, 3, 21, 21}, DefaultAnchors, false);
-      CoolBitmapButton6 =
-          Button(CoolPanel13, "CoolBitmapButton6", {51, 3, 21, 21}, DefaultAnchors, false);
-      CoolBitmapButton7 =
-          Button(CoolPanel13, "CoolBitmapButton7", {75, 3, 21, 21}, DefaultAnchors, false);
+      CoolBitmapButton4 = Button(CoolPanel13, "CoolBitmapButton4",
+                                 {MinimiseLeft, TitleButtonTop, 21, 21}, DefaultAnchors, false);
+      CoolBitmapButton6 = Button(CoolPanel13, "CoolBitmapButton6",
+                                 {MaximiseLeft, TitleButtonTop, 21, 21}, DefaultAnchors, false);
+      CoolBitmapButton7 = Button(CoolPanel13, "CoolBitmapButton7",
+                                 {TitleCloseLeft, TitleButtonTop, 21, 21}, DefaultAnchors, false);
     }
     {    // the frame's middle
       {  // its client panel, Panel6
-        CoolPanel8 = Panel(Panel6, "CoolPanel8", alTop, {0, 0, 765, 79}, A, 9);
+        CoolPanel8 = Panel(Panel6, "CoolPanel8", alTop, {0, 0, 765, 79}, A, idHeaderStrip);
         CoolPanel8->SetColor(Qt::black);
         CoolPanel8->SetFont(PixelFont("Arial", 13, true));
         CoolPanel8->SetFontColor(Qt::white);
@@ -108,8 +110,8 @@ void TFormMain::LayoutFormMain() {
           Image1->SetPicture(header);
           abcURLLabel_UpdateTrickfolio =
               HiddenLink(CoolPanel8, "abcURLLabel_UpdateTrickfolio", {8, 60, 150, 13});
-          CoolPanel9 =
-              Panel(CoolPanel8, "CoolPanel9", alNone, {291, 10, 468, 60}, A, 0, akTop | akRight);
+          CoolPanel9 = Panel(CoolPanel8, "CoolPanel9", alNone, {291, 10, 468, 60}, A, idBottomStrip,
+                             akTop | akRight);
           CoolPanel9->setFixedSize(468, 60);
           CoolPanel9->SetTransparent(true);
           {
@@ -129,11 +131,11 @@ void TFormMain::LayoutFormMain() {
           CoolPanel5->setMaximumWidth(400);
           CoolPanel5->SetTransparent(true);
           {
-            CoolPanel2 = Panel(CoolPanel5, "CoolPanel2", alTop, {0, 0, 297, 26}, A, 5);
+            CoolPanel2 = Panel(CoolPanel5, "CoolPanel2", alTop, {0, 0, 297, 26}, A, idHeading);
             CoolPanel2->SetCaption(FromQString("Список игр"));
             CoolPanel2->SetFont(PixelFont("Arial", 13, true));
             CoolPanel2->SetFontColor(Qt::black);
-            CoolPanel7 = Panel(CoolPanel5, "CoolPanel7", alTop, {0, 26, 297, 33}, A, 6);
+            CoolPanel7 = Panel(CoolPanel5, "CoolPanel7", alTop, {0, 26, 297, 33}, A, idSearchStrip);
             CoolPanel7->SetCaption(FromQString(" Поиск:"));
             CoolPanel7->SetAlignment(taLeftJustify);
             CoolPanel7->SetFont(PixelFont("Arial", 13, true));
@@ -163,7 +165,7 @@ void TFormMain::LayoutFormMain() {
           // panel's default, the button shadow.
           CoolPanel4->SetColor(SysColor(*CoolPanel4, clBtnShadow));
           {
-            CoolPanel6 = Panel(CoolPanel4, "CoolPanel6", alTop, {0, 0, 462, 26}, A, 5);
+            CoolPanel6 = Panel(CoolPanel4, "CoolPanel6", alTop, {0, 0, 462, 26}, A, idHeading);
             CoolPanel6->SetFont(PixelFont("Arial", 13, true));
             CoolPanel6->SetFontColor(Qt::black);
             SolutionURLLabel =
@@ -188,19 +190,23 @@ void TFormMain::LayoutFormMain() {
             CoolMemo1->SetWantTabs(true);
             CoolMemo1->SetScrollBars(ssVertical);
           }
-          CoolPanel3 = Panel(CoolPanel1, "CoolPanel3", alBottom, {0, 269, 765, 52}, A, 0);
+          CoolPanel3 =
+              Panel(CoolPanel1, "CoolPanel3", alBottom, {0, 269, 765, 52}, A, idBottomStrip);
           {
-            CoolPanel10 = Panel(CoolPanel3, "CoolPanel10", alLeft, {0, 0, 297, 52}, A, 0);
+            CoolPanel10 =
+                Panel(CoolPanel3, "CoolPanel10", alLeft, {0, 0, 297, 52}, A, idBottomStrip);
             {
-              CoolPanel11 =
-                  Panel(CoolPanel10, "CoolPanel11", alNone, {88, 0, 105, 53}, A, 0, akTop);
+              CoolPanel11 = Panel(CoolPanel10, "CoolPanel11", alNone, {88, 0, 105, 53}, A,
+                                  idBottomStrip, akTop);
               {
-                CoolBitmapButton2 = Button(CoolPanel11, "CoolBitmapButton2", {9, 8, 38, 38});
+                CoolBitmapButton2 =
+                    Button(CoolPanel11, "CoolBitmapButton2", {BackLeft, BackTop, 38, 38});
                 CoolBitmapButton2->SetHint(FromQString("Назад"));
                 CoolBitmapButton2->SetShowHint(true);
                 CoolBitmapButton2->SetPositionEffect(false);
                 CoolBitmapButton2->SetShadowEffect(false);
-                CoolBitmapButton1 = Button(CoolPanel11, "CoolBitmapButton1", {57, 7, 38, 38});
+                CoolBitmapButton1 =
+                    Button(CoolPanel11, "CoolBitmapButton1", {ForwardLeft, ForwardTop, 38, 38});
                 CoolBitmapButton1->SetHint(FromQString("Вперёд"));
                 CoolBitmapButton1->SetShowHint(true);
                 CoolBitmapButton1->SetPositionEffect(false);
@@ -211,15 +217,16 @@ void TFormMain::LayoutFormMain() {
               abcURLLabel_FlashGames =
                   HiddenLink(CoolPanel10, "abcURLLabel_FlashGames", {8, 20, 150, 13});
             }
-            CoolPanel21 = Panel(CoolPanel3, "CoolPanel21", alLeft, {297, 0, 7, 52}, A, 25);
-            CoolBitmapButton9 =
-                Button(CoolPanel3, "CoolBitmapButton9", {469, 18, 22, 22}, akTop | akRight);
-            CoolBitmapButton8 =
-                Button(CoolPanel3, "CoolBitmapButton8", {498, 18, 22, 22}, akTop | akRight);
-            CoolBitmapButton5 =
-                Button(CoolPanel3, "CoolBitmapButton5", {527, 18, 160, 22}, akTop | akRight);
-            CoolBitmapButton3 =
-                Button(CoolPanel3, "CoolBitmapButton3", {693, 18, 65, 22}, akTop | akRight);
+            CoolPanel21 =
+                Panel(CoolPanel3, "CoolPanel21", alLeft, {297, 0, 7, 52}, A, idStripDivider);
+            CoolBitmapButton9 = Button(CoolPanel3, "CoolBitmapButton9",
+                                       {469, StripButtonTop, 22, 22}, akTop | akRight);
+            CoolBitmapButton8 = Button(CoolPanel3, "CoolBitmapButton8",
+                                       {498, StripButtonTop, 22, 22}, akTop | akRight);
+            CoolBitmapButton5 = Button(CoolPanel3, "CoolBitmapButton5",
+                                       {527, StripButtonTop, 160, 22}, akTop | akRight);
+            CoolBitmapButton3 = Button(CoolPanel3, "CoolBitmapButton3",
+                                       {693, StripButtonTop, 65, 22}, akTop | akRight);
           }
         }
       }

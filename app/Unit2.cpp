@@ -9,9 +9,11 @@
 #include "FormBuilder.h"
 #include "Image.h"
 #include "ImageSwap.h"
+#include "SkinMap.h"
 #include "Unit1.h"
 
 using namespace FormBuilder;
+using namespace SkinMap;
 
 TFormAbout::TFormAbout(TFormMain& formMain, QWidget* parent)
     : QDialog(parent), FFormMain(formMain) {
@@ -19,8 +21,8 @@ TFormAbout::TFormAbout(TFormMain& formMain, QWidget* parent)
   using namespace std::placeholders;
   CoolBitmapButton7->OnClick = std::bind(&TFormAbout::CoolBitmapButton7Click, this, _1);
   CoolBitmapButton3->OnClick = std::bind(&TFormAbout::CoolBitmapButton3Click, this, _1);
-  WireImageSwap(CoolBitmapButton7, *FFormMain.CoolImages1, {22, 23, 24, 23});
-  WireImageSwap(CoolBitmapButton3, *FFormMain.CoolImages1, {32, 33, 34, 32});
+  WireImageSwap(CoolBitmapButton7, *FFormMain.CoolImages1, TitleCloseButton);
+  WireImageSwap(CoolBitmapButton3, *FFormMain.CoolImages1, AboutCloseButton);
 }
 
 void TFormAbout::LayoutFormAbout() {
@@ -52,8 +54,8 @@ void TFormAbout::LayoutFormAbout() {
     CoolPanel14->SetCaption(FromQString(AboutCaption));
     CoolPanel14->SetAlignment(taLeftJustify);
     CoolPanel14->SetFont(PixelFont("MS Sans Serif", 11, true));
-    CoolBitmapButton7 =
-        Place<TCoolBitmapButton>(CoolPanel13, "CoolBitmapButton7", alNone, {75, 3, 21, 21});
+    CoolBitmapButton7 = Place<TCoolBitmapButton>(CoolPanel13, "CoolBitmapButton7", alNone,
+                                                 {TitleCloseLeft, TitleButtonTop, 21, 21});
   }
   Image1 = Place<TImage>(CoolPanel5, "Image1", alClient, {0, 0, 320, 200});
   Panel1 = Panel(CoolPanel5, "Panel1", alBottom, {0, 200, 320, 32});
@@ -67,9 +69,9 @@ void TFormAbout::LayoutFormAbout() {
     abcURLLabel1->SetFontColor(Qt::black);
     abcURLLabel1->setCursor(Qt::PointingHandCursor);
   }
-  CoolPanel6 = Panel(CoolPanel5, "CoolPanel6", alBottom, {0, 232, 320, 52}, A, 0);
-  CoolBitmapButton3 =
-      Place<TCoolBitmapButton>(CoolPanel6, "CoolBitmapButton3", alNone, {132, 15, 74, 22});
+  CoolPanel6 = Panel(CoolPanel5, "CoolPanel6", alBottom, {0, 232, 320, 52}, A, idBottomStrip);
+  CoolBitmapButton3 = Place<TCoolBitmapButton>(CoolPanel6, "CoolBitmapButton3", alNone,
+                                               {132, AboutStripButtonTop, 74, 22});
   CoolBitmapButton3->SetCursor(Qt::PointingHandCursor);
 }
 

@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include "CoolCtrls.h"
+#include "SkinMap.h"
 
 namespace FormBuilder {
 
@@ -21,25 +22,34 @@ TCoolPanel* Panel(QWidget* parent, const char* name, TAlign align, const QRect& 
 
 TSkinFrame SkinFrame(QWidget* parent, const QSize& size, TCoolImages* frameStore,
                      const TSkinFrameNames& names) {
+  using namespace SkinMap;
   const int w = size.width();
   const int h = size.height();
-  const int middle = h - 27 - 6;
-  TCoolImages* B = frameStore;
+  const int T = TitleBarHeight;
+  const int E = EdgeWidth;
+  const int R = TitleRightWidth;
+  const int B = BottomEdgeHeight;
+  const int middle = h - T - B;
+  TCoolImages* S = frameStore;
   TSkinFrame f;
-  f.TitleBar = Panel(parent, names.TitleBar, alTop, {0, 0, w, 27});
-  f.CoolPanel12 = Panel(f.TitleBar, "CoolPanel12", alLeft, {0, 0, 6, 27}, B, 0);
-  f.CoolPanel14 = Panel(f.TitleBar, "CoolPanel14", alClient, {6, 0, w - 108, 27}, B, 1);
-  f.CoolPanel13 = Panel(f.TitleBar, "CoolPanel13", alRight, {w - 102, 0, 102, 27}, B, 2);
-  f.BottomEdge = Panel(parent, names.BottomEdge, alBottom, {0, h - 6, w, 6});
-  f.CoolPanel18 = Panel(f.BottomEdge, "CoolPanel18", alLeft, {0, 0, 6, 6}, B, 7);
-  f.CoolPanel19 = Panel(f.BottomEdge, "CoolPanel19", alClient, {6, 0, w - 12, 6}, B, 6);
-  f.CoolPanel17 = Panel(f.BottomEdge, "CoolPanel17", alRight, {w - 6, 0, 6, 6}, B, 5);
-  f.Middle = Panel(parent, names.Middle, alClient, {0, 27, w, middle});
-  f.CoolPanel20 = Panel(f.Middle, "CoolPanel20", alLeft, {0, 0, 6, middle}, B, 8);
-  f.RightEdge = Panel(f.Middle, names.RightEdge, alRight, {w - 6, 0, 6, middle});
-  f.CoolPanel15 = Panel(f.RightEdge, "CoolPanel15", alTop, {0, 0, 6, 8}, B, 3);
-  f.CoolPanel16 = Panel(f.RightEdge, "CoolPanel16", alClient, {0, 8, 6, middle - 8}, B, 4);
-  f.Client = Panel(f.Middle, names.Client, alClient, {6, 0, w - 12, middle});
+  f.TitleBar = Panel(parent, names.TitleBar, alTop, {0, 0, w, T});
+  f.CoolPanel12 = Panel(f.TitleBar, "CoolPanel12", alLeft, {0, 0, E, T}, S, idTitleLeft);
+  f.CoolPanel14 =
+      Panel(f.TitleBar, "CoolPanel14", alClient, {E, 0, w - E - R, T}, S, idTitleMiddle);
+  f.CoolPanel13 = Panel(f.TitleBar, "CoolPanel13", alRight, {w - R, 0, R, T}, S, idTitleRight);
+  f.BottomEdge = Panel(parent, names.BottomEdge, alBottom, {0, h - B, w, B});
+  f.CoolPanel18 = Panel(f.BottomEdge, "CoolPanel18", alLeft, {0, 0, E, B}, S, idBottomLeft);
+  f.CoolPanel19 =
+      Panel(f.BottomEdge, "CoolPanel19", alClient, {E, 0, w - 2 * E, B}, S, idBottomEdge);
+  f.CoolPanel17 = Panel(f.BottomEdge, "CoolPanel17", alRight, {w - E, 0, E, B}, S, idBottomRight);
+  f.Middle = Panel(parent, names.Middle, alClient, {0, T, w, middle});
+  f.CoolPanel20 = Panel(f.Middle, "CoolPanel20", alLeft, {0, 0, E, middle}, S, idLeftEdge);
+  f.RightEdge = Panel(f.Middle, names.RightEdge, alRight, {w - E, 0, E, middle});
+  const int top = RightEdgeTopHeight;
+  f.CoolPanel15 = Panel(f.RightEdge, "CoolPanel15", alTop, {0, 0, E, top}, S, idRightEdgeTop);
+  f.CoolPanel16 =
+      Panel(f.RightEdge, "CoolPanel16", alClient, {0, top, E, middle - top}, S, idRightEdge);
+  f.Client = Panel(f.Middle, names.Client, alClient, {E, 0, w - 2 * E, middle});
   return f;
 }
 

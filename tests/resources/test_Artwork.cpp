@@ -7,46 +7,13 @@
 #include <QImage>
 #include <QtEndian>
 #include <algorithm>
-#include <array>
 #include <cstdlib>
+
+#include "SkinMap.h"
 
 namespace {
 
-struct Size {
-  int Width;
-  int Height;
-};
-
-constexpr std::array<Size, 35> kImages1 = {{
-    {1, 52},                                    // 0 bottom strips
-    {38, 38},  {38, 38},  {38, 38},  {38, 38},  // 1-4 back, forward: normal, hover
-    {1, 26},                                    // 5 headings
-    {1, 32},                                    // 6 search strip
-    {38, 38},  {38, 38},                        // 7-8 back, forward pressed
-    {1, 79},                                    // 9 header strip
-    {65, 22},  {65, 22},  {65, 22},             // 10-12 close
-    {160, 22}, {160, 22}, {160, 22},            // 13-15 update
-    {21, 21},  {21, 21},  {21, 21},             // 16-18 minimise
-    {21, 21},  {21, 21},  {21, 21},             // 19-21 maximise
-    {21, 21},  {21, 21},  {21, 21},             // 22-24 title-bar close
-    {7, 52},                                    // 25 bottom strip divider
-    {22, 22},  {22, 22},  {22, 22},             // 26-28 About
-    {22, 22},  {22, 22},  {22, 22},             // 29-31 print
-    {74, 22},  {74, 22},  {74, 22},             // 32-34 About window's close
-}};
-
-// The window frame.
-constexpr std::array<Size, 9> kImages2 = {{
-    {6, 27},    // 0 title bar, left end
-    {1, 27},    // 1 title bar, middle
-    {102, 27},  // 2 title bar, right end
-    {6, 8},     // 3 right edge, top
-    {6, 1},     // 4 right edge
-    {6, 6},     // 5 bottom-right corner
-    {1, 6},     // 6 bottom edge
-    {6, 6},     // 7 bottom-left corner
-    {6, 1},     // 8 left edge
-}};
+using namespace SkinMap;
 
 QString Path(int store, int index) {
   return QString(":/skin/images%1/%2.bmp").arg(store).arg(index, 2, 10, QChar('0'));
@@ -75,7 +42,7 @@ int BmpBitCount(const QString& path) {
 }
 
 // Each picture has its twin at twice the size for screens of twice the density.
-void ExpectStore(int store, const Size* sizes, int count) {
+void ExpectStore(int store, const TSkinSize* sizes, int count) {
   EXPECT_EQ(QDir(QString(":/skin/images%1").arg(store)).entryList(QDir::Files).size(), 2 * count);
   for (int i = 0; i < count; ++i) {
     const QString path = Path(store, i);
@@ -113,8 +80,8 @@ void ExpectSameRow(const QImage& a, int ay, const QImage& b, int by) {
 }
 
 TEST(Artwork, StoresHoldTheLaidOutSizesAt24Bits) {
-  ExpectStore(1, kImages1.data(), static_cast<int>(kImages1.size()));
-  ExpectStore(2, kImages2.data(), static_cast<int>(kImages2.size()));
+  ExpectStore(1, Images1Sizes, Images1Count);
+  ExpectStore(2, Images2Sizes, Images2Count);
 }
 
 TEST(Artwork, PicturesAreJpegsOfTheirAreas) {
@@ -122,7 +89,7 @@ TEST(Artwork, PicturesAreJpegsOfTheirAreas) {
   // also the About window's picture, whose area is 320 x 200.
   const struct {
     const char* Path;
-    Size Expected;
+    TSkinSize Expected;
   } pictures[] = {{":/pictures/header.jpg", {300, 79}}, {":/pictures/splash.jpg", {320, 200}}};
   for (const auto& picture : pictures) {
     SCOPED_TRACE(picture.Path);
@@ -160,7 +127,11 @@ TEST(Artwork, ButtonsCarryTheStripBehindThem) {
   const struct {
     int First;
     int Top;
-  } stripButtons[] = {{10, 18}, {13, 18}, {26, 18}, {29, 18}, {32, 15}};
+  } stripButtons[] = {{CloseButton.Leave, StripButtonTop},
+                      {UpdateButton.Leave, StripButtonTop},
+                      {AboutButton.Leave, StripButtonTop},
+                      {PrintButton.Leave, StripButtonTop},
+                      {AboutCloseButton.Leave, AboutStripButtonTop}};
   for (const auto& button : stripButtons) {
     for (int state = 0; state < 3; ++state) {
       SCOPED_TRACE(button.First + state);
@@ -169,21 +140,25 @@ TEST(Artwork, ButtonsCarryTheStripBehindThem) {
     }
   }
   // Back and forward keep still while held.
-  for (int index : {1, 2, 7}) EXPECT_EQ(Skin(1, index).pixel(0, 0), strip.pixel(0, 8)) << index;
-  for (int index : {3, 4, 8}) EXPECT_EQ(Skin(1, index).pixel(0, 0), strip.pixel(0, 7)) << index;
+  for (int index : {1, 2, 7})
+    EXPECT_EQ(Skin(1, index).pixel(0, 0), strip.pixel(0, BackTop)) << index;
+  for (int index : {3, 4, 8})
+    EXPECT_EQ(Skin(1, index).pixel(0, 0), strip.pixel(0, ForwardTop)) << index;
 
-  // The title-bar buttons sit at 27, 51 and 75 on the right end, 3 pixels down; their rounded
-  // corners are anti-aliased, so the corner pixel only nearly matches.
+  // The title-bar buttons sit on the title bar's right end; their rounded corners are
+  // anti-aliased, so the corner pixel only nearly matches.
   const QImage titleEnd = Skin(2, 2);
   const struct {
     int First;
     int Left;
-  } titleButtons[] = {{16, 27}, {19, 51}, {22, 75}};
+  } titleButtons[] = {{MinimiseButton.Leave, MinimiseLeft},
+                      {MaximiseButton.Leave, MaximiseLeft},
+                      {TitleCloseButton.Leave, TitleCloseLeft}};
   for (const auto& button : titleButtons) {
     for (int state = 0; state < 3; ++state) {
       SCOPED_TRACE(button.First + state);
       const int shift = state == 2 ? 1 : 0;
-      const QRgb behind = titleEnd.pixel(button.Left + shift, 3 + shift);
+      const QRgb behind = titleEnd.pixel(button.Left + shift, TitleButtonTop + shift);
       EXPECT_LE(MaxChannelDifference(Skin(1, button.First + state).pixel(0, 0), behind), 40);
     }
   }
