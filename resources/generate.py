@@ -12,12 +12,17 @@ that seams between the pieces can be checked by eye.
 The buttons have no transparent colours, so every button image carries the strip behind it:
 it is cut from the same gradient at the row where the window places the button. Buttons that
 shift by one pixel while held get their pressed image cut one row lower.
+
+Where each picture goes in its store, its size and where the windows place the buttons come
+from forms/SkinMap.h, which the windows are built with; a picture drawn at another size than
+the map gives stops the run.
 """
 
 import argparse
 import math
 import io
 import os
+import re
 import struct
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
@@ -25,6 +30,27 @@ from PIL import Image, ImageDraw, ImageFilter, ImageFont
 HERE = os.path.dirname(os.path.abspath(__file__))
 SS = 4  # supersampling factor for anti-aliased shapes
 K = 1  # drawing scale of the skin: 1 for the images themselves, 2 for their @2x twins
+
+
+def read_skin_map(path):
+    """The numbers of forms/SkinMap.h: its integers, its button swaps (leave, enter, down, up:
+    the first three are the normal, hover and pressed pictures), its size tables as
+    (width, height) pairs, and the integers it takes from those tables."""
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    m = {name: int(v) for name, v in re.findall(r"constexpr int (\w+) = (\d+);", text)}
+    for name, *v in re.findall(r"constexpr TImageSwap (\w+)\{(\d+), (\d+), (\d+), (\d+)\};",
+                               text):
+        m[name] = tuple(int(x) for x in v)
+    for name, body in re.findall(r"constexpr TSkinSize (\w+)\[\w+\] = \{(.*?)\};", text, re.S):
+        m[name] = [(int(w), int(h)) for w, h in re.findall(r"\{(\d+), (\d+)\}", body)]
+    for name, table, index, field in re.findall(
+            r"constexpr int (\w+) = (\w+)\[(\w+)\]\.(Width|Height);", text):
+        m[name] = m[table][m[index]][0 if field == "Width" else 1]
+    return m
+
+
+MAP = read_skin_map(os.path.join(HERE, "..", "forms", "SkinMap.h"))
 
 FONT_DIRS = ["/usr/share/fonts/truetype/liberation2", "/usr/share/fonts/truetype/liberation",
              "/usr/share/fonts/truetype/dejavu"]
@@ -278,18 +304,24 @@ def right_edge_top():
     return img
 
 
+def store(count, pictures):
+    """The pictures in store order; pictures maps an index to its image."""
+    assert sorted(pictures) == list(range(count)), sorted(pictures)
+    return [pictures[i] for i in range(count)]
+
+
 def images2():
-    return [
-        title_left(),                                   # 0 title bar, left end
-        strip(TITLE),                                   # 1 title bar, middle
-        title_right(),                                  # 2 title bar, right end
-        right_edge_top(),                               # 3 right edge, top
-        row(list(reversed(RIGHT_PROFILE))),             # 4 right edge
-        corner(BOTTOM_PROFILE, RIGHT_PROFILE, True, True),   # 5 bottom-right corner
-        strip(list(reversed(BOTTOM_PROFILE))),          # 6 bottom edge
-        corner(BOTTOM_PROFILE, LEFT_PROFILE, False, True),   # 7 bottom-left corner
-        row(LEFT_PROFILE),                              # 8 left edge
-    ]
+    return store(MAP["Images2Count"], {
+        MAP["idTitleLeft"]: title_left(),
+        MAP["idTitleMiddle"]: strip(TITLE),
+        MAP["idTitleRight"]: title_right(),
+        MAP["idRightEdgeTop"]: right_edge_top(),
+        MAP["idRightEdge"]: row(list(reversed(RIGHT_PROFILE))),
+        MAP["idBottomRight"]: corner(BOTTOM_PROFILE, RIGHT_PROFILE, True, True),
+        MAP["idBottomEdge"]: strip(list(reversed(BOTTOM_PROFILE))),
+        MAP["idBottomLeft"]: corner(BOTTOM_PROFILE, LEFT_PROFILE, False, True),
+        MAP["idLeftEdge"]: row(LEFT_PROFILE),
+    })
 
 
 def divider():
@@ -405,40 +437,60 @@ def states(make, background_at):
 
 def images1():
     bar = strip(BOTTOM_BAR, 200)
-    about_bar_top = 15   # the About window's close button
-    main_bar_top = 18    # the bottom bar's buttons
-    title = images2()[2]
+    strip_top = MAP["StripButtonTop"]
+    title = images2()[MAP["idTitleRight"]]
 
-    def bar_at(top, w, h):
-        return lambda d: cut(bar, 0, top + d, w, h)
+    def size(button):
+        return MAP["Images1Sizes"][MAP[button][0]]
 
-    def title_at(left, d):
-        return cut(title, left + d, 3 + d, 21, 21)
+    def bar_at(top, button):
+        return lambda d: cut(bar, 0, top + d, *size(button))
 
-    back = [round_button(cut(bar, 0, 8, 38, 38), st, "back") for st in STATES]
-    fwd = [round_button(cut(bar, 0, 7, 38, 38), st, "forward") for st in STATES]
-    close = states(lambda b, st: text_button(b, st, "Закрыть"), bar_at(main_bar_top, 65, 22))
+    def title_at(left, button, d):
+        return cut(title, MAP[left] + d, MAP["TitleButtonTop"] + d, *size(button))
+
+    back = [round_button(bar_at(MAP["BackTop"], "BackButton")(0), st, "back") for st in STATES]
+    fwd = [round_button(bar_at(MAP["ForwardTop"], "ForwardButton")(0), st, "forward")
+           for st in STATES]
+    close = states(lambda b, st: text_button(b, st, "Закрыть"), bar_at(strip_top, "CloseButton"))
     update = states(lambda b, st: text_button(b, st, "Обновить программу"),
-                    bar_at(main_bar_top, 160, 22))
+                    bar_at(strip_top, "UpdateButton"))
     about_close = states(lambda b, st: text_button(b, st, "Закрыть"),
-                         bar_at(about_bar_top, 74, 22))
+                         bar_at(MAP["AboutStripButtonTop"], "AboutCloseButton"))
 
-    def title_button(left, fn, hover_face=None):
-        return [icon_button(title_at(left, 1 if st == "pressed" else 0), st, fn, 21,
+    def title_button(left, button, fn, hover_face=None):
+        return [icon_button(title_at(left, button, 1 if st == "pressed" else 0), st, fn, 21,
                             hover_face if st == "hover" and hover_face else None, 3)
                 for st in STATES]
 
-    minimise = title_button(27, minimise_glyph)
-    maximise = title_button(51, maximise_glyph)
-    title_close = title_button(75, close_glyph, CLOSE_HOVER)
-    about = states(lambda b, st: icon_button(b, st, info_glyph, 22), bar_at(main_bar_top, 22, 22))
+    minimise = title_button("MinimiseLeft", "MinimiseButton", minimise_glyph)
+    maximise = title_button("MaximiseLeft", "MaximiseButton", maximise_glyph)
+    title_close = title_button("TitleCloseLeft", "TitleCloseButton", close_glyph, CLOSE_HOVER)
+    about = states(lambda b, st: icon_button(b, st, info_glyph, 22),
+                   bar_at(strip_top, "AboutButton"))
     printer = states(lambda b, st: icon_button(b, st, printer_glyph, 22),
-                     bar_at(main_bar_top, 22, 22))
+                     bar_at(strip_top, "PrintButton"))
 
-    return ([strip(BOTTOM_BAR), back[0], back[1], fwd[0], fwd[1], strip(HEADING),
-             strip(SEARCH), back[2], fwd[2], strip(HEADER)]
-            + close + update + minimise + maximise + title_close
-            + [divider()] + about + printer + about_close)
+    pictures = {MAP["idBottomStrip"]: strip(BOTTOM_BAR), MAP["idHeading"]: strip(HEADING),
+                MAP["idSearchStrip"]: strip(SEARCH), MAP["idHeaderStrip"]: strip(HEADER),
+                MAP["idStripDivider"]: divider()}
+    for button, images in (("BackButton", back), ("ForwardButton", fwd), ("CloseButton", close),
+                           ("UpdateButton", update), ("MinimiseButton", minimise),
+                           ("MaximiseButton", maximise), ("TitleCloseButton", title_close),
+                           ("AboutButton", about), ("PrintButton", printer),
+                           ("AboutCloseButton", about_close)):
+        pictures.update(zip(MAP[button][:3], images))
+    return store(MAP["Images1Count"], pictures)
+
+
+def check_sizes(images, sizes):
+    """Stops the run when a picture is not drawn at the size the windows are laid out for."""
+    if len(images) != len(sizes):
+        raise SystemExit("%d pictures, the skin map gives %d sizes" % (len(images), len(sizes)))
+    for index, (image, (w, h)) in enumerate(zip(images, sizes)):
+        if image.size != (w * K, h * K):
+            raise SystemExit("picture %d is %dx%d, the skin map gives %dx%d (at scale %d)"
+                             % (index, image.width, image.height, w * K, h * K, K))
 
 
 # ---------------------------------------------------------------- pictures
@@ -825,16 +877,17 @@ def tile(dst, src, box):
 
 
 def frame(one, two, w, h, caption=None):
+    """An empty window in the skin's frame, pieced together as the windows' frame is."""
+    e, t, r = MAP["EdgeWidth"], MAP["TitleBarHeight"], MAP["TitleRightWidth"]
+    b, rt = MAP["BottomEdgeHeight"], MAP["RightEdgeTopHeight"]
     win = Image.new("RGB", (w, h), (224, 224, 234))
-    tile(win, two[0], (0, 0, 6, 27))
-    tile(win, two[1], (6, 0, w - 102, 27))
-    tile(win, two[2], (w - 102, 0, w, 27))
-    tile(win, two[8], (0, 27, 6, h - 6))
-    tile(win, two[3], (w - 6, 27, w, 35))
-    tile(win, two[4], (w - 6, 35, w, h - 6))
-    tile(win, two[7], (0, h - 6, 6, h))
-    tile(win, two[6], (6, h - 6, w - 6, h))
-    tile(win, two[5], (w - 6, h - 6, w, h))
+    for piece, box in (("idTitleLeft", (0, 0, e, t)), ("idTitleMiddle", (e, 0, w - r, t)),
+                       ("idTitleRight", (w - r, 0, w, t)), ("idLeftEdge", (0, t, e, h - b)),
+                       ("idRightEdgeTop", (w - e, t, w, t + rt)),
+                       ("idRightEdge", (w - e, t + rt, w, h - b)),
+                       ("idBottomLeft", (0, h - b, e, h)), ("idBottomEdge", (e, h - b, w - e, h)),
+                       ("idBottomRight", (w - e, h - b, w, h))):
+        tile(win, two[MAP[piece]], box)
     if caption:
         ImageDraw.Draw(win).text((8, 8), caption, font=sans_bold(11), fill=(0, 0, 0))
     return win
@@ -843,19 +896,22 @@ def frame(one, two, w, h, caption=None):
 def mockups(one, two, header, splash, banner, hover):
     """The main window (client 777 x 433) and the About window (332 x 317), roughly as laid
     out; hover=True shows the hover images so the states can be compared side by side."""
-    pick = (lambda n, h_: one[h_] if hover else one[n])
+    pick = (lambda button: one[MAP[button][1 if hover else 0]])
+    e, t, r = MAP["EdgeWidth"], MAP["TitleBarHeight"], MAP["TitleRightWidth"]
+    title_buttons = (("MinimiseButton", "MinimiseLeft"), ("MaximiseButton", "MaximiseLeft"),
+                     ("TitleCloseButton", "TitleCloseLeft"))
     w, h = 777, 433
     win = frame(one, two, w, h)
-    win.paste(pick(16, 17), (w - 102 + 27, 3))
-    win.paste(pick(19, 20), (w - 102 + 51, 3))
-    win.paste(pick(22, 23), (w - 102 + 75, 3))
-    x0, x1 = 6, w - 6
-    tile(win, one[9], (x0, 27, x1, 106))
-    win.paste(header, (x0, 27))
-    win.paste(banner, (x0 + 291, 37))
-    body_top, body_bottom = 106, h - 6 - 52
-    tile(win, one[5], (x0, body_top, x0 + 297, body_top + 26))
-    tile(win, one[6], (x0, body_top + 26, x0 + 297, body_top + 59))
+    for button, left in title_buttons:
+        win.paste(pick(button), (w - r + MAP[left], MAP["TitleButtonTop"]))
+    x0, x1 = e, w - e
+    tile(win, one[MAP["idHeaderStrip"]], (x0, t, x1, t + 79))
+    win.paste(header, (x0, t))
+    win.paste(banner, (x0 + 291, t + 10))
+    body_top, body_bottom = t + 79, h - MAP["BottomEdgeHeight"] - 52
+    heading, search = one[MAP["idHeading"]], one[MAP["idSearchStrip"]]
+    tile(win, heading, (x0, body_top, x0 + 297, body_top + 26))
+    tile(win, search, (x0, body_top + 26, x0 + 297, body_top + 59))
     d = ImageDraw.Draw(win)
     d.text((x0 + 100, body_top + 6), "Список игр (1234)", font=sans_bold(13), fill=(0, 0, 0))
     d.text((x0 + 2, body_top + 35), " Поиск:", font=sans_bold(13), fill=(0, 0, 0))
@@ -863,26 +919,28 @@ def mockups(one, two, header, splash, banner, hover):
                 outline=(120, 140, 160))
     d.rectangle((x0 + 297, body_top, x0 + 302, body_bottom - 1), fill=(224, 224, 234),
                 outline=(170, 170, 180))
-    tile(win, one[5], (x0 + 303, body_top, x1, body_top + 26))
+    tile(win, heading, (x0 + 303, body_top, x1, body_top + 26))
     d.text((x0 + 420, body_top + 6), "Doom II (PC)", font=sans_bold(13), fill=(0, 0, 0))
     d.rectangle((x0 + 303, body_top + 26, x1 - 1, body_bottom - 1), fill=(255, 255, 255))
-    tile(win, one[0], (x0, body_bottom, x1, body_bottom + 52))
-    tile(win, one[25], (x0 + 297, body_bottom, x0 + 304, body_bottom + 52))
-    win.paste(pick(1, 2), (x0 + 88 + 9, body_bottom + 8))
-    win.paste(pick(3, 4), (x0 + 88 + 57, body_bottom + 7))
-    for idx, left in ((29, 469), (26, 498), (13, 527), (10, 693)):
-        win.paste(pick(idx, idx + 1), (x0 + left, body_bottom + 18))
+    tile(win, one[MAP["idBottomStrip"]], (x0, body_bottom, x1, body_bottom + 52))
+    tile(win, one[MAP["idStripDivider"]], (x0 + 297, body_bottom, x0 + 304, body_bottom + 52))
+    win.paste(pick("BackButton"), (x0 + 88 + MAP["BackLeft"], body_bottom + MAP["BackTop"]))
+    win.paste(pick("ForwardButton"),
+              (x0 + 88 + MAP["ForwardLeft"], body_bottom + MAP["ForwardTop"]))
+    for button, left in (("PrintButton", 469), ("AboutButton", 498), ("UpdateButton", 527),
+                         ("CloseButton", 693)):
+        win.paste(pick(button), (x0 + left, body_bottom + MAP["StripButtonTop"]))
     main = win
 
     aw, ah = 332, 317
     about = frame(one, two, aw, ah, "О программе")
-    about.paste(pick(22, 23), (aw - 102 + 75, 3))
-    about.paste(splash, (6, 27))
+    about.paste(pick("TitleCloseButton"), (aw - r + MAP["TitleCloseLeft"], MAP["TitleButtonTop"]))
+    about.paste(splash, (e, t))
     ad = ImageDraw.Draw(about)
-    ad.rectangle((6, 227, aw - 7, 258), fill=(224, 224, 234))
-    ad.text((6 + 78, 227 + 9), "Заказать рекламу в программе", font=sans(11), fill=(0, 0, 0))
-    tile(about, one[0], (6, 259, aw - 6, 311))
-    about.paste(pick(32, 33), (6 + 132, 259 + 15))
+    ad.rectangle((e, t + 200, aw - e - 1, t + 231), fill=(224, 224, 234))
+    ad.text((e + 78, t + 209), "Заказать рекламу в программе", font=sans(11), fill=(0, 0, 0))
+    tile(about, one[MAP["idBottomStrip"]], (e, t + 232, aw - e, t + 284))
+    about.paste(pick("AboutCloseButton"), (e + 132, t + 232 + MAP["AboutStripButtonTop"]))
     return main, about
 
 
@@ -906,18 +964,31 @@ def contact_sheet(one, two, header, splash, zoom=3):
     return sheet
 
 
+def stores():
+    """Both stores at the current scale, checked against the skin map."""
+    one, two = images1(), images2()
+    check_sizes(one, MAP["Images1Sizes"])
+    check_sizes(two, MAP["Images2Sizes"])
+    return one, two
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--preview", metavar="DIR", help="also write previews into DIR")
+    ap.add_argument("--check", action="store_true",
+                    help="only draw both stores at both scales against the skin map; write nothing")
     args = ap.parse_args()
-    one, two = images1(), images2()
-    assert len(one) == 35 and len(two) == 9
+    one, two = stores()
+    if args.check:
+        set_scale(2)
+        stores()
+        return
     header, splash = header_picture(), splash_picture()
     gifs = banners()
     save_all(one, two, header, splash, gifs)
     # For screens of twice the density; Qt chooses these by the device pixel ratio.
     set_scale(2)
-    save_skin(images1(), images2(), "@2x")
+    save_skin(*stores(), "@2x")
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
         contact_sheet(one, two, header, splash).save(os.path.join(args.preview, "sheet.png"))

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QtEndian>
 #include <algorithm>
 #include <cstdlib>
@@ -82,6 +83,18 @@ void ExpectSameRow(const QImage& a, int ay, const QImage& b, int by) {
 TEST(Artwork, StoresHoldTheLaidOutSizesAt24Bits) {
   ExpectStore(1, Images1Sizes, Images1Count);
   ExpectStore(2, Images2Sizes, Images2Count);
+}
+
+// The generator takes the stores' order, sizes and button places from the skin map too; with
+// --check it draws both stores at both scales, stops at a picture the map does not fit, and
+// writes nothing.
+TEST(Artwork, TheGeneratorDrawsWhatTheSkinMapGives) {
+  QProcess generator;
+  generator.start("/usr/bin/python3",
+                  {TRICKFOLIO_SOURCE_DIR "/resources/generate.py", QStringLiteral("--check")});
+  ASSERT_TRUE(generator.waitForFinished(120000));
+  EXPECT_EQ(generator.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
 }
 
 TEST(Artwork, PicturesAreJpegsOfTheirAreas) {
