@@ -379,10 +379,19 @@ void TInflater::DynamicBlock() {
   Codes(FLit, FDist, E_INCOMPLETECODES);
 }
 
+// The code-length code is complete and at most kCodeLengthBits long, so that its table has
+// neither links nor invalid entries, and every entry is the symbol itself.
 void TInflater::ReadCodeLengths(uint32_t total, uint8_t* lengths) {
+  const uint32_t* const table = FCodeLength.Entries.data();
   uint8_t previous = 0;
   for (uint32_t i = 0; i < total;) {
-    const uint32_t symbol = huff::Value(Decode(FCodeLength, E_INCOMPLETECODES));
+    if (FCount < kCodeLengthBits) Refill();
+    const uint32_t e = table[FBits & Mask(kCodeLengthBits)];
+    // Bits that are not there yet are zeros in the buffer: an entry that needs them means
+    // the data ended inside the code.
+    if (huff::Bits(e) > FCount) throw TStop{};
+    DropBits(huff::Bits(e));
+    const uint32_t symbol = huff::Value(e);
     if (symbol < 16) {
       previous = lengths[i++] = uint8_t(symbol);
       continue;
