@@ -9,63 +9,44 @@
 #include "CoolBitmapButton.h"
 #include "CoolCtrls.h"
 #include "Exception.h"
+#include "FormBuilder.h"
+#include "Image.h"
 #include "Picture.h"
 #include "SkinControl.h"
+#include "SkinMap.h"
+
+using namespace FormBuilder;
+using namespace SkinMap;
 
 namespace {
 
-constexpr int kImages1Count = 35;
-constexpr int kImages2Count = 9;
 constexpr int kLoggedEvents = 10;
-const QColor kLightColour(224, 224, 234);
-
-// The swapping table of the windows (leave, enter, down, up).
-constexpr TImageSwap kForward{3, 4, 8, 4};
-constexpr TImageSwap kBack{1, 2, 7, 2};
-constexpr TImageSwap kClose{10, 11, 12, 11};
-constexpr TImageSwap kUpdate{13, 14, 15, 13};
-constexpr TImageSwap kMinimise{16, 17, 18, 17};
-constexpr TImageSwap kMaximise{19, 20, 21, 20};
-constexpr TImageSwap kTitleClose{22, 23, 24, 23};
-constexpr TImageSwap kAbout{26, 27, 28, 26};
-constexpr TImageSwap kPrint{29, 30, 31, 29};
-constexpr TImageSwap kAboutClose{32, 33, 34, 32};
-
-QFont ArialBold13() {
-  QFont font("Arial");
-  font.setPixelSize(13);
-  font.setBold(true);
-  return font;
-}
-
-QFont SansSerif(int pixels, bool bold = false, bool underline = false) {
-  QFont font("MS Sans Serif");
-  font.setPixelSize(pixels);
-  font.setBold(bold);
-  font.setUnderline(underline);
-  return font;
-}
 
 std::string Text(const char* utf8) {
   return FromQString(QString::fromUtf8(utf8));
 }
 
-QImage LoadImage(const QString& path) {
-  QImage image(path);
-  if (image.isNull()) throw Exception("missing skin image " + path.toStdString());
-  return image;
-}
-
-void FillStore(TCoolImages& store, int number, int count) {
-  for (int i = 0; i < count; ++i)
-    store.Bitmaps().Add(
-        LoadImage(QString(":/skin/images%1/%2.bmp").arg(number).arg(i, 2, 10, QChar('0'))));
+// The windows' own loading, and a missing picture is an error here: the gallery is where
+// the artwork is looked at.
+void LoadCheckedStore(TCoolImages& store, const char* folder, int count) {
+  LoadStore(store, folder, count);
+  for (int i = 0; i < count; ++i) {
+    if (store.Bitmaps().Items(i)->Bitmap().isNull())
+      throw Exception(
+          QString::asprintf("missing skin image :/skin/%s/%02d.bmp", folder, i).toStdString());
+  }
 }
 
 TPicture LoadPicture(const QString& path) {
   TPicture picture;
   picture.LoadFromFile(path);
   return picture;
+}
+
+TCoolPanel* PlainPanel(QWidget* parent, const char* name, const QRect& bounds) {
+  auto* panel = Panel(parent, name, alNone, bounds);
+  panel->SetColor(LightColor);
+  return panel;
 }
 
 }  // namespace
@@ -76,13 +57,13 @@ TFormGallery::TFormGallery(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QString::fromUtf8("Trickfolio — галерея обложки"));
   setFixedSize(ClientWidth, ClientHeight);
   LoadStores();
-  BuildFrame();
-  BuildHeader();
-  auto* body = AddPlainPanel(this, "CoolPanel1", QRect(6, 106, 765, 272));
+  QWidget* client = BuildFrame();
+  BuildHeader(client);
+  auto* body = PlainPanel(client, "CoolPanel1", QRect(0, 79, 765, 272));
   BuildListColumn(body);
   BuildCodeColumn(body);
-  BuildBottomStrip();
-  BuildAboutStrip();
+  BuildBottomStrip(client);
+  BuildAboutStrip(client);
   BuildSplash();
 }
 
@@ -97,29 +78,8 @@ void TFormGallery::LoadStores() {
   CoolImages1->setObjectName("CoolImages1");
   CoolImages2 = new TCoolImages(this);
   CoolImages2->setObjectName("CoolImages2");
-  FillStore(*CoolImages1, 1, kImages1Count);
-  FillStore(*CoolImages2, 2, kImages2Count);
-}
-
-const QImage& TFormGallery::Image1(int index) const {
-  return CoolImages1->Bitmaps().Items(index)->Bitmap();
-}
-
-TCoolPanel* TFormGallery::AddPanel(QWidget* parent, const char* name, const QRect& bounds,
-                                   TCoolImages* store, int idWallpaper) {
-  auto* panel = new TCoolPanel(parent);
-  panel->SetName(name);
-  panel->SetBevelOuter(bvNone);
-  panel->SetBounds(bounds.x(), bounds.y(), bounds.width(), bounds.height());
-  panel->SetCoolImages(store);
-  panel->SetidWallpaper(idWallpaper);
-  return panel;
-}
-
-TCoolPanel* TFormGallery::AddPlainPanel(QWidget* parent, const char* name, const QRect& bounds) {
-  auto* panel = AddPanel(parent, name, bounds, nullptr, -1);
-  panel->SetColor(kLightColour);
-  return panel;
+  LoadCheckedStore(*CoolImages1, "images1", Images1Count);
+  LoadCheckedStore(*CoolImages2, "images2", Images2Count);
 }
 
 TCoolBitmapButton* TFormGallery::AddButton(QWidget* parent, const char* name, const QPoint& at,
@@ -127,20 +87,31 @@ TCoolBitmapButton* TFormGallery::AddButton(QWidget* parent, const char* name, co
   auto* button = new TCoolBitmapButton(parent);
   button->SetName(name);
   button->move(at);
-  button->SetBitmap(Image1(swap.Leave));
   if (handCursor) button->SetCursor(Qt::PointingHandCursor);
+  WireImageSwap(button, *CoolImages1, swap);
   const QString label = QString::fromLatin1(name);
-  auto show = [this, button, label](const char* event, int index) {
-    button->SetBitmap(Image1(index));
+  auto log = [this, label](const char* event, int index) {
     Log(QString("%1.%2 → %3").arg(label, QLatin1String(event)).arg(index));
   };
-  button->OnMoseEnter = [show, swap](QObject*) { show("OnMoseEnter", swap.Enter); };
-  button->OnMouseLeave = [show, swap](QObject*) { show("OnMouseLeave", swap.Leave); };
-  button->OnMouseDown = [show, swap](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-    show("OnMouseDown", swap.Down);
+  button->OnMoseEnter = [swapped = button->OnMoseEnter, log, swap](QObject* sender) {
+    swapped(sender);
+    log("OnMoseEnter", swap.Enter);
   };
-  button->OnMouseUp = [show, swap](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-    show("OnMouseUp", swap.Up);
+  button->OnMouseLeave = [swapped = button->OnMouseLeave, log, swap](QObject* sender) {
+    swapped(sender);
+    log("OnMouseLeave", swap.Leave);
+  };
+  button->OnMouseDown = [swapped = button->OnMouseDown, log, swap](
+                            QObject* sender, Qt::MouseButton b, Qt::KeyboardModifiers shift, int x,
+                            int y) {
+    swapped(sender, b, shift, x, y);
+    log("OnMouseDown", swap.Down);
+  };
+  button->OnMouseUp = [swapped = button->OnMouseUp, log, swap](QObject* sender, Qt::MouseButton b,
+                                                               Qt::KeyboardModifiers shift, int x,
+                                                               int y) {
+    swapped(sender, b, shift, x, y);
+    log("OnMouseUp", swap.Up);
   };
   return button;
 }
@@ -153,71 +124,67 @@ void TFormGallery::Log(const QString& text) {
   EventLog->setText(FEvents.join(QLatin1Char('\n')));
 }
 
-void TFormGallery::BuildFrame() {
-  const int w = ClientWidth, h = ClientHeight;
-  auto* left = AddPanel(this, "CoolPanel12", QRect(0, 0, 6, 27), CoolImages2, 0);
-  auto* middle = AddPanel(this, "CoolPanel14", QRect(6, 0, w - 108, 27), CoolImages2, 1);
-  auto* right = AddPanel(this, "CoolPanel13", QRect(w - 102, 0, 102, 27), CoolImages2, 2);
-  middle->SetCaption(Text(" Trickfolio — галерея обложки"));
-  middle->SetAlignment(taLeftJustify);
-  middle->SetFont(SansSerif(11, true));
-  for (TCoolPanel* panel : {left, middle, right}) {
+QWidget* TFormGallery::BuildFrame() {
+  const TSkinFrame frame =
+      SkinFrame(this, size(), CoolImages2, {"Panel2", "Panel3", "Panel4", "Panel5", "Panel6"});
+  frame.CoolPanel14->SetCaption(Text(" Trickfolio — галерея обложки"));
+  frame.CoolPanel14->SetAlignment(taLeftJustify);
+  frame.CoolPanel14->SetFont(PixelFont("MS Sans Serif", 11, true));
+  for (TCoolPanel* panel : {frame.CoolPanel12, frame.CoolPanel14, frame.CoolPanel13}) {
     panel->OnMouseDown = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
       if (windowHandle()) windowHandle()->startSystemMove();
     };
   }
-  auto* minimise = AddButton(right, "CoolBitmapButton4", {27, 3}, kMinimise, false);
-  auto* maximise = AddButton(right, "CoolBitmapButton6", {51, 3}, kMaximise, false);
-  auto* titleClose = AddButton(right, "CoolBitmapButton7", {75, 3}, kTitleClose, false);
+  TCoolPanel* right = frame.CoolPanel13;
+  auto* minimise =
+      AddButton(right, "CoolBitmapButton4", {MinimiseLeft, TitleButtonTop}, MinimiseButton, false);
+  auto* maximise =
+      AddButton(right, "CoolBitmapButton6", {MaximiseLeft, TitleButtonTop}, MaximiseButton, false);
+  auto* titleClose = AddButton(right, "CoolBitmapButton7", {TitleCloseLeft, TitleButtonTop},
+                               TitleCloseButton, false);
   minimise->OnClick = [this](QObject*) { showMinimized(); };
   maximise->OnClick = [this](QObject*) {
     Log(QString::fromUtf8("Галерея постоянного размера: развернуть нечего"));
   };
   titleClose->OnClick = [this](QObject*) { close(); };
-
-  AddPanel(this, "CoolPanel20", QRect(0, 27, 6, h - 33), CoolImages2, 8);
-  AddPanel(this, "CoolPanel15", QRect(w - 6, 27, 6, 8), CoolImages2, 3);
-  AddPanel(this, "CoolPanel16", QRect(w - 6, 35, 6, h - 41), CoolImages2, 4);
-  AddPanel(this, "CoolPanel18", QRect(0, h - 6, 6, 6), CoolImages2, 7);
-  AddPanel(this, "CoolPanel19", QRect(6, h - 6, w - 12, 6), CoolImages2, 6);
-  AddPanel(this, "CoolPanel17", QRect(w - 6, h - 6, 6, 6), CoolImages2, 5);
+  return frame.Client;
 }
 
-void TFormGallery::BuildHeader() {
-  auto* header = AddPanel(this, "CoolPanel8", QRect(6, 27, 765, 79), CoolImages1, 9);
-  auto* image = new QLabel(header);
-  image->setObjectName("Image1");
-  image->setGeometry(0, 0, 300, 79);
-  image->setPixmap(QPixmap::fromImage(LoadPicture(":/pictures/header.jpg").Image()));
+void TFormGallery::BuildHeader(QWidget* client) {
+  auto* header = Panel(client, "CoolPanel8", alNone, {0, 0, 765, 79}, CoolImages1, idHeaderStrip);
+  auto* image = Place<TImage>(header, "Image1", alNone, {0, 0, 300, 79});
+  image->SetTransparent(true);
+  image->SetPicture(LoadPicture(":/pictures/header.jpg"));
 
   // Where the banners turn in the main window: a transparent panel shows the header's
   // wallpaper through.
-  auto* banner = AddPanel(header, "CoolPanel9", QRect(291, 10, 468, 60), CoolImages1, 0);
+  auto* banner =
+      Panel(header, "CoolPanel9", alNone, {291, 10, 468, 60}, CoolImages1, idBottomStrip);
   banner->SetTransparent(true);
   banner->SetCaption(Text("Прозрачная панель: сквозь неё видны обои шапки"));
-  banner->SetFont(ArialBold13());
+  banner->SetFont(PixelFont("Arial", 13, true));
   banner->SetFontColor(Qt::white);
 }
 
 void TFormGallery::BuildListColumn(QWidget* body) {
-  auto* heading = AddPanel(body, "CoolPanel2", QRect(0, 0, 297, 26), CoolImages1, 5);
+  auto* heading = Panel(body, "CoolPanel2", alNone, {0, 0, 297, 26}, CoolImages1, idHeading);
   heading->SetCaption(Text("Список игр (3)"));
-  heading->SetFont(ArialBold13());
-  auto* search = AddPanel(body, "CoolPanel7", QRect(0, 26, 297, 33), CoolImages1, 6);
+  heading->SetFont(PixelFont("Arial", 13, true));
+  auto* search = Panel(body, "CoolPanel7", alNone, {0, 26, 297, 33}, CoolImages1, idSearchStrip);
   search->SetCaption(Text(" Поиск:"));
   search->SetAlignment(taLeftJustify);
-  search->SetFont(ArialBold13());
+  search->SetFont(PixelFont("Arial", 13, true));
   auto* edit = new QLineEdit(search);
   edit->setObjectName("Edit1");
   edit->setGeometry(53, 4, 242, 24);
-  edit->setFont(ArialBold13());
+  edit->setFont(PixelFont("Arial", 13, true));
   edit->setText(QString::fromUtf8("Wolf"));
 
-  auto* links = AddPlainPanel(body, "CoolPanel5", QRect(0, 59, 297, 213));
+  auto* links = PlainPanel(body, "CoolPanel5", {0, 59, 297, 213});
   auto* disabled = new TabcURLLabel(links);
   disabled->setObjectName("DisabledURLLabel");
   disabled->move(20, 16);
-  disabled->SetFont(SansSerif(11, true));
+  disabled->SetFont(PixelFont("MS Sans Serif", 11, true));
   disabled->SetCaption(Text("Недоступная ссылка (рельефная надпись)"));
   disabled->SetEnabled(false);
 
@@ -226,17 +193,17 @@ void TFormGallery::BuildListColumn(QWidget* body) {
   EventLog->setGeometry(8, 48, 281, 150);
   EventLog->setWordWrap(true);
   EventLog->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  EventLog->setFont(SansSerif(11));
+  EventLog->setFont(PixelFont("MS Sans Serif", 11));
   EventLog->setText(QString::fromUtf8("События кнопок и ссылок появятся здесь."));
 
-  auto* splitter = AddPlainPanel(body, "Splitter1", QRect(297, 0, 6, 272));
+  auto* splitter = PlainPanel(body, "Splitter1", {297, 0, 6, 272});
   splitter->SetBevelOuter(bvRaised);
 }
 
 void TFormGallery::BuildCodeColumn(QWidget* body) {
-  auto* heading = AddPanel(body, "CoolPanel6", QRect(303, 0, 462, 26), CoolImages1, 5);
+  auto* heading = Panel(body, "CoolPanel6", alNone, {303, 0, 462, 26}, CoolImages1, idHeading);
   heading->SetCaption(Text("Wolfenstein 3D (PC)"));
-  heading->SetFont(ArialBold13());
+  heading->SetFont(PixelFont("Arial", 13, true));
 
   CoolMemo1 = new TCoolMemo(body);
   CoolMemo1->SetName("CoolMemo1");
@@ -248,14 +215,14 @@ void TFormGallery::BuildCodeColumn(QWidget* body) {
   CoolMemo1->SetCaptionTextColor(Qt::black);
   CoolMemo1->SetScrollBars(ssVertical);
   CoolMemo1->SetReadOnly(true);
-  CoolMemo1->SetFont(SansSerif(12));
+  CoolMemo1->SetFont(PixelFont("MS Sans Serif", 12));
   CoolMemo1->Lines().SetText(
       Text("Во время игры нажмите Tab и наберите:\r\n\r\nMLI\tбессмертие, все ключи, оружие\r\n"
            "ILM\tто же самое\r\nBAT\tпропуск уровня\r\n\r\nКоды работают в версии 1.4 и "
            "новее.\r\n"));
 
   // The online-only link as the code column shows it when the codes are kept on the site.
-  auto* online = AddPlainPanel(body, "CoolPanel4", QRect(303, 196, 462, 76));
+  auto* online = PlainPanel(body, "CoolPanel4", {303, 196, 462, 76});
   auto* solution = new TabcURLLabel(online);
   solution->setObjectName("SolutionURLLabel");
   solution->SetAutoSize(false);
@@ -263,7 +230,7 @@ void TFormGallery::BuildCodeColumn(QWidget* body) {
   solution->SetAlignment(taCenter);
   solution->SetWordWrap(true);
   solution->SetTransparent(true);
-  solution->SetFont(SansSerif(13, true));
+  solution->SetFont(PixelFont("MS Sans Serif", 13, true));
   solution->SetFontColor(Qt::red);
   solution->SetCaption(
       Text("Для просмотра информации необходимо\r\nподключиться к сети интернет\r\nи перейти "
@@ -272,24 +239,25 @@ void TFormGallery::BuildCodeColumn(QWidget* body) {
   solution->OnClick = [this](QObject*) { Log(QString::fromUtf8("SolutionURLLabel.OnClick")); };
 }
 
-void TFormGallery::BuildBottomStrip() {
-  auto* strip = AddPanel(this, "CoolPanel3", QRect(6, 378, 765, 52), CoolImages1, 0);
-  auto* left = AddPanel(strip, "CoolPanel10", QRect(0, 0, 297, 52), CoolImages1, 0);
-  auto* arrows = AddPanel(left, "CoolPanel11", QRect(88, 0, 105, 53), CoolImages1, 0);
+void TFormGallery::BuildBottomStrip(QWidget* client) {
+  auto* strip = Panel(client, "CoolPanel3", alNone, {0, 351, 765, 52}, CoolImages1, idBottomStrip);
+  auto* left = Panel(strip, "CoolPanel10", alNone, {0, 0, 297, 52}, CoolImages1, idBottomStrip);
+  auto* arrows = Panel(left, "CoolPanel11", alNone, {88, 0, 105, 53}, CoolImages1, idBottomStrip);
   for (const char* name : {"CoolBitmapButton2", "CoolBitmapButton1"}) {
     const bool back = QLatin1String(name) == QLatin1String("CoolBitmapButton2");
     auto* button =
-        AddButton(arrows, name, back ? QPoint(9, 8) : QPoint(57, 7), back ? kBack : kForward);
+        AddButton(arrows, name, back ? QPoint(BackLeft, BackTop) : QPoint(ForwardLeft, ForwardTop),
+                  back ? BackButton : ForwardButton);
     button->SetShadowEffect(false);
     button->SetPositionEffect(false);
     button->SetHint(Text(back ? "Назад" : "Вперёд"));
     button->SetShowHint(true);
   }
-  AddPanel(strip, "CoolPanel21", QRect(297, 0, 7, 52), CoolImages1, 25);
-  auto* print = AddButton(strip, "CoolBitmapButton9", {469, 18}, kPrint);
-  auto* about = AddButton(strip, "CoolBitmapButton8", {498, 18}, kAbout);
-  auto* update = AddButton(strip, "CoolBitmapButton5", {527, 18}, kUpdate);
-  auto* closeButton = AddButton(strip, "CoolBitmapButton3", {693, 18}, kClose);
+  Panel(strip, "CoolPanel21", alNone, {297, 0, 7, 52}, CoolImages1, idStripDivider);
+  auto* print = AddButton(strip, "CoolBitmapButton9", {469, StripButtonTop}, PrintButton);
+  auto* about = AddButton(strip, "CoolBitmapButton8", {498, StripButtonTop}, AboutButton);
+  auto* update = AddButton(strip, "CoolBitmapButton5", {527, StripButtonTop}, UpdateButton);
+  auto* closeButton = AddButton(strip, "CoolBitmapButton3", {693, StripButtonTop}, CloseButton);
   print->OnClick = [this](QObject*) { Log(QString::fromUtf8("Печать: здесь был бы отчёт")); };
   about->OnClick = [this](QObject*) {
     try {
@@ -302,25 +270,27 @@ void TFormGallery::BuildBottomStrip() {
   closeButton->OnClick = [this](QObject*) { close(); };
 }
 
-void TFormGallery::BuildAboutStrip() {
-  auto* band = AddPlainPanel(this, "CoolPanelAbout", QRect(6, 430, 765, 84));
-  auto* linkStrip = AddPlainPanel(band, "Panel1", QRect(0, 0, 320, 32));
+void TFormGallery::BuildAboutStrip(QWidget* client) {
+  auto* band = PlainPanel(client, "CoolPanelAbout", {0, 403, 765, 84});
+  auto* linkStrip = PlainPanel(band, "Panel1", {0, 0, 320, 32});
   auto* link = new TabcURLLabel(linkStrip);
   link->setObjectName("abcURLLabel1");
   link->move(78, 9);
-  link->SetFont(SansSerif(11, false, true));
+  QFont font = PixelFont("MS Sans Serif", 11);
+  font.setUnderline(true);
+  link->SetFont(font);
   link->SetFontColor(Qt::black);
   link->SetCaption(Text("Заказать рекламу в программе"));
   link->setCursor(Qt::PointingHandCursor);
   link->OnClick = [this](QObject*) { Log(QString::fromUtf8("abcURLLabel1.OnClick")); };
 
-  auto* strip = AddPanel(band, "CoolPanel6", QRect(0, 32, 320, 52), CoolImages1, 0);
-  AddButton(strip, "AboutCoolBitmapButton3", {132, 15}, kAboutClose);
+  auto* strip = Panel(band, "CoolPanel6", alNone, {0, 32, 320, 52}, CoolImages1, idBottomStrip);
+  AddButton(strip, "AboutCoolBitmapButton3", {132, AboutStripButtonTop}, AboutCloseButton);
 
   auto* note = new QLabel(band);
   note->setGeometry(336, 8, 420, 70);
   note->setWordWrap(true);
-  note->setFont(SansSerif(11));
+  note->setFont(PixelFont("MS Sans Serif", 11));
   note->setText(QString::fromUtf8(
       "Слева — нижняя полоса окна «О программе». Наведите указатель на кнопки и нажмите их: "
       "картинки сменяются, как в окнах программы. Кнопка «i» показывает заставку на 2 с "

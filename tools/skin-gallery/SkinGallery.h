@@ -1,25 +1,16 @@
 #pragma once
 
-#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-#include <memory>
+
+#include "ImageSwap.h"
 
 class QLabel;
 class TabcSplash;
 class TCoolBitmapButton;
 class TCoolImages;
 class TCoolMemo;
-class TCoolPanel;
-
-// The images a bitmap button shows for its four mouse events, as indices into CoolImages1.
-struct TImageSwap {
-  int Leave;
-  int Enter;
-  int Down;
-  int Up;
-};
 
 // One frameless window that shows every skinned control with the product's own artwork, laid
 // out like the main window (frame, header, headings, memo, bottom strip) plus the About
@@ -47,20 +38,18 @@ class TFormGallery : public QWidget {
 
  private:
   void LoadStores();
-  void BuildFrame();
-  void BuildHeader();
+  // The frame's client panel, where the rest goes.
+  QWidget* BuildFrame();
+  void BuildHeader(QWidget* client);
   void BuildListColumn(QWidget* body);
   void BuildCodeColumn(QWidget* body);
-  void BuildBottomStrip();
-  void BuildAboutStrip();
+  void BuildBottomStrip(QWidget* client);
+  void BuildAboutStrip(QWidget* client);
   void BuildSplash();
 
-  TCoolPanel* AddPanel(QWidget* parent, const char* name, const QRect& bounds, TCoolImages* store,
-                       int idWallpaper);
-  TCoolPanel* AddPlainPanel(QWidget* parent, const char* name, const QRect& bounds);
+  // A button that swaps its pictures as the windows' buttons do, and lists each swap.
   TCoolBitmapButton* AddButton(QWidget* parent, const char* name, const QPoint& at,
                                const TImageSwap& swap, bool handCursor = true);
-  const QImage& Image1(int index) const;
   void Log(const QString& text);
 
   QStringList FEvents;
