@@ -131,8 +131,9 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
   // Loads eight bytes: all 64 bits of the buffer are input bits after it, though the count
   // says 56 to 63, so that the whole bytes it takes are known. The bits already there stay
   // as they are, so that an entry looked up before stays valid. Then there are enough for
-  // three literal codes (at most 15 bits each) and the next entry's look-up, or a length,
-  // a distance and their extra bits (at most 48).
+  // a length, a distance and their extra bits (at most 48) and the next entry's look-up.
+  // One literal per refill: taking two or three in a row was slower, the branches on
+  // whether the next code is one more literal being hard to foresee.
   auto refill = [&] {
     bits |= LoadLE64(in) << (count & 63);
     in += 7 - ((count >> 3) & 7);
@@ -157,10 +158,6 @@ __attribute__((always_inline)) inline TFastStop Loop(TFastRun& run, const THuffT
       // Here the buffer was just refilled and e is the entry of the next code.
       if (e & kLiteral) {
         literal();
-        if (e & kLiteral) {
-          literal();
-          if (e & kLiteral) literal();
-        }
         goto next;
       }
       if (e & kKindMask) {
