@@ -9,10 +9,10 @@
 #include <QTextDocument>
 #include <filesystem>
 
-#include "CodeText.h"
 #include "Codepage.h"
 #include "PrinterHarness.h"
 #include "QueueBenchMain.h"
+#include "RepeatedCodeText.h"
 
 namespace {
 

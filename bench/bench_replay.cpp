@@ -27,7 +27,6 @@
 
 #include "Abcspla.h"
 #include "Catalogue.h"
-#include "CodeText.h"
 #include "CodesReport.h"
 #include "CoolBitmapButton.h"
 #include "GameListBox.h"
@@ -38,6 +37,7 @@
 #include "RPPreFrm.h"
 #include "RPSystem.h"
 #include "RPreview.h"
+#include "RepeatedCodeText.h"
 #include "Unit1.h"
 
 namespace {
