@@ -9,6 +9,7 @@
 #include "ActiveFormTracker.h"
 #include "AlignLayout.h"
 #include "GameSearch.h"
+#include "ProductVersion.h"
 #include "SkinControl.h"
 
 class QAction;
@@ -36,7 +37,7 @@ class TWebBrowser;
 class TFormMain : public QWidget {
   Q_OBJECT
  public:
-  static constexpr const char* VersionCaption = "Trickfolio v1.29";
+  static constexpr const char* VersionCaption = ProductVersion::Text;
 
   explicit TFormMain(QWidget* parent = nullptr);
   ~TFormMain() override;

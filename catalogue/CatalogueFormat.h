@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "ProductVersion.h"
 #include "StringList.h"
 
 // The catalogue archive's format, known here once: the viewer, the catalogue tool, the fuzz
@@ -15,7 +16,7 @@ inline constexpr const char* FileName = "trickfolio.dat";
 // Every member is encrypted with this one password.
 inline constexpr const char* Password = "Vextramole v4.83q";
 // The first line of the version member; a catalogue for another version is refused.
-inline constexpr std::string_view VersionLine = "Trickfolio v1.29";
+inline constexpr std::string_view VersionLine = ProductVersion::Text;
 
 // The index members. Line i of the games list is game i; line i of the files list names
 // its code member, line i of the pitches list its display flag. The two other lists may be

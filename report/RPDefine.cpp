@@ -1,7 +1,9 @@
 #include "RPDefine.h"
 
+#include "ProductVersion.h"
+
 std::string TRPComponent::Version() const {
-  return "Trickfolio Report Engine 1.29";
+  return std::string("Trickfolio Report Engine ") + ProductVersion::Number;
 }
 
 double UnitsFactorFor(TPrintUnits units, double current) {
