@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "CatalogueFormat.h"
 #include "Codepage.h"
 #include "RPDevice.h"
 #include "RPMemo.h"
@@ -127,21 +128,16 @@ void TCodesReport::ReportSystem1Print(QObject* Sender) {
   if (FCancelled) R.Abort();
   const TCodesSource source = FSource();
   FLineCount = source.Lines.Count();
-  const std::string& s = source.ListLine;
-  // Without "(", p is 0: an empty title and the line less its last character.
-  const int p = int(s.find('(') == std::string::npos ? 0 : s.find('(') + 1);
-  const std::string title = s.substr(0, size_t(std::max(p - 2, 0)));
-  const std::string subtitle =
-      s.substr(std::min(size_t(p), s.size()), size_t(std::max(int(s.size()) - p - 1, 0)));
+  const CatalogueFormat::TGameLine line = CatalogueFormat::SplitGameLine(source.ListLine);
   const double x = ((R.SectionRight() - R.SectionLeft()) + R.MarginLeft() + R.MarginRight()) / 2;
   R.MoveToFirstLine();
   R.SetFont("Arial", 16);
   R.FitLineToFont();
-  R.PrintCentered(title, x);
+  R.PrintCentered(line.Name, x);
   R.LineFeed();
   R.SetFont("Arial", 14);
   R.FitLineToFont();
-  R.PrintCentered(subtitle, x);
+  R.PrintCentered(line.Platform, x);
 
   PrintBuf = std::make_unique<TMemoBuf>();
   TFinally freeBuf([this] { PrintBuf.reset(); });

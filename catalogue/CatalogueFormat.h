@@ -47,6 +47,32 @@ inline bool Covers(const TStringList& list, const TStringList& games) {
 
 bool VersionMatches(const TStringList& versionLines);
 
+// A games line "name (platform)" as the printed codes' title and subtitle. The line is cut
+// at its first "(": the name is what comes before it less the one character (the space)
+// just before it, the platform what follows it less the line's last character (the ")").
+// Without "(" the cut falls at 0: no name, and the line less its last character.
+struct TGameLine {
+  std::string Name;
+  std::string Platform;
+};
+TGameLine SplitGameLine(const std::string& line);
+
+// What keeps a games line from the shape that the cut above assumes.
+enum TGameLineFault {
+  gfNone,
+  gfEmpty,
+  gfNoClosingParen,
+  gfNoOpeningParen,
+  gfSpacing,
+  gfNoPlatform
+};
+TGameLineFault GameLineFault(const std::string& line);
+
+// What keeps an online-only game's site id from its web address, to which it is appended
+// as it is: only letters, digits, "-", "_", "." and "~" go into a URL unescaped.
+enum TSiteIdFault { sfNone, sfEmpty, sfUnsafe };
+TSiteIdFault SiteIdFault(const std::string& id);
+
 // A member of exactly one line that starts with the marker names a site id (the rest of
 // the line, possibly empty); answers whether it does.
 bool OnlineOnlyId(const TStringList& lines, std::string& id);

@@ -49,3 +49,19 @@ TEST(CatalogueFormat, TheVersionLineIsTheFirstLineExactly) {
   EXPECT_FALSE(CatalogueFormat::VersionMatches(TStringList{"Trickfolio v1.29 "}));
   EXPECT_FALSE(CatalogueFormat::VersionMatches(TStringList{"", "Trickfolio v1.29"}));
 }
+
+TEST(CatalogueFormat, AGamesLineSplitsAtItsFirstParenthesis) {
+  const struct {
+    const char *line, *name, *platform;
+  } cases[] = {{"Wolfenstein 3D (PC)", "Wolfenstein 3D", "PC"},
+               {"A (B) (C)", "A", "B) (C"},
+               {"DOOM(PC)", "DOO", "PC"},
+               {"(PC)", "", "PC"},
+               {"DOOM", "", "DOO"},
+               {"", "", ""}};
+  for (const auto& c : cases) {
+    const CatalogueFormat::TGameLine line = CatalogueFormat::SplitGameLine(c.line);
+    EXPECT_EQ(line.Name, c.name) << c.line;
+    EXPECT_EQ(line.Platform, c.platform) << c.line;
+  }
+}

@@ -1,6 +1,5 @@
 #include "CheckCommand.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -131,22 +130,29 @@ void TCatalogueCheck::CheckVersion(const TStringList& version) {
            std::string(VersionLine) + "\"");
 }
 
-// "name (platform)": printing cuts the line at its first "(" and drops the space before
-// it and the ")" at the end.
+// "name (platform)": printing cuts the line at its first "(".
 void TCatalogueCheck::CheckGameLine(int index, const std::string& line) {
   const std::string at = std::string(GamesMember) + " line " + std::to_string(index + 1);
   const std::string where = at + " " + Quoted(line);
-  const size_t open = line.find('(');
-  if (line.empty())
-    Report(at + ": empty");
-  else if (line.back() != ')')
-    Report(where + ": does not end with \")\"");
-  else if (open == std::string::npos)
-    Report(where + ": no \"(\" before the platform");
-  else if (open < 2 || line[open - 1] != ' ' || line[open - 2] == ' ')
-    Report(where + ": not \"name (platform)\" with one space before the first \"(\"");
-  else if (open + 2 == line.size())
-    Report(where + ": empty platform");
+  switch (GameLineFault(line)) {
+    case gfNone:
+      break;
+    case gfEmpty:
+      Report(at + ": empty");
+      break;
+    case gfNoClosingParen:
+      Report(where + ": does not end with \")\"");
+      break;
+    case gfNoOpeningParen:
+      Report(where + ": no \"(\" before the platform");
+      break;
+    case gfSpacing:
+      Report(where + ": not \"name (platform)\" with one space before the first \"(\"");
+      break;
+    case gfNoPlatform:
+      Report(where + ": empty platform");
+      break;
+  }
 }
 
 void TCatalogueCheck::CheckText(const std::string& name, const std::string& bytes) {
@@ -160,13 +166,10 @@ void TCatalogueCheck::CheckOnlineOnly(const std::string& name, const TStringList
   // The viewer's own test of a member that only names its site id.
   std::string id;
   if (!OnlineOnlyId(lines, id)) return;
-  const bool urlSafe = std::all_of(id.begin(), id.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
-           c == '_' || c == '.' || c == '~';
-  });
-  if (id.empty())
+  const TSiteIdFault fault = SiteIdFault(id);
+  if (fault == sfEmpty)
     Report(name + ": online-only marker without a site id");
-  else if (!urlSafe)
+  else if (fault == sfUnsafe)
     Report(name + ": site id " + Quoted(id) + " has characters a web address cannot carry");
 }
 
