@@ -13,6 +13,8 @@ TCatalogue::TCatalogue(std::string exeDir)
       Pitches(std::make_unique<TStringList>()),
       VersionLines(std::make_unique<TStringList>()) {
   if (!ExeDir.empty() && ExeDir.back() != '/') ExeDir += '/';
+  UnZip1->OnError = [this](TZipCommon*, const std::string&, const std::string&, const std::string&,
+                           int code) { FLastRead.Errors.push_back(code); };
 }
 
 TCatalogue::~TCatalogue() {
@@ -35,16 +37,20 @@ void TCatalogue::PrepareArchive() {
 }
 
 bool TCatalogue::ExtractMember(const std::string& name, TStringList& target) {
-  bool ok = true;
+  FLastRead = {};
   UnZip1->FileSpec().Clear();
   UnZip1->FileSpec().Add(name);
   try {
     ExtractStream->Reset();
     UnZip1->ExtractToMemoryStream(ExtractStream.get());
+  } catch (const std::exception& e) {
+    FLastRead.Failure = e.what();
   } catch (...) {
-    ok = false;
+    FLastRead.Failure = "unexpected failure";
   }
-  if (ExtractStream->Count() != 1) return false;
+  FLastRead.Count = ExtractStream->Count();
+  FLastRead.PasswordFailed = UnZip1->PasswordFailed();
+  if (FLastRead.Count != 1) return false;
   // A member too large for memory fails like a damaged one instead of ending the program.
   try {
     ScratchStream->LoadFrom(*ExtractStream);
@@ -53,10 +59,11 @@ bool TCatalogue::ExtractMember(const std::string& name, TStringList& target) {
     lines.LoadFromStream(*ScratchStream);
     target.Clear();
     target.Assign(lines);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    FLastRead.Failure = e.what();
     return false;
   }
-  return ok;
+  return FLastRead.Failure.empty();
 }
 
 bool TCatalogue::LoadIndex(TStringList& games) {

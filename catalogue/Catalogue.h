@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CatalogueFormat.h"
 #include "MemoryStream.h"
@@ -9,6 +10,18 @@
 
 class TUnZip;
 class TDecompMemoryStream;
+
+// What one extraction came to, kept for messages and tests.
+struct TMemberRead {
+  // Members the reader opened for output: 1 when the name selected exactly one.
+  int Count = 0;
+  // An encrypted member that no password opened.
+  bool PasswordFailed = false;
+  // The message codes the reader reported on the way (damage, CRC, a missing handler).
+  std::vector<int> Errors;
+  // Why the extraction failed as a whole (an exception's message); empty when it did not.
+  std::string Failure;
+};
 
 // The catalogue archive as the viewer reads it: the archive reader, the two streams that
 // every extraction goes through and the three index lists. One object per main window,
@@ -25,8 +38,9 @@ class TCatalogue {
   // Names the archive and its one password to the reader.
   void PrepareArchive();
   // One named member into `target` as lines. False when the reader failed or did not
-  // open exactly one member; `target` then keeps what it held.
+  // open exactly one member; `target` then keeps what it held. LastRead() tells why.
   bool ExtractMember(const std::string& name, TStringList& target);
+  const TMemberRead& LastRead() const { return FLastRead; }
 
   // The four index members, each tried whatever became of the ones before, then the
   // version line. `games` receives the games list. Also refuses a catalogue whose lists
@@ -45,4 +59,7 @@ class TCatalogue {
   std::unique_ptr<TStringList> FileNames;
   std::unique_ptr<TStringList> Pitches;
   std::unique_ptr<TStringList> VersionLines;
+
+ private:
+  TMemberRead FLastRead;
 };

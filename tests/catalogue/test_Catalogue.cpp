@@ -102,6 +102,7 @@ TEST(Catalogue, NoArchiveOrNotAnArchive) {
   TStringList games;
   EXPECT_FALSE(catalogue.ArchiveExists());
   EXPECT_FALSE(catalogue.LoadIndex(games));
+  EXPECT_EQ(catalogue.LastRead().Failure, "Invalid or unsupported archive type for this operation");
   folder.WriteFile(folder.Archive(), "this is not a zip archive at all");
   EXPECT_TRUE(catalogue.ArchiveExists());
   EXPECT_FALSE(catalogue.LoadIndex(games));
