@@ -17,6 +17,11 @@ TCatalogue::TCatalogue(std::string exeDir)
                            int code) { FLastRead.Errors.push_back(code); };
 }
 
+TCatalogue::TCatalogue(std::string archivePath, std::string password) : TCatalogue(std::string()) {
+  FArchivePath = std::move(archivePath);
+  FPassword = std::move(password);
+}
+
 TCatalogue::~TCatalogue() {
   ExtractStream.reset();
   ScratchStream.reset();
@@ -33,7 +38,7 @@ bool TCatalogue::ArchiveExists() const {
 void TCatalogue::PrepareArchive() {
   UnZip1->SetArchiveFile(ArchivePath());
   UnZip1->Passwords().Clear();
-  UnZip1->Passwords().Add(CatalogueFormat::Password);
+  UnZip1->Passwords().Add(FPassword);
 }
 
 bool TCatalogue::ExtractMember(const std::string& name, TStringList& target) {

@@ -30,9 +30,13 @@ class TCatalogue {
  public:
   // exeDir: the executable's folder, with or without the trailing separator.
   explicit TCatalogue(std::string exeDir);
+  // A catalogue archive anywhere, opened with `password` (the catalogue tool's check).
+  TCatalogue(std::string archivePath, std::string password);
   ~TCatalogue();
 
-  std::string ArchivePath() const { return ExeDir + CatalogueFormat::FileName; }
+  std::string ArchivePath() const {
+    return FArchivePath.empty() ? ExeDir + CatalogueFormat::FileName : FArchivePath;
+  }
   bool ArchiveExists() const;
 
   // Names the archive and its one password to the reader.
@@ -61,5 +65,7 @@ class TCatalogue {
   std::unique_ptr<TStringList> VersionLines;
 
  private:
+  std::string FArchivePath;
+  std::string FPassword = CatalogueFormat::Password;
   TMemberRead FLastRead;
 };

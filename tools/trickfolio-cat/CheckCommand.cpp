@@ -4,6 +4,7 @@
 #include <iostream>
 #include <map>
 
+#include "Catalogue.h"
 #include "CatalogueFormat.h"
 #include "Codepage.h"
 #include "Err_Msgs.h"
@@ -12,7 +13,6 @@
 #include "StringList.h"
 #include "Utf8Text.h"
 #include "arxDecompStream.h"
-#include "arxUnZIP.h"
 
 namespace {
 
@@ -36,21 +36,15 @@ bool LooksUtf8(const std::string& bytes) {
   return wide;
 }
 
-struct TMemberRead {
-  int Count = 0;
-  bool PasswordFailed = false;
-  // Errors the reader reported while decoding (CRC, damaged data, unknown method).
-  std::vector<int> Errors;
-  std::string Bytes;
-};
-
 class TCatalogueCheck {
  public:
   TCatalogueCheck(const std::string& archive, const std::string& password);
   std::vector<std::string> Run();
 
  private:
-  TMemberRead Extract(const std::string& name);
+  // The catalogue's last extraction as the check judges it. A failure of the run as a
+  // whole (no archive, not an archive) ends the check.
+  TMemberRead LastRead() const;
   // The selection verdict of a read; empty when exactly one sound member was read.
   static std::string SelectionProblem(const TMemberRead& read);
   bool LoadIndex(const std::string& name, TStringList& lines);
@@ -58,40 +52,27 @@ class TCatalogueCheck {
   void CheckVersion(const TStringList& version);
   void CheckGameLine(int index, const std::string& line);
   void CheckCodeMember(int index, const std::string& name);
-  void CheckText(const std::string& name, const std::string& bytes);
+  void CheckText(const std::string& name);
   void CheckOnlineOnly(const std::string& name, const TStringList& lines);
   void Report(std::string violation) { FViolations.push_back(std::move(violation)); }
 
-  TUnZip FUnZip;
-  TDecompMemoryStream FStream;
-  std::vector<int> FErrors;
+  // The viewer's road: one name in FileSpec, a reset stream, one extraction, then Count.
+  TCatalogue FCatalogue;
   std::map<std::string, TMemberRead> FCodeReads;
   std::vector<std::string> FViolations;
 };
 
-TCatalogueCheck::TCatalogueCheck(const std::string& archive, const std::string& password) {
-  FUnZip.OnError = [this](TZipCommon*, const std::string&, const std::string&, const std::string&,
-                          int code) { FErrors.push_back(code); };
-  FUnZip.SetArchiveFile(archive);
-  FUnZip.Passwords().Clear();
-  FUnZip.Passwords().Add(password);
+TCatalogueCheck::TCatalogueCheck(const std::string& archive, const std::string& password)
+    : FCatalogue(archive, password) {
+  FCatalogue.PrepareArchive();
 }
 
-// The viewer's road: one name in FileSpec, a reset stream, one extraction, then Count.
-TMemberRead TCatalogueCheck::Extract(const std::string& name) {
-  FUnZip.FileSpec().Clear();
-  FUnZip.FileSpec().Add(name);
-  FStream.Reset();
-  FErrors.clear();
-  TMemberRead read;
-  FUnZip.ExtractToMemoryStream(&FStream);
-  read.Count = FStream.Count();
-  read.PasswordFailed = FUnZip.PasswordFailed();
+TMemberRead TCatalogueCheck::LastRead() const {
+  TMemberRead read = FCatalogue.LastRead();
+  if (!read.Failure.empty()) throw Exception(read.Failure);
   // Without an OnGetPassword handler a member no password opens reports the missing
   // event; that is told apart through PasswordFailed, not as damage.
-  for (int code : FErrors)
-    if (code != E_REQUIREDEVENT) read.Errors.push_back(code);
-  read.Bytes = FStream.ToString();
+  std::erase(read.Errors, E_REQUIREDEVENT);
   return read;
 }
 
@@ -104,14 +85,14 @@ std::string TCatalogueCheck::SelectionProblem(const TMemberRead& read) {
 }
 
 bool TCatalogueCheck::LoadIndex(const std::string& name, TStringList& lines) {
-  const TMemberRead read = Extract(name);
+  FCatalogue.ExtractMember(name, lines);
+  const TMemberRead read = LastRead();
   if (const std::string problem = SelectionProblem(read); !problem.empty()) {
     Report(name + ": " + problem);
     // A damaged member still loads in the viewer; its lines are checked as they come.
     if (read.Count != 1) return false;
   }
-  CheckText(name, read.Bytes);
-  lines.SetText(read.Bytes);
+  CheckText(name);
   return true;
 }
 
@@ -155,8 +136,10 @@ void TCatalogueCheck::CheckGameLine(int index, const std::string& line) {
   }
 }
 
-void TCatalogueCheck::CheckText(const std::string& name, const std::string& bytes) {
-  if (LooksUtf8(bytes)) Report(name + ": UTF-8 text, not Windows-1251 (packed without --utf8?)");
+// The member that the catalogue read last, as its bytes lie in the extraction stream.
+void TCatalogueCheck::CheckText(const std::string& name) {
+  if (LooksUtf8(FCatalogue.ExtractStream->ToString()))
+    Report(name + ": UTF-8 text, not Windows-1251 (packed without --utf8?)");
 }
 
 void TCatalogueCheck::CheckOnlineOnly(const std::string& name, const TStringList& lines) {
@@ -180,14 +163,16 @@ void TCatalogueCheck::CheckCodeMember(int index, const std::string& name) {
     return;
   }
   const bool seen = FCodeReads.contains(name);
-  if (!seen) FCodeReads[name] = Extract(name);
+  TStringList lines;
+  if (!seen) {
+    FCatalogue.ExtractMember(name, lines);
+    FCodeReads[name] = LastRead();
+  }
   const TMemberRead& read = FCodeReads[name];
   if (const std::string problem = SelectionProblem(read); !problem.empty())
     Report(where + " " + Quoted(name) + ": " + problem);
   if (seen || read.Count != 1) return;
-  CheckText(name, read.Bytes);
-  TStringList lines;
-  lines.SetText(read.Bytes);
+  CheckText(name);
   CheckOnlineOnly(Codepage::Cp1251ToUtf8(name), lines);
 }
 
