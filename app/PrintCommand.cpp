@@ -14,7 +14,6 @@
 #include <optional>
 
 #include "Catalogue.h"
-#include "CodeText.h"
 #include "Codepage.h"
 #include "CodesReport.h"
 #include "Exception.h"
@@ -179,21 +178,18 @@ int Run(const std::vector<std::string>& args, const std::string& catalogueDir, s
     err << "trickfolio: " << archive << ": no game \"" << name << "\"\n";
     return 1;
   }
-  TCodesSource source;
-  source.ListLine = games[index];
-  if (!catalogue.ExtractCodes(index, source.Lines)) {
+  TGameCodes codes;
+  if (!catalogue.LoadGame(index, codes)) {
     err << "trickfolio: " << archive << ": the codes of \"" << name << "\" cannot be read\n";
     return 1;
   }
-  CodeText::ExpandTabs(source.Lines);
-  source.FixedPitch = catalogue.FixedPitch(index);
-  std::string id;
-  if (CatalogueFormat::OnlineOnlyId(source.Lines, id)) {
+  if (codes.OnlineOnly) {
     err << "trickfolio: \"" << name
         << "\" is an online-only game, nothing to print; its codes are at "
-        << Codepage::Cp1251ToUtf8(SiteLinks::SiteURL(SiteLinks::CheatPath + id)) << "\n";
+        << Codepage::Cp1251ToUtf8(SiteLinks::SiteURL(SiteLinks::CheatPath + codes.SiteId)) << "\n";
     return 1;
   }
+  const TCodesSource source{games[index], codes.Lines, codes.FixedPitch};
   // Without a printer queue the report is laid out for a PDF printer of its own.
   RPDev().SetPdfFallback(true);
   try {

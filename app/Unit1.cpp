@@ -16,7 +16,6 @@
 #include "Abcspla.h"
 #include "AdRotation.h"
 #include "Catalogue.h"
-#include "CodeText.h"
 #include "CodesReport.h"
 #include "CoolBitmapButton.h"
 #include "CoolCtrls.h"
@@ -264,25 +263,19 @@ void TFormMain::Terminate() {
 
 void TFormMain::ViewCodes(QObject*) {
   ViewBusy = true;
-  bool ok = true;
-  TStringList lines;
   SetViewButtonsEnabled(false);
 
   const int i = CLB_Games->ItemIndex();
-  if (Catalogue->ExtractCodes(i, lines)) {
-    CodeText::ExpandTabs(lines);
-    CoolMemo1->Lines().Assign(lines);
+  TGameCodes codes;
+  const bool ok = Catalogue->LoadGame(i, codes);
+  if (ok) {
+    CoolMemo1->Lines().Assign(codes.Lines);
     if (size_t(i) < GameItems.size()) CoolPanel6->SetCaption(GameItems[size_t(i)]);
-  } else {
-    ok = false;
   }
-  SetFixedPitch(Catalogue->FixedPitch(i));
+  SetFixedPitch(codes.FixedPitch);
   SetViewButtonsEnabled(true);
-
-  std::string id;
-  const bool online = CoolMemo1->Lines().Count() == 1 &&
-                      CatalogueFormat::OnlineOnlyId(TStringList{CoolMemo1->Lines()[0]}, id);
-  ShowOnlineOnly(online, id);
+  // A failed view keeps the codes shown before, and so their presentation.
+  if (ok) ShowOnlineOnly(codes.OnlineOnly, codes.SiteId);
   ViewBusy = false;
 
   if (!ok) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "CodeText.h"
 #include "arxUnZIP.h"
 
 TCatalogue::TCatalogue(std::string exeDir)
@@ -85,11 +86,23 @@ bool TCatalogue::LoadIndex(TStringList& games) {
 }
 
 bool TCatalogue::ExtractCodes(int index, TStringList& lines) {
-  if (index < 0 || index >= FileNames->Count()) return false;
+  if (index < 0 || index >= FileNames->Count()) {
+    FLastRead = {};
+    return false;
+  }
   PrepareArchive();
   return ExtractMember((*FileNames)[index], lines);
 }
 
 bool TCatalogue::FixedPitch(int index) const {
   return index >= 0 && index < Pitches->Count() && CatalogueFormat::FixedPitch((*Pitches)[index]);
+}
+
+bool TCatalogue::LoadGame(int index, TGameCodes& codes) {
+  codes.FixedPitch = FixedPitch(index);
+  if (!ExtractCodes(index, codes.Lines)) return false;
+  CodeText::ExpandTabs(codes.Lines);
+  codes.SiteId.clear();
+  codes.OnlineOnly = CatalogueFormat::OnlineOnlyId(codes.Lines, codes.SiteId);
+  return true;
 }

@@ -23,6 +23,17 @@ struct TMemberRead {
   std::string Failure;
 };
 
+// One game's codes as the viewer shows them and prints them.
+struct TGameCodes {
+  // The code member's lines, tabs expanded.
+  TStringList Lines;
+  // The game's display flag asks for the fixed-pitch, unwrapped presentation.
+  bool FixedPitch = false;
+  // The member only names the game's page on the web site, by this id.
+  bool OnlineOnly = false;
+  std::string SiteId;
+};
+
 // The catalogue archive as the viewer reads it: the archive reader, the two streams that
 // every extraction goes through and the three index lists. One object per main window,
 // made by its create handler and freed by its destroy handler.
@@ -52,9 +63,13 @@ class TCatalogue {
   // than games.
   bool LoadIndex(TStringList& games);
 
-  // The code member of game `index` into `lines`.
+  // The code member of game `index` into `lines`, as the member holds them.
   bool ExtractCodes(int index, TStringList& lines);
   bool FixedPitch(int index) const;
+  // Game `index` for display: its codes, display flag and online-only id. False when its
+  // code member could not be read (LastRead() tells why); `codes` then keeps its lines and
+  // online state, and only its display flag is set.
+  bool LoadGame(int index, TGameCodes& codes);
 
   std::string ExeDir;
   std::unique_ptr<TUnZip> UnZip1;

@@ -53,7 +53,7 @@ class TCatalogueCheck {
   void CheckGameLine(int index, const std::string& line);
   void CheckCodeMember(int index, const std::string& name);
   void CheckText(const std::string& name);
-  void CheckOnlineOnly(const std::string& name, const TStringList& lines);
+  void CheckOnlineOnly(const std::string& name, const TGameCodes& codes);
   void Report(std::string violation) { FViolations.push_back(std::move(violation)); }
 
   // The viewer's road: one name in FileSpec, a reset stream, one extraction, then Count.
@@ -142,18 +142,18 @@ void TCatalogueCheck::CheckText(const std::string& name) {
     Report(name + ": UTF-8 text, not Windows-1251 (packed without --utf8?)");
 }
 
-void TCatalogueCheck::CheckOnlineOnly(const std::string& name, const TStringList& lines) {
+void TCatalogueCheck::CheckOnlineOnly(const std::string& name, const TGameCodes& codes) {
+  const TStringList& lines = codes.Lines;
   if (lines.Count() > 1 && lines[0].starts_with(OnlineMarker))
     Report(name + ": online-only marker followed by " + std::to_string(lines.Count() - 1) +
            " more line(s), so it shows as codes");
-  // The viewer's own test of a member that only names its site id.
-  std::string id;
-  if (!OnlineOnlyId(lines, id)) return;
-  const TSiteIdFault fault = SiteIdFault(id);
+  if (!codes.OnlineOnly) return;
+  const TSiteIdFault fault = SiteIdFault(codes.SiteId);
   if (fault == sfEmpty)
     Report(name + ": online-only marker without a site id");
   else if (fault == sfUnsafe)
-    Report(name + ": site id " + Quoted(id) + " has characters a web address cannot carry");
+    Report(name + ": site id " + Quoted(codes.SiteId) +
+           " has characters a web address cannot carry");
 }
 
 void TCatalogueCheck::CheckCodeMember(int index, const std::string& name) {
@@ -163,9 +163,9 @@ void TCatalogueCheck::CheckCodeMember(int index, const std::string& name) {
     return;
   }
   const bool seen = FCodeReads.contains(name);
-  TStringList lines;
+  TGameCodes codes;
   if (!seen) {
-    FCatalogue.ExtractMember(name, lines);
+    FCatalogue.LoadGame(index, codes);
     FCodeReads[name] = LastRead();
   }
   const TMemberRead& read = FCodeReads[name];
@@ -173,11 +173,14 @@ void TCatalogueCheck::CheckCodeMember(int index, const std::string& name) {
     Report(where + " " + Quoted(name) + ": " + problem);
   if (seen || read.Count != 1) return;
   CheckText(name);
-  CheckOnlineOnly(Codepage::Cp1251ToUtf8(name), lines);
+  CheckOnlineOnly(Codepage::Cp1251ToUtf8(name), codes);
 }
 
 std::vector<std::string> TCatalogueCheck::Run() {
-  TStringList games, files, pitches, version;
+  // The code members are read by game, as the viewer reads them, through these two lists.
+  TStringList& files = *FCatalogue.FileNames;
+  TStringList& pitches = *FCatalogue.Pitches;
+  TStringList games, version;
   const bool gamesRead = LoadIndex(GamesMember, games);
   const bool filesRead = LoadIndex(FilesMember, files);
   const bool pitchesRead = LoadIndex(PitchesMember, pitches);
