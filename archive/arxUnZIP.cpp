@@ -303,15 +303,16 @@ bool TUnZip::LoadMember(const TUnBaseHeader& entry) {
 
   // A local header followed by a data descriptor may leave sizes and CRC at 0, and one
   // written to a pipe leaves them escaped: the directory's values stand in, so that
-  // decoding stops at the member's declared size.
+  // decoding stops at the member's declared size. Some writers leave the uncompressed size
+  // at 0 without the descriptor flag; other readers take the directory's size then, and so
+  // do we (on the local walk the entry's size is the local header's own).
   const bool descriptor = local.Flags & kFlagDescriptor;
   const uint64_t packed = TZipWideFields::Known(wide.PackedSize);
   const uint64_t unpacked = TZipWideFields::Known(wide.UnpackedSize);
-  const bool sizesUnknown = descriptor || wide.UnpackedSize == kEscape32;
   FCurrentHeader.Flags = local.Flags;
   FCurrentHeader.Method = local.Method;
   FCurrentHeader.PackedSize = (packed == 0 && entry.PackedSize > 0) ? entry.PackedSize : packed;
-  FCurrentHeader.UnpackedSize = (sizesUnknown && unpacked == 0) ? entry.UnpackedSize : unpacked;
+  FCurrentHeader.UnpackedSize = unpacked == 0 ? entry.UnpackedSize : unpacked;
   FStoredCrc = (descriptor && local.Crc == 0) ? entry.Crc : local.Crc;
 
   FStoredName = TranslateName(rawName, local.Flags, entry.MadeOnUnix);

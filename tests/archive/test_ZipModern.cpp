@@ -176,6 +176,24 @@ const TModernCase kCases[] = {
     Written("stored_descriptors_directory_offset_too_far", "0, 8, 20, 0x20, b''", false, "3"),
     // The DOS byte beside the Unix mode says folder, volume label and more.
     Written("unix_mode_beside_garbage_attributes", "8, 0, 0x314, 0o100644 << 16 | 0xFF, b''"),
+    {"local_sizes_0_without_descriptor",  // only the directory has the uncompressed sizes
+     [](TModernFixture& f) {
+       return MakePyZip(f.dir, "l0.zip",
+                        "import struct\n"
+                        "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                        "  for n in ('games.txt', 'codes.txt'):\n"
+                        "    z.write(sys.argv[1][:-6] + n, n)\n"
+                        "b, at = bytearray(open(sys.argv[1], 'rb').read()), 0\n"
+                        "while b[at:at + 4] == b'PK\\3\\4':\n"
+                        "  struct.pack_into('<I', b, at + 22, 0)\n"
+                        "  packed, = struct.unpack_from('<I', b, at + 18)\n"
+                        "  name, extra = struct.unpack_from('<HH', b, at + 26)\n"
+                        "  at += 30 + name + extra + packed\n"
+                        "open(sys.argv[1], 'wb').write(b)\n");
+     },
+     atZip,
+     {"games.txt", "codes.txt"},
+     false},
     {"archive_in_the_comment_with_offsets_of_the_file",
      [](TModernFixture& f) {
        return MakePyZip(f.dir, "ac.zip",
