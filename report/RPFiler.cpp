@@ -9,23 +9,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 
 #include "MessageHook.h"
 #include "RPDevice.h"
-#include "RPStream.h"
 #include "RPrinter.h"
 
 using namespace RPStream;
 
 namespace {
 
-constexpr size_t kBufferSize = 16384;
-constexpr size_t kMaxString = 16383;
 constexpr int kSlots = 10;
-
-constexpr int kVersion = 2017;
 
 // Copy, or exclusive-or for rubber lines.
 uint8_t PenModeCode(QPainter::CompositionMode mode) {
@@ -44,60 +38,9 @@ TReportFiler::~TReportFiler() = default;
 
 // ---- Encoding ----
 
-int64_t TReportFiler::Position() const {
-  return (FStream ? FStream->Position() : 0) + int64_t(FBuffer.size());
-}
-
-void TReportFiler::Flush() {
-  if (FStream && !FBuffer.empty()) FStream->Write(FBuffer.data(), int64_t(FBuffer.size()));
-  FBuffer.clear();
-}
-
-void TReportFiler::WriteBytes(const void* data, size_t count) {
-  if (FMuted || !FStream) return;
-  if (FBuffer.size() + count > kBufferSize) Flush();
-  if (count > kBufferSize) {
-    FStream->Write(data, int64_t(count));
-    return;
-  }
-  FBuffer.append(static_cast<const char*>(data), count);
-}
-
-void TReportFiler::WriteShort(int value) {
-  const int16_t v = int16_t(std::clamp(value, -32768, 32767));
-  const uint8_t bytes[2] = {uint8_t(v & 0xFF), uint8_t((uint16_t(v) >> 8) & 0xFF)};
-  WriteBytes(bytes, 2);
-}
-
-void TReportFiler::WriteInt(int64_t value) {
-  const uint32_t v = uint32_t(int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)));
-  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-  WriteBytes(bytes, 4);
-}
-
-void TReportFiler::WriteReal(double value) {
-  const float f = float(value);
-  uint32_t v = 0;
-  std::memcpy(&v, &f, 4);
-  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-  WriteBytes(bytes, 4);
-}
-
-void TReportFiler::WriteString(std::string_view text) {
-  // Longer texts are split by the text commands; anything else is cut to what fits.
-  text = text.substr(0, kMaxString);
-  if (text.size() <= 191) {
-    WriteByte(uint8_t(text.size()));
-  } else {
-    WriteByte(uint8_t(0xC0 + (text.size() >> 8)));
-    WriteByte(uint8_t(text.size() & 0xFF));
-  }
-  WriteBytes(text.data(), text.size());
-}
-
 void TReportFiler::WriteXY(double xInches, double yInches) {
-  WriteReal((xInches + FOriginX) * ScaleX() / 100);
-  WriteReal((yInches + FOriginY) * ScaleY() / 100);
+  FWriter.WriteReal((xInches + FOriginX) * ScaleX() / 100);
+  FWriter.WriteReal((yInches + FOriginY) * ScaleY() / 100);
 }
 
 void TReportFiler::WriteUnitsRect(const QRectF& rect) {
@@ -107,36 +50,22 @@ void TReportFiler::WriteUnitsRect(const QRectF& rect) {
 
 void TReportFiler::WriteGraphic(const QImage& image, uint8_t kind) {
   if (FReuseSlot > 0 && FGraphicSlots[size_t(FReuseSlot - 1)] > 0) {
-    WriteByte(uint8_t(kind + 128));
-    WriteInt(FGraphicSlots[size_t(FReuseSlot - 1)]);
+    FWriter.WriteGraphicReference(kind, FGraphicSlots[size_t(FReuseSlot - 1)]);
     FReuseSlot = 0;
     return;
   }
   FReuseSlot = 0;
-  FLastGraphicPos = Position();
+  FLastGraphicPos = FWriter.Position();
   QByteArray saved;
   QBuffer buffer(&saved);
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, "BMP");
-  WriteByte(kind);
-  WriteInt(saved.size());
-  WriteBytes(saved.constData(), size_t(saved.size()));
-}
-
-void TReportFiler::Patch(int64_t position, int64_t value, int size) {
-  if (FMuted || !FStream) return;
-  Flush();
-  const int64_t end = FStream->Position();
-  FStream->SetPosition(position);
-  uint8_t bytes[4];
-  for (int i = 0; i < size; ++i) bytes[i] = uint8_t(uint64_t(value) >> (8 * i));
-  FStream->Write(bytes, size);
-  FStream->SetPosition(end);
+  FWriter.WriteGraphic(kind, std::string_view(saved.constData(), size_t(saved.size())));
 }
 
 bool TReportFiler::Command(uint8_t code) {
-  if (FMuted || FSkipPage || !FStream) return false;
-  WriteByte(code);
+  if (!FWriter.Writing() || FSkipPage) return false;
+  FWriter.WriteByte(code);
   return true;
 }
 
@@ -157,15 +86,15 @@ bool TReportFiler::ReadDeviceMetrics(TDeviceMetrics& metrics) {
   return true;
 }
 
-TReportFiler::THeaderDevice TReportFiler::HeaderDevice() const {
-  THeaderDevice header;
+TStreamHeader TReportFiler::HeaderDevice() const {
+  TStreamHeader header;
   TRPDevice& device = RPDev();
   const TDevMode* mode = device.DevMode();
   if (!mode) return header;
   header.Orientation = mode->Orientation == 2 ? 1 : 0;
   if (mode->DefaultSource != 0) header.Bin = mode->DefaultSource;
   header.Collate = mode->Collate == 1 ? 1 : 0;
-  header.Duplex = uint8_t(std::max(mode->Duplex - 1, 0));
+  header.Duplex = std::max(mode->Duplex - 1, 0);
   header.Copies = int16_t(Copies());
   header.PaperSize = mode->PaperSize;
   header.PaperWidth = mode->PaperWidth;
@@ -181,11 +110,10 @@ QPaintDevice* TReportFiler::MetricDevice() {
 }
 
 bool TReportFiler::OpenStream() {
-  FBuffer.clear();
   if (FStreamMode == smUser) {
     if (!FUserStream) throw Exception("StreamMode is smUser but Stream is nil");
     FUserStream->SetPosition(0);
-    FStream = FUserStream;
+    FWriter.Open(*FUserStream);
     return true;
   }
   bool opened = true;
@@ -207,60 +135,42 @@ bool TReportFiler::OpenStream() {
   }
   // File modes fill their file when the job ends, so that the links can be patched.
   FOwnStream = std::make_unique<TMemoryStream>();
-  FStream = FOwnStream.get();
+  FWriter.Open(*FOwnStream);
   return true;
 }
 
 void TReportFiler::CloseStream(bool keep) {
   if (keep) {
-    Flush();
+    FWriter.Flush();
     if (FOwnStream && !FFileName.empty() && FStreamMode != smUser)
       FOwnStream->SaveToFile(FFileName);
   } else if (FStreamMode == smFile || FStreamMode == smTempFile) {
     // The file made at the job's start goes with a job that failed.
     std::remove(FFileName.c_str());
   }
-  FBuffer.clear();
+  FWriter.Close();
   FOwnStream.reset();
-  FStream = nullptr;
 }
 
 void TReportFiler::WriteHeader() {
-  const THeaderDevice device = NoPrinters() ? THeaderDevice() : HeaderDevice();
-  WriteByte(RPStream::cmHeader);
-  WriteShort(kVersion);
-  WriteString(Title());
-  FPageCountPos = Position();
-  WriteShort(0);
-  WriteShort(FirstPage());
-  WriteShort(LastPage());
-  WriteReal(UnitsToInches(PageWidth()));
-  WriteReal(UnitsToInches(PageHeight()));
-  WriteReal(FPhysLeft);
-  WriteReal(FPhysRight);
-  WriteReal(FPhysTop);
-  WriteReal(FPhysBottom);
-  WriteByte(device.Orientation);
-  WriteShort(device.Bin);
-  WriteByte(device.Collate);
-  WriteByte(device.Duplex);
-  WriteShort(device.Copies);
-  WriteShort(device.PaperSize);
-  WriteShort(device.PaperWidth);
-  WriteShort(device.PaperLength);
-  WriteString(device.OutputFile);
+  TStreamHeader header = NoPrinters() ? TStreamHeader() : HeaderDevice();
+  header.Title = Title();
+  header.FirstPage = FirstPage();
+  header.LastPage = LastPage();
+  header.PageWidth = UnitsToInches(PageWidth());
+  header.PageHeight = UnitsToInches(PageHeight());
+  header.PhysLeft = FPhysLeft;
+  header.PhysRight = FPhysRight;
+  header.PhysTop = FPhysTop;
+  header.PhysBottom = FPhysBottom;
+  FWriter.WriteHeader(header);
 }
 
 void TReportFiler::WritePageRecord() {
-  const int64_t record = Position();
+  const int64_t record = FWriter.Position();
   FPreviousRecordPos = FPagesWritten > 0 ? FPageRecordPos : 0;
-  WriteByte(cmPage);
-  WriteInt(FPreviousRecordPos);
-  FNextLinkPos = Position();
-  WriteInt(0);
-  WriteShort(++FPagesWritten);
-  WriteReal(UnitsToInches(PageWidth()));
-  WriteReal(UnitsToInches(PageHeight()));
+  FNextLinkPos = FWriter.WritePageRecord(FPreviousRecordPos, ++FPagesWritten,
+                                         UnitsToInches(PageWidth()), UnitsToInches(PageHeight()));
   FPageRecordPos = record;
   FPageOpen = true;
   WriteState();
@@ -270,33 +180,30 @@ void TReportFiler::WriteState() {
   WriteBrush(true);
   WriteFont(true);
   WritePen(true);
-  WriteByte(cmScaleX);
-  WriteReal(ScaleX());
-  WriteByte(cmScaleY);
-  WriteReal(ScaleY());
-  WriteByte(cmBKMode);
-  WriteByte(uint8_t(TextBKMode()));
-  WriteByte(cmBackColor);
-  WriteInt(FBackColor);
+  FWriter.WriteByte(cmScaleX);
+  FWriter.WriteReal(ScaleX());
+  FWriter.WriteByte(cmScaleY);
+  FWriter.WriteReal(ScaleY());
+  FWriter.WriteByte(cmBKMode);
+  FWriter.WriteByte(uint8_t(TextBKMode()));
+  FWriter.WriteByte(cmBackColor);
+  FWriter.WriteInt(FBackColor);
   for (const auto& [name, value] : FNamedValues) {
-    WriteByte(cmNamedValue);
-    WriteString(name);
-    WriteByte(uint8_t(value.size()));
-    WriteByte(uint8_t(value.size()));
-    WriteBytes(value.data(), value.size());
+    FWriter.WriteByte(cmNamedValue);
+    FWriter.WriteNamedValue(name, value);
   }
 }
 
 void TReportFiler::EndPage(bool last) {
-  if (FPageOpen && !FSkipPage) WriteByte(cmEndPage);
+  if (FPageOpen && !FSkipPage) FWriter.WriteByte(cmEndPage);
   FPageOpen = false;
-  if (FPagesWritten > 0) Patch(FNextLinkPos, last ? 0 : Position(), 4);
+  if (FPagesWritten > 0) FWriter.PatchLink(FNextLinkPos, last ? 0 : FWriter.Position());
 }
 
 void TReportFiler::Start() {
   BeginJob();
   FPagesWritten = 0;
-  FPageRecordPos = FNextLinkPos = FPageCountPos = 0;
+  FPageRecordPos = FNextLinkPos = 0;
   FPageOpen = false;
   FNamedValues.clear();
   FGraphicSlots = {};
@@ -307,13 +214,13 @@ void TReportFiler::Start() {
   if (NoPrinters() && !form)
     throw Exception("TReportFiler.Owner must be a TForm if no printers are defined.");
   if (!OpenStream()) return;
-  FMuted = true;
+  FWriter.SetMuted(true);
   OpenJob();
   if (NoPrinters()) {
     SetResolution(form->logicalDpiX(), form->logicalDpiY());
     ResetPageState();
   }
-  FMuted = false;
+  FWriter.SetMuted(false);
   WriteHeader();
   FirstPageOfJob();
   UpdateStatus();
@@ -324,23 +231,23 @@ void TReportFiler::Start() {
 void TReportFiler::NewPage() {
   PageEnd();
   EndPage(false);
-  FMuted = true;
+  FWriter.SetMuted(true);
   NextPageNumber();
   if (!NoPrinters()) ReadPageGeometry();
   LayOutNewPage();
-  FMuted = false;
+  FWriter.SetMuted(false);
   if (!FSkipPage) WritePageRecord();
   PageStart();
 }
 
 void TReportFiler::Finish() {
   if (!FPrinting) throw Exception(RPMessages::NotPrinting);
-  FMuted = false;
+  FWriter.SetMuted(false);
   try {
     if (!FAborted) PageEnd();
     EndPage(true);
-    Patch(FPageCountPos, FPagesWritten, 2);
-    Flush();
+    FWriter.PatchPageCount(FPagesWritten);
+    FWriter.Flush();
     CloseJob();
   } catch (...) {
     CloseStream(false);
@@ -354,11 +261,9 @@ void TReportFiler::Finish() {
 }
 
 void TReportFiler::DiscardPage() {
-  if (!FPrinting || !FPageOpen || !FStream) return;
+  if (!FPrinting || !FPageOpen || !FWriter.IsOpen()) return;
   // The page starts again from its record: what it drew so far is dropped.
-  Flush();
-  FStream->SetSize(FPageRecordPos);
-  FStream->SetPosition(FPageRecordPos);
+  FWriter.Truncate(FPageRecordPos);
   --FPagesWritten;
   FPageRecordPos = FPreviousRecordPos;
   WritePageRecord();
@@ -371,10 +276,10 @@ double TReportFiler::ReferenceWidth() {
   // old ones until the line height is computed, as on the printer, or a line fitted to a
   // new font lands elsewhere than there.
   const double ascent = FAscent, descent = FDescent, leading = FLeading;
-  const bool muted = FMuted;
-  FMuted = true;
+  const bool muted = FWriter.Muted();
+  FWriter.SetMuted(true);
   const double width = double(TextWidthPixels(ReferenceText)) / FXDPI;
-  FMuted = muted;
+  FWriter.SetMuted(muted);
   FAscent = ascent;
   FDescent = descent;
   FLeading = leading;
@@ -382,72 +287,73 @@ double TReportFiler::ReferenceWidth() {
 }
 
 void TReportFiler::WriteFont(bool all) {
-  if (FMuted || FSkipPage || !FStream) return;
+  if (!FWriter.Writing() || FSkipPage) return;
   const TRPFontRecord& f = FFont;
   const TRPFontRecord& was = FLastFont;
+  TReportStreamWriter& out = FWriter;
   bool major = false;  // attributes after which the size is written again
   const auto put = [&](bool changed, uint8_t code, auto write) {
     if (!all && !changed) return false;
-    WriteByte(code);
+    out.WriteByte(code);
     write();
     return true;
   };
-  major |= put(f.Name != was.Name, cmFontName, [&] { WriteString(f.Name); });
-  put(f.Color != was.Color, cmFontColor, [&] { WriteInt(f.Color); });
-  major |= put(f.Pitch != was.Pitch, cmFontPitch, [&] { WriteByte(uint8_t(f.Pitch)); });
-  major |= put(f.Charset != was.Charset, cmFontCharset, [&] { WriteByte(uint8_t(f.Charset)); });
-  major |= put(f.Bold != was.Bold, cmFontBold, [&] { WriteByte(f.Bold); });
-  major |= put(f.Italic != was.Italic, cmFontItalic, [&] { WriteByte(f.Italic); });
-  major |= put(f.Underline != was.Underline, cmFontUnderline, [&] { WriteByte(f.Underline); });
-  major |= put(f.StrikeOut != was.StrikeOut, cmFontStrikeOut, [&] { WriteByte(f.StrikeOut); });
-  put(f.Superscript != was.Superscript, cmFontSuperscript, [&] { WriteByte(f.Superscript); });
-  put(f.Subscript != was.Subscript, cmFontSubscript, [&] { WriteByte(f.Subscript); });
-  put(f.Rotation != was.Rotation, cmFontRotation, [&] { WriteShort(f.Rotation); });
-  put(f.Align != was.Align, cmFontAlign, [&] { WriteByte(uint8_t(f.Align)); });
+  major |= put(f.Name != was.Name, cmFontName, [&] { out.WriteString(f.Name); });
+  put(f.Color != was.Color, cmFontColor, [&] { out.WriteInt(f.Color); });
+  major |= put(f.Pitch != was.Pitch, cmFontPitch, [&] { out.WriteByte(uint8_t(f.Pitch)); });
+  major |= put(f.Charset != was.Charset, cmFontCharset, [&] { out.WriteByte(uint8_t(f.Charset)); });
+  major |= put(f.Bold != was.Bold, cmFontBold, [&] { out.WriteByte(f.Bold); });
+  major |= put(f.Italic != was.Italic, cmFontItalic, [&] { out.WriteByte(f.Italic); });
+  major |= put(f.Underline != was.Underline, cmFontUnderline, [&] { out.WriteByte(f.Underline); });
+  major |= put(f.StrikeOut != was.StrikeOut, cmFontStrikeOut, [&] { out.WriteByte(f.StrikeOut); });
+  put(f.Superscript != was.Superscript, cmFontSuperscript, [&] { out.WriteByte(f.Superscript); });
+  put(f.Subscript != was.Subscript, cmFontSubscript, [&] { out.WriteByte(f.Subscript); });
+  put(f.Rotation != was.Rotation, cmFontRotation, [&] { out.WriteShort(f.Rotation); });
+  put(f.Align != was.Align, cmFontAlign, [&] { out.WriteByte(uint8_t(f.Align)); });
   put(major || f.Size != was.Size, cmFontSize, [&] {
-    WriteReal(f.Size / 72.0);
-    WriteReal(ReferenceWidth());
+    out.WriteReal(f.Size / 72.0);
+    out.WriteReal(ReferenceWidth());
   });
   FLastFont = f;
 }
 
 void TReportFiler::WriteBrush(bool all) {
-  if (FMuted || FSkipPage || !FStream) return;
+  if (!FWriter.Writing() || FSkipPage) return;
   const TRPBrush& b = Brush();
   if (all || b.Color != FLastBrush.Color) {
-    WriteByte(cmBrushColor);
-    WriteInt(b.Color);
+    FWriter.WriteByte(cmBrushColor);
+    FWriter.WriteInt(b.Color);
   }
   if (all || b.Style != FLastBrush.Style) {
-    WriteByte(cmBrushStyle);
-    WriteByte(StyleCode(BrushStyles, b.Style));
+    FWriter.WriteByte(cmBrushStyle);
+    FWriter.WriteByte(StyleCode(BrushStyles, b.Style));
   }
   if (all || b.Bitmap != FLastBrush.Bitmap) {
-    WriteByte(cmBrushBitmap);
-    WriteByte(b.Bitmap.isNull() ? 0 : 1);
+    FWriter.WriteByte(cmBrushBitmap);
+    FWriter.WriteByte(b.Bitmap.isNull() ? 0 : 1);
     if (!b.Bitmap.isNull()) WriteGraphic(b.Bitmap);
   }
   FLastBrush = b;
 }
 
 void TReportFiler::WritePen(bool all) {
-  if (FMuted || FSkipPage || !FStream) return;
+  if (!FWriter.Writing() || FSkipPage) return;
   const TRPPen& p = Pen();
   if (all || p.Color != FLastPen.Color) {
-    WriteByte(cmPenColor);
-    WriteInt(p.Color);
+    FWriter.WriteByte(cmPenColor);
+    FWriter.WriteInt(p.Color);
   }
   if (all || p.Mode != FLastPen.Mode) {
-    WriteByte(cmPenMode);
-    WriteByte(PenModeCode(p.Mode));
+    FWriter.WriteByte(cmPenMode);
+    FWriter.WriteByte(PenModeCode(p.Mode));
   }
   if (all || p.Style != FLastPen.Style) {
-    WriteByte(cmPenStyle);
-    WriteByte(StyleCode(PenStyles, p.Style));
+    FWriter.WriteByte(cmPenStyle);
+    FWriter.WriteByte(StyleCode(PenStyles, p.Style));
   }
   if (all || p.Width != FLastPen.Width) {
-    WriteByte(cmPenWidth);
-    WriteReal(double(p.Width) / FXDPI);
+    FWriter.WriteByte(cmPenWidth);
+    FWriter.WriteReal(double(p.Width) / FXDPI);
   }
   FLastPen = p;
 }
@@ -468,35 +374,35 @@ void TReportFiler::SetBrush(const TRPBrush& brush) {
 
 void TReportFiler::SetTextBKMode(TBKMode value) {
   TBaseReport::SetTextBKMode(value);
-  if (FPrinting && Command(cmBKMode)) WriteByte(uint8_t(value));
+  if (FPrinting && Command(cmBKMode)) FWriter.WriteByte(uint8_t(value));
 }
 
 void TReportFiler::SetBackColor(TColor color) {
   TBaseReport::SetBackColor(color);
-  if (FPrinting && Command(cmBackColor)) WriteInt(color);
+  if (FPrinting && Command(cmBackColor)) FWriter.WriteInt(color);
 }
 
 void TReportFiler::SetScaleX(double value) {
   TBaseReport::SetScaleX(value);
-  if (FPrinting && Command(cmScaleX)) WriteReal(value);
+  if (FPrinting && Command(cmScaleX)) FWriter.WriteReal(value);
 }
 
 void TReportFiler::SetScaleY(double value) {
   TBaseReport::SetScaleY(value);
-  if (FPrinting && Command(cmScaleY)) WriteReal(value);
+  if (FPrinting && Command(cmScaleY)) FWriter.WriteReal(value);
 }
 
 void TReportFiler::ComputeLineHeight() {
   TBaseReport::ComputeLineHeight();
   if (!FPrinting || !Command(cmLineMetrics)) return;
-  WriteReal(FAscent);
-  WriteReal(FDescent);
-  WriteReal(FLineHeight);
+  FWriter.WriteReal(FAscent);
+  FWriter.WriteReal(FDescent);
+  FWriter.WriteReal(FLineHeight);
 }
 
 void TReportFiler::OrientationChanged() {
   if (FPrinting && Orientation() != poDefault && Command(cmOrientation))
-    WriteByte(uint8_t(Orientation()));
+    FWriter.WriteByte(uint8_t(Orientation()));
 }
 
 void TReportFiler::PrintPreviewOnly() {
@@ -515,8 +421,7 @@ void TReportFiler::PrintBoth() {
 }
 
 void TReportFiler::SetNamedValue(const std::string& name, const std::string& value) {
-  // A value's length byte leaves 254 and 255 to references.
-  const std::string kept = value.substr(0, 253);
+  const std::string kept = value.substr(0, MaxValue);
   const auto it = std::find_if(FNamedValues.begin(), FNamedValues.end(),
                                [&](const auto& v) { return v.first == name; });
   if (it != FNamedValues.end())
@@ -524,10 +429,7 @@ void TReportFiler::SetNamedValue(const std::string& name, const std::string& val
   else
     FNamedValues.emplace_back(name, kept);
   if (!FPrinting || !Command(cmNamedValue)) return;
-  WriteString(name);
-  WriteByte(uint8_t(kept.size()));
-  WriteByte(uint8_t(kept.size()));
-  WriteBytes(kept.data(), kept.size());
+  FWriter.WriteNamedValue(name, kept);
 }
 
 void TReportFiler::CheckSlot(int index, const char* operation) const {
@@ -552,23 +454,23 @@ void TReportFiler::UnregisterGraphic(int index) {
 // ---- Text ----
 
 void TReportFiler::RecordText(uint8_t code, std::string_view text, double x, double width) {
-  if (text.size() > kMaxString) {
+  if (text.size() > MaxString) {
     // A string field holds at most 16383 bytes: longer text goes as left-set pieces.
     double at = code == cmCenterText  ? x - UnitsToInches(TextWidth(text)) / 2
                 : code == cmRightText ? x - UnitsToInches(TextWidth(text))
                                       : x;
-    for (size_t from = 0; from < text.size(); from += kMaxString) {
-      const std::string_view piece = text.substr(from, kMaxString);
+    for (size_t from = 0; from < text.size(); from += MaxString) {
+      const std::string_view piece = text.substr(from, MaxString);
       RecordText(cmLeftText, piece, at, 0);
       at += UnitsToInches(TextWidth(piece));
     }
     return;
   }
   if (!Command(code)) return;
-  WriteReal((FYPos + FOriginY) * ScaleY() / 100);
-  WriteString(text);
-  WriteReal((x + FOriginX) * ScaleX() / 100);
-  if (code == cmBlockText) WriteReal(width * ScaleX() / 100);
+  FWriter.WriteReal((FYPos + FOriginY) * ScaleY() / 100);
+  FWriter.WriteString(text);
+  FWriter.WriteReal((x + FOriginX) * ScaleX() / 100);
+  if (code == cmBlockText) FWriter.WriteReal(width * ScaleX() / 100);
 }
 
 void TReportFiler::DrawTextLeft(std::string_view text, double x) {
@@ -585,7 +487,7 @@ void TReportFiler::DrawTextAt(std::string_view text, double x, TPrintJustify anc
   CheckPrinting();
   const double w = UnitsToInches(TextWidth(text)) * 10000 / (ScaleX() * ScaleX());
   if (OutputAllowed()) {
-    const bool codes = !IgnoreCodes && text.find('\x01') != std::string_view::npos;
+    const bool codes = !IgnoreCodes && text.find(CodeMark) != std::string_view::npos;
     const bool macros = HoldsMacro(text);
     // Words land where they stand here on any replay device. A single word, even with
     // blanks around it, keeps its own command: block text would spread it letter by letter
@@ -638,7 +540,7 @@ void TReportFiler::Points(uint8_t code, const std::vector<QPointF>& points) {
   CheckPrinting();
   if (points.empty() || !Command(code)) return;
   const size_t count = std::min<size_t>(points.size(), 32768);
-  WriteShort(int(count - 1));
+  FWriter.WriteShort(int(count - 1));
   for (size_t i = 0; i < count; ++i) WriteUnitsPoint(points[i].x(), points[i].y());
   MessageHook::ProcessMessages();
 }
@@ -665,11 +567,11 @@ void TReportFiler::BrushCopy(const QRectF& dest, const QImage& bitmap, const QRe
   WriteGraphic(bitmap);
   WriteUnitsRect(dest);
   // The source rectangle is in the bitmap's own pixels.
-  WriteReal(source.left());
-  WriteReal(source.top());
-  WriteReal(source.right());
-  WriteReal(source.bottom());
-  WriteInt(color);
+  FWriter.WriteReal(source.left());
+  FWriter.WriteReal(source.top());
+  FWriter.WriteReal(source.right());
+  FWriter.WriteReal(source.bottom());
+  FWriter.WriteInt(color);
 }
 
 void TReportFiler::CopyRect(const QRectF&, const QRectF&) {
@@ -701,8 +603,8 @@ void TReportFiler::FloodFill(double x, double y, TColor color, int fillKind) {
   CheckPrinting();
   if (!Command(cmFloodFill)) return;
   WriteUnitsPoint(x, y);
-  WriteInt(color);
-  WriteInt(fillKind);
+  FWriter.WriteInt(color);
+  FWriter.WriteInt(fillKind);
 }
 
 void TReportFiler::FrameRect(const QRectF& rect) {
@@ -713,7 +615,7 @@ void TReportFiler::FrameRect(const QRectF& rect) {
 void TReportFiler::DrawLineSegment(double x1, double y1, double x2, double y2) {
   if (!Command(cmMoveTo)) return;
   WriteXY(x1, y1);
-  WriteByte(cmLineTo);
+  FWriter.WriteByte(cmLineTo);
   WriteXY(x2, y2);
 }
 
@@ -731,8 +633,8 @@ void TReportFiler::PrintBitmap(double x, double y, double scaleX, double scaleY,
   if (!Command(cmPrintBitmap)) return;
   WriteGraphic(bitmap);
   WriteUnitsPoint(x, y);
-  WriteReal(scaleX);
-  WriteReal(scaleY);
+  FWriter.WriteReal(scaleX);
+  FWriter.WriteReal(scaleY);
 }
 
 void TReportFiler::PrintBitmapRect(double x1, double y1, double x2, double y2,
@@ -757,8 +659,8 @@ void TReportFiler::RoundRect(double x1, double y1, double x2, double y2, double 
   if (!Command(cmRoundRect)) return;
   WriteUnitsPoint(x1, y1);
   WriteUnitsPoint(x2, y2);
-  WriteReal(UnitsToInches(x3) * ScaleX() / 100);
-  WriteReal(UnitsToInches(y3) * ScaleY() / 100);
+  FWriter.WriteReal(UnitsToInches(x3) * ScaleX() / 100);
+  FWriter.WriteReal(UnitsToInches(y3) * ScaleY() / 100);
 }
 
 void TReportFiler::StretchDraw(const QRectF& rect, const QImage& graphic) {
@@ -773,23 +675,23 @@ void TReportFiler::TextRect(const QRectF& rect, double x, double y, std::string_
   if (!Command(cmTextRect)) return;
   WriteUnitsRect(rect);
   WriteUnitsPoint(x, y);
-  WriteString(text);
+  FWriter.WriteString(text);
 }
 
 void TReportFiler::PrintImageRect(double x1, double y1, double x2, double y2,
                                   const std::string& image, const std::string& imageType) {
   CheckPrinting();
   if (!Command(cmImageRect)) return;
-  WriteInt(int64_t(image.size()));
-  WriteBytes(image.data(), image.size());
-  WriteString(imageType);
+  FWriter.WriteInt(int64_t(image.size()));
+  FWriter.WriteBytes(image.data(), image.size());
+  FWriter.WriteString(imageType);
   WriteUnitsPoint(x1, y1);
   WriteUnitsPoint(x2, y2);
 }
 
 void TReportFiler::PrintData(std::string_view bytes) {
   CheckPrinting();
-  if (Command(cmPrintData)) WriteString(bytes);
+  if (Command(cmPrintData)) FWriter.WriteString(bytes);
 }
 
 void TReportFiler::PrintDataStream(TMemoryStream& stream, int64_t count) {
@@ -798,21 +700,21 @@ void TReportFiler::PrintDataStream(TMemoryStream& stream, int64_t count) {
   std::string bytes(size_t(count), '\0');
   stream.Read(bytes.data(), count);
   if (!Command(cmPrintDataStream)) return;
-  WriteInt(count);
-  WriteBytes(bytes.data(), bytes.size());
+  FWriter.WriteInt(count);
+  FWriter.WriteBytes(bytes.data(), bytes.size());
 }
 
 bool TReportFiler::SelectPaperBin(const std::string& binName) {
   CheckPrinting();
-  if (Command(cmPaperBin)) WriteString(binName);
+  if (Command(cmPaperBin)) FWriter.WriteString(binName);
   return true;
 }
 
 void TReportFiler::SetDeviceByte(uint8_t value) {
-  if (FPrinting && Command(cmDeviceByte)) WriteByte(value);
+  if (FPrinting && Command(cmDeviceByte)) FWriter.WriteByte(value);
 }
 
 void TReportFiler::SetGraphicMode(uint8_t mode) {
   CheckPrinting();
-  if (Command(cmGraphicMode)) WriteByte(mode);
+  if (Command(cmGraphicMode)) FWriter.WriteByte(mode);
 }

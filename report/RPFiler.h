@@ -9,19 +9,13 @@
 
 #include "MemoryStream.h"
 #include "RPBase.h"
+#include "RPStream.h"
 
 class QWidget;
 
-// The stream writer: every drawing operation of a job is recorded as a command of the
-// report stream instead of being drawn, so that the report can be replayed on any
-// device, a page at a time, as often as needed.
-//
-// Stream notes. Little-endian throughout: byte, short (2), int (4), real (IEEE single,
-// inches), strings with a one-byte length up to 191 or two bytes (0xC0 + high six bits,
-// low eight bits) up to 16383. A header (code 90, version 2017) is followed by page
-// records (code 80) linked both ways by stream positions, each opening with the whole
-// drawing state and closing with code 82. Attribute changes are written only when they
-// differ from what the stream already says.
+// The recording writer: every drawing operation of a job is recorded as a command of the
+// report stream (see RPStream.h for its format) instead of being drawn, so that the report
+// can be replayed on any device, a page at a time, as often as needed.
 class TReportFiler : public TBaseReport {
  public:
   explicit TReportFiler(QObject* owner = nullptr);
@@ -112,37 +106,17 @@ class TReportFiler : public TBaseReport {
   QPaintDevice* MetricDevice() override;
   // Messages the user must see; a test may catch them instead.
   virtual void ShowError(const std::string& text);
-  // The printer's settings recorded in the header; the values of no printer here.
-  struct THeaderDevice {
-    uint8_t Orientation = 0;
-    int16_t Bin = 265;
-    uint8_t Collate = 0;
-    uint8_t Duplex = 0;
-    int16_t Copies = 1;
-    int16_t PaperSize = 1;
-    int16_t PaperWidth = 0;
-    int16_t PaperLength = 0;
-    std::string OutputFile;
-  };
-  virtual THeaderDevice HeaderDevice() const;
+  // A header holding the printer's settings (orientation, bin, collation, duplex, copies,
+  // paper and output file); a new header's when the printer has none to give.
+  virtual TStreamHeader HeaderDevice() const;
   bool ReadDeviceMetrics(TDeviceMetrics& metrics) override;
 
  private:
-  // ---- Encoding ----
-  void WriteBytes(const void* data, size_t count);
-  void WriteByte(uint8_t value) { WriteBytes(&value, 1); }
-  void WriteShort(int value);
-  void WriteInt(int64_t value);
-  void WriteReal(double value);
-  void WriteString(std::string_view text);
+  // ---- Encoding of the writer's own coordinates and pictures ----
   void WriteXY(double xInches, double yInches);
   void WriteUnitsPoint(double x, double y) { WriteXY(UnitsToInches(x), UnitsToInches(y)); }
   void WriteUnitsRect(const QRectF& rect);
   void WriteGraphic(const QImage& image, uint8_t kind = 1);
-  int64_t Position() const;
-  void Flush();
-  // Overwrites bytes already in the stream.
-  void Patch(int64_t position, int64_t value, int size);
   // Starts a command unless output is suppressed; false when nothing is to be written.
   bool Command(uint8_t code);
 
@@ -171,10 +145,7 @@ class TReportFiler : public TBaseReport {
   TAccuracyMethod FAccuracyMethod = amAppearance;
   TMemoryStream* FUserStream = nullptr;
   std::unique_ptr<TMemoryStream> FOwnStream;
-  TMemoryStream* FStream = nullptr;
-  std::string FBuffer;
-  bool FMuted = false;
-  int64_t FPageCountPos = 0;
+  TReportStreamWriter FWriter;
   int64_t FPageRecordPos = 0;  // the last page record written
   int64_t FPreviousRecordPos = 0;
   int64_t FNextLinkPos = 0;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "MemoryStream.h"
+
 using namespace RPStream;
 
 namespace {
@@ -59,7 +61,7 @@ double TReportReader::Real() {
 
 std::string TReportReader::String() {
   int64_t length = Byte();
-  if (length > 191) length = (length - 0xC0) << 8 | Byte();
+  if (length > int64_t(ShortLengthMax)) length = (length - LongLengthBase) << 8 | Byte();
   const uint8_t* at = Take(length);
   return std::string(reinterpret_cast<const char*>(at), size_t(length));
 }
@@ -75,9 +77,10 @@ void TReportReader::Graphic(TStreamField& field) {
   field.Kind = TStreamField::fkGraphic;
   const int64_t start = FPos;
   const uint8_t kind = Byte();
-  if ((kind & 127) < 1 || (kind & 127) > 4) Damaged();
-  field.Number = kind & 127;
-  if (kind & 128) {
+  const int plainKind = kind & ~ReferenceBit;
+  if (plainKind < 1 || plainKind > 4) Damaged();
+  field.Number = plainKind;
+  if (kind & ReferenceBit) {
     // A reference: the earlier copy must lie before this field and be a copy itself.
     const int64_t ref = Int();
     if (ref < 0 || ref >= start) Damaged();
@@ -103,7 +106,7 @@ void TReportReader::NamedValue(TStreamField& field, int64_t limit) {
     const int m = Byte();
     const uint8_t* bytes = Take(n);
     if (hop == 0) resume = FPos;
-    if (m < 254) {
+    if (m < ValueReference) {
       field.Bytes.assign(reinterpret_cast<const char*>(bytes), size_t(std::min(m, n)));
       break;
     }
@@ -359,4 +362,154 @@ TStreamHeader TReportReader::ReadHeader() {
   h.OutputFile = String();
   h.End = FPos;
   return h;
+}
+
+// ---- Writing ----
+
+namespace {
+
+constexpr size_t kBufferSize = 16384;
+
+}  // namespace
+
+void TReportStreamWriter::Open(TMemoryStream& stream) {
+  FBuffer.clear();
+  FStream = &stream;
+}
+
+void TReportStreamWriter::Close() {
+  FBuffer.clear();
+  FStream = nullptr;
+}
+
+int64_t TReportStreamWriter::Position() const {
+  return (FStream ? FStream->Position() : 0) + int64_t(FBuffer.size());
+}
+
+void TReportStreamWriter::Flush() {
+  if (FStream && !FBuffer.empty()) FStream->Write(FBuffer.data(), int64_t(FBuffer.size()));
+  FBuffer.clear();
+}
+
+void TReportStreamWriter::WriteBytes(const void* data, size_t count) {
+  if (!Writing()) return;
+  if (FBuffer.size() + count > kBufferSize) Flush();
+  if (count > kBufferSize) {
+    FStream->Write(data, int64_t(count));
+    return;
+  }
+  FBuffer.append(static_cast<const char*>(data), count);
+}
+
+void TReportStreamWriter::WriteShort(int value) {
+  const int16_t v = int16_t(std::clamp(value, -32768, 32767));
+  const uint8_t bytes[2] = {uint8_t(v & 0xFF), uint8_t((uint16_t(v) >> 8) & 0xFF)};
+  WriteBytes(bytes, 2);
+}
+
+void TReportStreamWriter::WriteInt(int64_t value) {
+  const uint32_t v = uint32_t(int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)));
+  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  WriteBytes(bytes, 4);
+}
+
+void TReportStreamWriter::WriteReal(double value) {
+  const float f = float(value);
+  uint32_t v = 0;
+  std::memcpy(&v, &f, 4);
+  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  WriteBytes(bytes, 4);
+}
+
+void TReportStreamWriter::WriteString(std::string_view text) {
+  // The recording writer splits longer texts itself; anything else is cut to what fits.
+  text = text.substr(0, MaxString);
+  if (text.size() <= ShortLengthMax) {
+    WriteByte(uint8_t(text.size()));
+  } else {
+    WriteByte(uint8_t(LongLengthBase + (text.size() >> 8)));
+    WriteByte(uint8_t(text.size() & 0xFF));
+  }
+  WriteBytes(text.data(), text.size());
+}
+
+void TReportStreamWriter::WriteGraphic(uint8_t kind, std::string_view saved) {
+  WriteByte(kind);
+  WriteInt(int64_t(saved.size()));
+  WriteBytes(saved.data(), saved.size());
+}
+
+void TReportStreamWriter::WriteGraphicReference(uint8_t kind, int64_t position) {
+  WriteByte(uint8_t(kind | ReferenceBit));
+  WriteInt(position);
+}
+
+void TReportStreamWriter::WriteNamedValue(std::string_view name, std::string_view value) {
+  WriteString(name);
+  WriteByte(uint8_t(value.size()));
+  WriteByte(uint8_t(value.size()));
+  WriteBytes(value.data(), value.size());
+}
+
+void TReportStreamWriter::WriteHeader(const TStreamHeader& h) {
+  WriteByte(cmHeader);
+  WriteShort(Version);
+  WriteString(h.Title);
+  FPageCountPos = Position();
+  WriteShort(0);
+  WriteShort(h.FirstPage);
+  WriteShort(h.LastPage);
+  WriteReal(h.PageWidth);
+  WriteReal(h.PageHeight);
+  WriteReal(h.PhysLeft);
+  WriteReal(h.PhysRight);
+  WriteReal(h.PhysTop);
+  WriteReal(h.PhysBottom);
+  WriteByte(uint8_t(h.Orientation));
+  WriteShort(h.Bin);
+  WriteByte(uint8_t(h.Collate));
+  WriteByte(uint8_t(h.Duplex));
+  WriteShort(h.Copies);
+  WriteShort(h.PaperSize);
+  WriteShort(h.PaperWidth);
+  WriteShort(h.PaperLength);
+  WriteString(h.OutputFile);
+}
+
+void TReportStreamWriter::PatchPageCount(int count) {
+  Patch(FPageCountPos, count, 2);
+}
+
+int64_t TReportStreamWriter::WritePageRecord(int64_t previous, int number, double width,
+                                             double height) {
+  WriteByte(cmPage);
+  WriteInt(previous);
+  const int64_t link = Position();
+  WriteInt(0);
+  WriteShort(number);
+  WriteReal(width);
+  WriteReal(height);
+  return link;
+}
+
+void TReportStreamWriter::PatchLink(int64_t linkPosition, int64_t target) {
+  Patch(linkPosition, target, 4);
+}
+
+void TReportStreamWriter::Patch(int64_t position, int64_t value, int size) {
+  if (!Writing()) return;
+  Flush();
+  const int64_t end = FStream->Position();
+  FStream->SetPosition(position);
+  uint8_t bytes[4];
+  for (int i = 0; i < size; ++i) bytes[i] = uint8_t(uint64_t(value) >> (8 * i));
+  FStream->Write(bytes, size);
+  FStream->SetPosition(end);
+}
+
+void TReportStreamWriter::Truncate(int64_t position) {
+  if (!FStream) return;
+  Flush();
+  FStream->SetSize(position);
+  FStream->SetPosition(position);
 }

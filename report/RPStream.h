@@ -11,26 +11,50 @@
 
 #include "Exception.h"
 
-// Reading a report stream back: the header, page records and commands, each decoded by
-// its parameter layout so that the replaying writers and the dump tool agree on the
-// format.
+class TMemoryStream;
+
+// The report stream, both ways: the writer that records a job's pages and the reader that
+// decodes them for the replaying writers and the dump tool, so that the two agree on the
+// format by construction.
 //
 // Format notes. Little-endian. byte, short (2, signed), int (4, signed), real (IEEE
-// single). A string is its length then its bytes: one length byte up to 191, else
-// 0xC0 + the high six bits and then the low eight. A point is two reals. A graphic is a
-// kind byte (1 bitmap, 2 metafile, 3 icon, 4 other; +128 for a reference) and either the
-// int position of an earlier copy or an int count and the saved graphic. A named value is
-// a byte n, a byte m and n bytes: m below 254 keeps the first m bytes, 254 and 255 say
-// the first four bytes are the position of the value to read instead.
+// single; lengths and positions in inches). A string is its length then its bytes: one
+// length byte up to 191, else 0xC0 + the high six bits and then the low eight, so 16383
+// at most. A point is two reals. A graphic is a kind byte (1 bitmap, 2 metafile, 3 icon,
+// 4 other; +128 for a reference) and either the int position of an earlier copy or an int
+// count and the saved graphic. A named value is a byte n, a byte m and n bytes: m below
+// 254 keeps the first m bytes, 254 and 255 say the first four bytes are the position of
+// the value to read instead.
 //
-// Everything is bounds-checked: a stream that ends early, holds a length beyond its end,
-// a reference that does not point back to an earlier field, or a real that is not a
-// plain finite number raises the damaged-stream error, whatever the stream says.
+// A header (code 90, version 2017; the older "Q" and "Y" headers are read too) is followed
+// by page records (code 80) linked both ways by stream positions, each opening with the
+// whole drawing state and closing with code 82. The writer puts an attribute change in
+// only when it differs from what the stream already says.
+//
+// Reading is bounds-checked: a stream that ends early, holds a length beyond its end, a
+// reference that does not point back to an earlier field, or a real that is not a plain
+// finite number raises the damaged-stream error, whatever the stream says.
 
 namespace RPStream {
 
 inline constexpr const char* BadHeader = "Unexpected header code found in report file.";
 inline constexpr const char* BadCode = "Unexpected code found in report file.";
+
+// The version this writer records.
+inline constexpr int Version = 2017;
+
+// A string length above this takes two bytes, the first offset by LongLengthBase.
+inline constexpr size_t ShortLengthMax = 191;
+inline constexpr uint8_t LongLengthBase = 0xC0;
+inline constexpr size_t MaxString = 16383;
+
+// Set in a graphic's kind byte when an int position of an earlier copy follows instead of
+// the graphic.
+inline constexpr uint8_t ReferenceBit = 128;
+
+// A named value's length byte leaves 254 and 255 to references.
+inline constexpr size_t MaxValue = 253;
+inline constexpr uint8_t ValueReference = 254;
 
 enum : uint8_t {
   cmArc = 1,
@@ -110,6 +134,9 @@ inline constexpr char MacroMark = '\xFD';
 inline constexpr char ValueStart = '\xFC';
 inline constexpr char ValueEnd = '\xFB';
 
+// The byte that opens a format code run inside text (the memo buffer's codes).
+inline constexpr char CodeMark = '\x01';
+
 // Whether the text holds a macro: the mark followed by "$RPCM" or "$RPCV". The mark on its
 // own is the letter "э" of Windows-1251, ordinary text.
 inline bool HoldsMacro(std::string_view text) {
@@ -156,9 +183,11 @@ inline constexpr int VersionY = 2009;
 
 }  // namespace RPStream
 
+// The header as read or to be written. A new one holds what a stream recorded without a
+// printer says; the writer always writes code 90 and its own version.
 struct TStreamHeader {
   char Code = 'Z';
-  int Version = 0;
+  int Version = RPStream::Version;
   std::string Title;  // versions above 2009 only
   int PageCount = 0;
   int FirstPage = 0;
@@ -166,12 +195,12 @@ struct TStreamHeader {
   double PageWidth = 0, PageHeight = 0;  // inches
   double PhysLeft = 0, PhysRight = 0, PhysTop = 0, PhysBottom = 0;
   int Orientation = 0;
-  bool HasBinCollateDuplex = false;  // versions above 1999
-  int Bin = 0;
+  bool HasBinCollateDuplex = true;  // versions above 1999
+  int Bin = 265;
   int Collate = 0;
   int Duplex = 0;
   int Copies = 1;
-  int PaperSize = 0;
+  int PaperSize = 1;
   int PaperWidth = 0;
   int PaperLength = 0;
   std::string OutputFile;
@@ -249,4 +278,56 @@ class TReportReader {
 
   std::string_view FData;
   int64_t FPos = 0;
+};
+
+// Writing a report stream through a buffer of 16384 bytes, so that a job's many small
+// fields reach the stream in blocks. While muted nothing is written: the recording writer
+// lays out and measures without recording. Fields patched later (the page count, the next
+// links) are found by the positions their writers return.
+class TReportStreamWriter {
+ public:
+  // Writes from the stream's position on; the stream is not owned and must stay until
+  // Close.
+  void Open(TMemoryStream& stream);
+  // Lets the stream go; what the buffer still holds is dropped (Flush first to keep it).
+  void Close();
+  bool IsOpen() const { return FStream != nullptr; }
+  bool Muted() const { return FMuted; }
+  void SetMuted(bool muted) { FMuted = muted; }
+  // Whether a write now reaches the stream.
+  bool Writing() const { return FStream && !FMuted; }
+  // The position the next byte lands on.
+  int64_t Position() const;
+  void Flush();
+
+  void WriteBytes(const void* data, size_t count);
+  void WriteByte(uint8_t value) { WriteBytes(&value, 1); }
+  // Values beyond a field's range are written as its nearest end.
+  void WriteShort(int value);
+  void WriteInt(int64_t value);
+  void WriteReal(double value);
+  // A longer text is cut to MaxString bytes.
+  void WriteString(std::string_view text);
+  void WriteGraphic(uint8_t kind, std::string_view saved);
+  void WriteGraphicReference(uint8_t kind, int64_t position);
+  // A value of at most MaxValue bytes, kept whole.
+  void WriteNamedValue(std::string_view name, std::string_view value);
+
+  // The header with a page count of 0 until PatchPageCount.
+  void WriteHeader(const TStreamHeader& header);
+  void PatchPageCount(int count);
+  // A page record whose next link is 0; returns where that link lies, for PatchLink.
+  int64_t WritePageRecord(int64_t previous, int number, double width, double height);
+  void PatchLink(int64_t linkPosition, int64_t target);
+  // Drops the stream from the position on and goes on writing there.
+  void Truncate(int64_t position);
+
+ private:
+  // Overwrites bytes already in the stream.
+  void Patch(int64_t position, int64_t value, int size);
+
+  TMemoryStream* FStream = nullptr;
+  std::string FBuffer;
+  bool FMuted = false;
+  int64_t FPageCountPos = 0;
 };
