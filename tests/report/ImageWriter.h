@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "RPBase.h"
-#include "ReplayHarness.h"
+#include "ImagePages.h"
 
 // A writer on image pages (the paper of a printer without the printer) that also keeps the
 // device calls in order.
