@@ -13,13 +13,13 @@
 #include <functional>
 
 #include "RPDevice.h"
+#include "RPFormHost.h"
 #include "RPSetFrm.h"
-#include "RPSystem.h"
 #include "RPreview.h"
 
-TRPPreviewForm::TRPPreviewForm(TReportSystem& system, QWidget* parent)
+TRPPreviewForm::TRPPreviewForm(TRPFormHost& host, QWidget* parent)
     : QDialog(parent),
-      FSystem(system),
+      FHost(host),
       FReportPrinter(std::make_unique<TFilePrinter>(this)),
       FFilePreview(std::make_unique<TFilePreview>(this)) {
   setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
@@ -99,7 +99,7 @@ void TRPPreviewForm::showEvent(QShowEvent* event) {
   FStarting = true;
   Guarded([this] {
     FFilePreview->Start();
-    if (FSystem.OnPreviewShow) FSystem.OnPreviewShow(FFilePreview.get());
+    FHost.PreviewShown(*FFilePreview);
   });
   FStarting = false;
   // Closed from inside the showing, the window would hide before a modal run's loop
@@ -194,18 +194,18 @@ bool TRPPreviewForm::ScrollKey(int key, Qt::KeyboardModifiers modifiers) {
 void TRPPreviewForm::PrintClick() {
   // A press while the job is set up or printed (both let window messages through) is the
   // same press.
-  if (!FSystem.SystemOptions.Contains(soAllowPrintFromPreview) || FPrintClicked) return;
+  if (!FHost.HasOption(soAllowPrintFromPreview) || FPrintClicked) return;
   FPrintClicked = true;
   TFinally printed([this] { FPrintClicked = false; });
   TFilePrinter& printer = *FReportPrinter;
-  if (FSystem.SystemSetups.Contains(ssAllowPreviewSetup)) {
-    TRPSetupForm setup(FSystem, this);
-    setup.setWindowTitle(TBaseReport::ToQString(FSystem.TitleSetup));
+  if (FHost.Allows(ssAllowPreviewSetup)) {
+    TRPSetupForm setup(FHost, this);
+    setup.setWindowTitle(TBaseReport::ToQString(FHost.SetupTitle()));
     setup.SetRangeMode(printer, printer.PageCount());
     if (setup.exec() != QDialog::Accepted) return;
     printer.KeepOwnSettings = true;
   }
-  TReportSystem::ExecuteCopies(printer, FSystem.PrinterCopyLimit() <= 1 && printer.Copies() > 1);
+  FHost.PrintReplay(printer);
 }
 
 void TRPPreviewForm::Guarded(const std::function<void()>& handler) {

@@ -10,13 +10,13 @@ class QScrollArea;
 class QToolButton;
 class TFilePreview;
 class TFilePrinter;
-class TReportSystem;
+class TRPFormHost;
 
 // The preview window: the generated report page by page with zoom and page controls, and
 // its print button replaying the same stream onto the printer.
 class TRPPreviewForm : public QDialog {
  public:
-  TRPPreviewForm(TReportSystem& system, QWidget* parent = nullptr);
+  TRPPreviewForm(TRPFormHost& host, QWidget* parent = nullptr);
   ~TRPPreviewForm() override;
 
   TFilePrinter& ReportPrinter() { return *FReportPrinter; }
@@ -60,7 +60,7 @@ class TRPPreviewForm : public QDialog {
   void Guarded(const std::function<void()>& handler);
   void ShowFailure(const std::exception& error);
 
-  TReportSystem& FSystem;
+  TRPFormHost& FHost;
   std::unique_ptr<TFilePrinter> FReportPrinter;
   std::unique_ptr<TFilePreview> FFilePreview;
   bool FClosed = false;

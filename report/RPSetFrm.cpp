@@ -8,8 +8,9 @@
 #include <QRadioButton>
 
 #include "Codepage.h"
+#include "RPBase.h"
 #include "RPDevice.h"
-#include "RPSystem.h"
+#include "RPFormHost.h"
 #include "SaveFileDialog.h"
 
 namespace {
@@ -39,8 +40,7 @@ std::optional<int> ToInt(const QLineEdit* edit) {
 
 }  // namespace
 
-TRPSetupForm::TRPSetupForm(TReportSystem& system, QWidget* parent)
-    : QDialog(parent), FSystem(system) {
+TRPSetupForm::TRPSetupForm(TRPFormHost& host, QWidget* parent) : QDialog(parent), FHost(host) {
   setFixedSize(409, 301);
   BuildDestination();
   BuildRange();
@@ -103,7 +103,7 @@ void TRPSetupForm::BuildOptions() {
 }
 
 bool TRPSetupForm::Allowed(int setup) const {
-  return FSystem.SystemSetups.Contains(TSystemSetup(setup));
+  return FHost.Allows(TSystemSetup(setup));
 }
 
 bool TRPSetupForm::PrintersInstalled() const {
@@ -144,7 +144,7 @@ void TRPSetupForm::ApplyPermissions() {
       PreviewRadio->setEnabled(Allowed(ssAllowDestPreview));
       FileRadio->setEnabled(Allowed(ssAllowDestFile));
       QRadioButton* current[] = {PreviewRadio, PrinterRadio, FileRadio};
-      current[FSystem.ReportDest()]->setChecked(true);
+      current[FHost.ReportDest()]->setChecked(true);
     } else {
       PrinterRadio->setEnabled(false);
       FileRadio->setEnabled(false);
@@ -157,7 +157,7 @@ void TRPSetupForm::ApplyPermissions() {
   CopiesLabel->setEnabled(printers && Allowed(ssAllowCopies));
   DuplexCheck->setEnabled(printers && Allowed(ssAllowDuplex));
   SetupButton->setEnabled(printers && Allowed(ssAllowPrinterSetup));
-  CopiesEdit->setText(QString::number(FSystem.SystemPrinter().Copies));
+  CopiesEdit->setText(QString::number(FHost.PrintOptions().Copies));
   CollateCheck->setChecked(false);
   DuplexCheck->setChecked(false);
 }
@@ -191,7 +191,7 @@ void TRPSetupForm::SetupClick() {
 }
 
 void TRPSetupForm::StoreOptions(TBaseReport* replay) {
-  TSystemPrinter& settings = FSystem.SystemPrinter();
+  TRPPrintOptions settings = FHost.PrintOptions();
   if (Allowed(ssAllowCopies)) {
     if (const std::optional<int> copies = ToInt(CopiesEdit)) {
       settings.Copies = *copies;
@@ -205,6 +205,7 @@ void TRPSetupForm::StoreOptions(TBaseReport* replay) {
     else if (settings.Duplex == 1)
       settings.Duplex = 2;
   }
+  FHost.SetPrintOptions(settings);
   // The replaying printer prints on the device, which takes the choice at once.
   if (replay && PrintersInstalled()) {
     if (Allowed(ssAllowCollate)) RPDev().SetCollate(settings.Collate);
@@ -224,15 +225,15 @@ void TRPSetupForm::OKClick() {
       FReplay->SetLastPage(ToInt(ToEdit).value_or(9999));
     }
   } else if (PrinterRadio->isChecked()) {
-    FSystem.SetReportDest(rdPrinter);
-    FSystem.SetOutputFileName("");
+    FHost.SetReportDest(rdPrinter);
+    FHost.SetOutputFileName("");
   } else if (PreviewRadio->isChecked()) {
-    FSystem.SetReportDest(rdPreview);
-    FSystem.SetOutputFileName("");
+    FHost.SetReportDest(rdPreview);
+    FHost.SetOutputFileName("");
   } else {
-    FSystem.SetReportDest(rdFile);
+    FHost.SetReportDest(rdFile);
     // The engine's file names are Windows-1251, as the printer device opens them.
-    FSystem.SetOutputFileName(Codepage::Utf8ToCp1251(FileNameEdit->text().toStdString()));
+    FHost.SetOutputFileName(Codepage::Utf8ToCp1251(FileNameEdit->text().toStdString()));
   }
   StoreOptions(FReplay);
   accept();

@@ -9,14 +9,14 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class TBaseReport;
-class TReportSystem;
+class TRPFormHost;
 
 // The setup window. In destination mode (before a run) it picks printer, preview or file;
 // in range mode (printing from the preview) it picks the pages of the replaying printer.
 // Both modes choose copies, collation and duplex where the system allows them.
 class TRPSetupForm : public QDialog {
  public:
-  TRPSetupForm(TReportSystem& system, QWidget* parent = nullptr);
+  TRPSetupForm(TRPFormHost& host, QWidget* parent = nullptr);
 
   void SetDestinationMode();
   void SetRangeMode(TBaseReport& replay, int pageCount);
@@ -66,6 +66,6 @@ class TRPSetupForm : public QDialog {
   bool Allowed(int setup) const;
   bool PrintersInstalled() const;
 
-  TReportSystem& FSystem;
+  TRPFormHost& FHost;
   TBaseReport* FReplay = nullptr;  // range mode
 };

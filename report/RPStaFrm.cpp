@@ -4,10 +4,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "RPSystem.h"
+#include "RPBase.h"
+#include "RPFormHost.h"
 
-TRPStatusForm::TRPStatusForm(TReportSystem& system, QWidget* parent)
-    : QDialog(parent), FSystem(system) {
+TRPStatusForm::TRPStatusForm(TRPFormHost& host, QWidget* parent) : QDialog(parent), FHost(host) {
   setFixedSize(377, 101);
   StatusLabel = new QLabel(this);
   StatusLabel->setObjectName("StatusLabel");
@@ -37,5 +37,5 @@ void TRPStatusForm::ButtonClick() {
     FDone = true;
     return;
   }
-  if (TBaseReport* writer = FSystem.ReportPrinter()) writer->Abort();
+  if (TBaseReport* writer = FHost.ReportPrinter()) writer->Abort();
 }

@@ -4,13 +4,13 @@
 
 class QLabel;
 class QPushButton;
-class TReportSystem;
+class TRPFormHost;
 
 // The status window of a run: the running writer's status text and one button, Cancel
 // while the report is produced and OK when the run waits to be acknowledged.
 class TRPStatusForm : public QDialog {
  public:
-  TRPStatusForm(TReportSystem& system, QWidget* parent = nullptr);
+  TRPStatusForm(TRPFormHost& host, QWidget* parent = nullptr);
 
   QLabel* StatusLabel;
   QPushButton* CancelButton;
@@ -23,7 +23,7 @@ class TRPStatusForm : public QDialog {
  private:
   void ButtonClick();
 
-  TReportSystem& FSystem;
+  TRPFormHost& FHost;
   bool FCancelMode = true;
   bool FDone = false;
 };

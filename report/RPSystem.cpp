@@ -284,6 +284,26 @@ void TReportSystem::ExecuteCopies(TBaseReport& writer, bool byRepeat) {
   }
 }
 
+// ---------------------------------------------------------------- what the windows ask
+
+TRPPrintOptions TReportSystem::PrintOptions() const {
+  return {FSystemPrinter.Copies, FSystemPrinter.Collate, FSystemPrinter.Duplex};
+}
+
+void TReportSystem::SetPrintOptions(const TRPPrintOptions& options) {
+  FSystemPrinter.Copies = options.Copies;
+  FSystemPrinter.Collate = options.Collate;
+  FSystemPrinter.Duplex = options.Duplex;
+}
+
+void TReportSystem::PreviewShown(TFilePreview& preview) {
+  if (OnPreviewShow) OnPreviewShow(&preview);
+}
+
+void TReportSystem::PrintReplay(TFilePrinter& printer) {
+  ExecuteCopies(printer, PrinterCopyLimit() <= 1 && printer.Copies() > 1);
+}
+
 // ---------------------------------------------------------------- window handlers
 
 void TReportSystem::RunHandler(const TReportSystemEvent& override, QWidget*& form,

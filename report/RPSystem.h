@@ -11,33 +11,13 @@
 #include "MemoryStream.h"
 #include "RPDefine.h"
 #include "RPFiler.h"
+#include "RPFormHost.h"
 #include "RPPreFrm.h"
 #include "RPSetFrm.h"
 #include "RPStaFrm.h"
 #include "RPreview.h"
 
 class TReportSystem;
-
-enum TReportDest { rdPreview = 0, rdPrinter = 1, rdFile = 2 };
-enum TSystemSetup {
-  ssAllowSetup,
-  ssAllowCopies,
-  ssAllowCollate,
-  ssAllowDuplex,
-  ssAllowDestPreview,
-  ssAllowDestPrinter,
-  ssAllowDestFile,
-  ssAllowPrinterSetup,
-  ssAllowPreviewSetup
-};
-enum TSystemOption {
-  soUseFiler,
-  soWaitForOK,
-  soShowStatus,
-  soAllowPrintFromPreview,
-  soPreviewModal,
-  soNoGenerate
-};
 
 // A set of a small enumeration as its bits (bit n: the value n).
 template <class E>
@@ -149,7 +129,7 @@ class TSystemPreview {
 
 // The component that runs a whole report: optional setup, generation into a report
 // stream under a status window, then the preview window or the printer.
-class TReportSystem : public TRPComponent, public TRPReportRunner {
+class TReportSystem : public TRPComponent, public TRPReportRunner, public TRPFormHost {
  public:
   explicit TReportSystem(QObject* owner = nullptr);
   ~TReportSystem() override;
@@ -187,16 +167,16 @@ class TReportSystem : public TRPComponent, public TRPReportRunner {
   void Execute();
 
   // ---- Run state ----
-  TReportDest ReportDest() const { return FReportDest; }
-  void SetReportDest(TReportDest dest) { FReportDest = dest; }
+  TReportDest ReportDest() const override { return FReportDest; }
+  void SetReportDest(TReportDest dest) override { FReportDest = dest; }
   bool Aborted() const { return FAborted; }
   void SetAborted(bool value) { FAborted = value; }
   bool CopiesByRepeat() const { return FCopiesByRepeat; }
   // The file the printer writes to (a PDF); empty prints to the queue.
   const std::string& OutputFileName() const { return FOutputFileName; }
-  void SetOutputFileName(std::string name) { FOutputFileName = std::move(name); }
+  void SetOutputFileName(std::string name) override { FOutputFileName = std::move(name); }
   // The writer generating or printing the report, else nullptr.
-  TBaseReport* ReportPrinter() const { return FReportPrinter; }
+  TBaseReport* ReportPrinter() const override { return FReportPrinter; }
   TRPSetupForm* SetupForm() const { return FSetupForm; }
   TRPStatusForm* StatusForm() const { return FStatusForm; }
   TRPPreviewForm* PreviewForm() const { return FPreviewForm; }
@@ -216,9 +196,15 @@ class TReportSystem : public TRPComponent, public TRPReportRunner {
 
   // How many copies the selected printer makes of a job itself.
   virtual int PrinterCopyLimit() const;
-  // Runs the writer's job; byRepeat (a printer that makes one copy only) runs it once per
-  // copy, each a single copy.
-  static void ExecuteCopies(TBaseReport& writer, bool byRepeat);
+
+  // ---- What the windows ask of the system ----
+  bool Allows(TSystemSetup setup) const override { return SystemSetups.Contains(setup); }
+  bool HasOption(TSystemOption option) const override { return SystemOptions.Contains(option); }
+  const std::string& SetupTitle() const override { return TitleSetup; }
+  TRPPrintOptions PrintOptions() const override;
+  void SetPrintOptions(const TRPPrintOptions& options) override;
+  void PreviewShown(TFilePreview& preview) override;
+  void PrintReplay(TFilePrinter& printer) override;
 
  protected:
   // The stages' writers; a test may hand its own.
@@ -229,6 +215,9 @@ class TReportSystem : public TRPComponent, public TRPReportRunner {
  private:
   void Generate();
   void Print();
+  // Runs the writer's job; byRepeat (a printer that makes one copy only) runs it once per
+  // copy, each a single copy.
+  static void ExecuteCopies(TBaseReport& writer, bool byRepeat);
   void RunHandler(const TReportSystemEvent& override, QWidget*& form, TOverrideMode mode,
                   void (TReportSystem::*builtIn)(TOverrideMode));
   void BuiltInSetup(TOverrideMode mode);
