@@ -8,6 +8,8 @@
 
 #include "Codepage.h"
 #include "Err_Msgs.h"
+#include "Finally.h"
+#include "LittleEndian.h"
 #include "MessageHook.h"
 #include "arxCentralDir.h"
 #include "arxCrc.h"
@@ -270,7 +272,7 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
   TDirectoryPlace chosen;
   int candidates = 0;
   for (size_t at = got - TZipEndRecord::kSize; at >= 1 && candidates < kMostCandidates; --at) {
-    if (Get32(buffer.data() + at) != kEndRecordSig) continue;
+    if (LoadLE32(buffer.data() + at) != kEndRecordSig) continue;
     ++candidates;
     const uint64_t offset = size - tail + at;
     const TDirectoryPlace place =
@@ -311,9 +313,9 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
     // archive, or only the record's offset is damaged: the first member tells which.
     uint8_t local[TZipLocalHeader::kSize];
     bool found =
-        file.ReadAt(stored + FShift, local, sizeof local) && Get32(local) == kLocalHeaderSig;
+        file.ReadAt(stored + FShift, local, sizeof local) && LoadLE32(local) == kLocalHeaderSig;
     if (!found && FShift != 0 && file.ReadAt(stored, local, sizeof local) &&
-        Get32(local) == kLocalHeaderSig) {
+        LoadLE32(local) == kLocalHeaderSig) {
       FShift = 0;
       found = true;
     }
@@ -330,7 +332,7 @@ uint64_t TZipCommon::FindCentralDir(TArchiveFile& file) {
   const uint32_t have =
       file.ReadAt(0, start.data(), uint32_t(start.size())) ? uint32_t(start.size()) : 0;
   for (uint32_t i = 0; i + 4 <= have; ++i)
-    if (Get32(start.data() + i) == kLocalHeaderSig) {
+    if (LoadLE32(start.data() + i) == kLocalHeaderSig) {
       FHeaderStatus = hsLocal;
       return i;
     }
@@ -636,19 +638,6 @@ bool IsExtractableType(TArcType type) {
 bool OpensItself(TArcType type) {
   return type == atAce || type == atAceExe || type == atCab || type == atRar || type == atRarExe;
 }
-
-// Runs `action` when the scope ends, however it ends.
-template <class F>
-class TFinally {
- public:
-  explicit TFinally(F action) : FAction(std::move(action)) {}
-  ~TFinally() { FAction(); }
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-
- private:
-  F FAction;
-};
 
 }  // namespace
 

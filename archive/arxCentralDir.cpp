@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "LittleEndian.h"
+
 namespace {
 
 bool HasSignature(TArchiveFile& file, uint64_t offset, uint32_t signature) {
   uint8_t b[4];
-  return file.ReadAt(offset, b, sizeof b) && Get32(b) == signature;
+  return file.ReadAt(offset, b, sizeof b) && LoadLE32(b) == signature;
 }
 
 }  // namespace
@@ -20,15 +22,15 @@ TDirectoryPlace PlaceDirectory(TArchiveFile& file, uint64_t recordOffset,
   uint8_t b[TZip64EndRecord::kSize];
   if (recordOffset >= TZip64Locator::kSize &&
       file.ReadAt(recordOffset - TZip64Locator::kSize, b, TZip64Locator::kSize) &&
-      Get32(b) == kZip64LocatorSig) {
+      LoadLE32(b) == kZip64LocatorSig) {
     // The locator's offset is stale in the same way as the directory's when bytes were
     // put in front; the record then stands right before the locator.
     uint64_t at = TZip64Locator::Parse(b, TZip64Locator::kSize).EndRecordOffset;
     const uint64_t adjacent = recordOffset - TZip64Locator::kSize - TZip64EndRecord::kSize;
-    bool found = file.ReadAt(at, b, sizeof b) && Get32(b) == kZip64EndRecordSig;
+    bool found = file.ReadAt(at, b, sizeof b) && LoadLE32(b) == kZip64EndRecordSig;
     if (!found && recordOffset >= TZip64Locator::kSize + TZip64EndRecord::kSize) {
       at = adjacent;
-      found = file.ReadAt(at, b, sizeof b) && Get32(b) == kZip64EndRecordSig;
+      found = file.ReadAt(at, b, sizeof b) && LoadLE32(b) == kZip64EndRecordSig;
     }
     if (found) {
       const TZip64EndRecord wide = TZip64EndRecord::Parse(b, sizeof b);
@@ -62,7 +64,7 @@ int64_t FindRecordBeforeComment(TArchiveFile& file) {
     return -1;
   // From the front: a record inside another one's comment is that comment's text.
   for (size_t at = 0; at + TZipEndRecord::kSize <= length; ++at) {
-    if (Get32(tail.data() + at) != kEndRecordSig) continue;
+    if (LoadLE32(tail.data() + at) != kEndRecordSig) continue;
     const TZipEndRecord record = TZipEndRecord::Parse(tail.data() + at, length - at);
     const uint64_t offset = size - length + at;
     if (offset + TZipEndRecord::kSize + record.CommentLength == size &&

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "Err_Msgs.h"
+#include "LittleEndian.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ int TUnZip::ReadCentralDirectory() {
       uint8_t local[TZipLocalHeader::kSize];
       const uint32_t wanted = set == 0 ? TZipLocalHeader::kSize : 4;
       if (localOffset >= wide.LocalOffset && FArchive.ReadAt(localOffset, local, wanted) &&
-          Get32(local) == kLocalHeaderSig) {
+          LoadLE32(local) == kLocalHeaderSig) {
         if (set == 0) FLocal[0] = TZipLocalHeader::Parse(local, wanted);
         // A lower bound of the member's extent, so that damage to one size or one
         // extra field does not cost the following members.
@@ -193,7 +194,7 @@ int TUnZip::ReadLocalHeaders() {
   uint8_t buffer[TZipLocalHeader::kSize];
   uint64_t pos = FWalkStart;
   bool got = FArchive.ReadAt(pos, buffer, sizeof buffer);
-  if (got && Get32(buffer) == kSpannedSig) {
+  if (got && LoadLE32(buffer) == kSpannedSig) {
     pos += 4;
     got = FArchive.ReadAt(pos, buffer, sizeof buffer);
   }
@@ -249,14 +250,14 @@ bool TUnZip::ReadDescriptor(uint64_t at, uint64_t packed, bool wide, TZipDescrip
   uint8_t b[24] = {};
   const uint32_t have = FArchive.ReadFrom(at, b, sizeof b);
   // Some writers set the flag and leave the descriptor out: the next record follows.
-  const uint32_t first = have >= 4 ? Get32(b) : 0;
+  const uint32_t first = have >= 4 ? LoadLE32(b) : 0;
   if (first == kLocalHeaderSig || first == kCentralHeaderSig) return false;
   const bool signature = first == kSpannedSig;
   const uint8_t* fields = signature ? b + 4 : b;
   found.Length = (signature ? 4 : 0) + (wide ? 20 : 12);
   if (have < found.Length) return false;
-  found.Crc = Get32(fields);
-  found.UnpackedSize = wide ? Get64(fields + 12) : Get32(fields + 8);
+  found.Crc = LoadLE32(fields);
+  found.UnpackedSize = wide ? LoadLE64(fields + 12) : LoadLE32(fields + 8);
   // The local header's size stands: it is what the walk has already relied on.
   found.PackedSize = packed;
   return true;
@@ -269,20 +270,20 @@ bool TUnZip::FindDescriptor(uint64_t data, bool wide, TZipDescriptor& found) {
   for (uint64_t start = data; start < FArchive.Size() && !FCancel; start += kBlock) {
     const uint32_t have = FArchive.ReadFrom(start, block.data(), uint32_t(block.size()));
     for (uint32_t i = 0; i < kBlock && i + 16 <= have; ++i) {
-      if (Get32(block.data() + i) != kSpannedSig) continue;
+      if (LoadLE32(block.data() + i) != kSpannedSig) continue;
       const uint64_t travelled = start + i - data;
       for (const bool eight : {wide, !wide}) {
         const uint32_t length = eight ? 24 : 16;
         if (i + length > have) continue;
         const uint8_t* b = block.data() + i;
-        const uint64_t packed = eight ? Get64(b + 8) : Get32(b + 8);
+        const uint64_t packed = eight ? LoadLE64(b + 8) : LoadLE32(b + 8);
         if (packed != travelled) continue;
         // What follows must be the next record or the file's end.
         const bool atEnd = start + i + length == FArchive.Size();
-        const uint32_t next = i + length + 4 <= have ? Get32(b + length) : 0;
+        const uint32_t next = i + length + 4 <= have ? LoadLE32(b + length) : 0;
         if (!atEnd && next != kLocalHeaderSig && next != kCentralHeaderSig && next != kSpannedSig)
           continue;
-        found = {Get32(b + 4), packed, eight ? Get64(b + 16) : Get32(b + 12), length};
+        found = {LoadLE32(b + 4), packed, eight ? LoadLE64(b + 16) : LoadLE32(b + 12), length};
         return true;
       }
     }

@@ -2,15 +2,7 @@
 
 #include <initializer_list>
 
-uint16_t Get16(const uint8_t* b) {
-  return uint16_t(b[0] | (b[1] << 8));
-}
-uint32_t Get32(const uint8_t* b) {
-  return uint32_t(Get16(b)) | (uint32_t(Get16(b + 2)) << 16);
-}
-uint64_t Get64(const uint8_t* b) {
-  return uint64_t(Get32(b)) | (uint64_t(Get32(b + 4)) << 32);
-}
+#include "LittleEndian.h"
 
 namespace {
 
@@ -19,9 +11,9 @@ namespace {
 class TFieldReader {
  public:
   explicit TFieldReader(const uint8_t* at) : FAt(at) {}
-  uint16_t U16() { return Get16(Take(2)); }
-  uint32_t U32() { return Get32(Take(4)); }
-  uint64_t U64() { return Get64(Take(8)); }
+  uint16_t U16() { return LoadLE16(Take(2)); }
+  uint32_t U32() { return LoadLE32(Take(4)); }
+  uint64_t U64() { return LoadLE64(Take(8)); }
   void Skip(uint32_t n) { FAt += n; }
 
  private:
@@ -102,8 +94,8 @@ TZipWideFields TZipWideFields::Of(const TZipLocalHeader& h, const uint8_t* extra
 void TZipWideFields::Apply(const uint8_t* extra, uint32_t length) {
   constexpr uint16_t kZip64ExtraId = 0x0001;
   for (uint32_t at = 0; at + 4 <= length;) {
-    const uint16_t id = Get16(extra + at);
-    const uint32_t size = Get16(extra + at + 2);
+    const uint16_t id = LoadLE16(extra + at);
+    const uint32_t size = LoadLE16(extra + at + 2);
     if (size > length - at - 4) return;
     if (id == kZip64ExtraId) {
       HasZip64Extra = true;
@@ -112,10 +104,10 @@ void TZipWideFields::Apply(const uint8_t* extra, uint32_t length) {
       for (uint64_t* field : {&UnpackedSize, &PackedSize, &LocalOffset}) {
         if (*field != kEscape32) continue;
         if (end - value < 8) return;
-        *field = Get64(value);
+        *field = LoadLE64(value);
         value += 8;
       }
-      if (DiskNumberStart == kEscape32 && end - value >= 4) DiskNumberStart = Get32(value);
+      if (DiskNumberStart == kEscape32 && end - value >= 4) DiskNumberStart = LoadLE32(value);
       return;
     }
     at += 4 + size;

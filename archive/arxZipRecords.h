@@ -34,10 +34,6 @@ inline constexpr uint32_t kAttrArchive = 0x20;
 inline constexpr uint8_t kHostDos = 0;
 inline constexpr uint8_t kHostUnix = 3;
 
-uint16_t Get16(const uint8_t* b);
-uint32_t Get32(const uint8_t* b);
-uint64_t Get64(const uint8_t* b);
-
 // What a member's local and central headers both hold, after their signature (the central
 // header's after the version that made it).
 struct TZipMemberFields {

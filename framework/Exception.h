@@ -13,3 +13,15 @@ class Exception : public std::exception {
  private:
   std::string FMessage;
 };
+
+// An index outside a list or collection: "List index out of bounds (%d)".
+class EListError : public Exception {
+ public:
+  explicit EListError(int index)
+      : Exception("List index out of bounds (" + std::to_string(index) + ")") {}
+};
+
+// Throws EListError unless 0 <= index < count.
+inline void CheckListIndex(int index, int count) {
+  if (index < 0 || index >= count) throw EListError(index);
+}

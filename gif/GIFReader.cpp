@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "GIFMessages.h"
+#include "LittleEndian.h"
 
 // Format notes. A GIF file is a 6-byte signature ("GIF87a" or "GIF89a"), a 7-byte logical
 // screen descriptor (width, height, packed flags, background index, aspect ratio) and an
@@ -48,10 +49,6 @@ class TByteReader {
   size_t FSize;
   size_t FPos = 0;
 };
-
-int Word(const uint8_t* p) {
-  return p[0] | p[1] << 8;
-}
 
 bool SameIgnoringCase(const uint8_t* bytes, const char* text, size_t count) {
   for (size_t i = 0; i < count; ++i) {
@@ -124,8 +121,8 @@ std::shared_ptr<const TGIFData> TGIFReader::Read() {
 
 void TGIFReader::ReadScreen() {
   const uint8_t* screen = FIn.Take(7);
-  FData->ScreenWidth = Word(screen);
-  FData->ScreenHeight = Word(screen + 2);
+  FData->ScreenWidth = LoadLE16(screen);
+  FData->ScreenHeight = LoadLE16(screen + 2);
   const uint8_t packed = screen[4];
   FData->BitsPerPixel = (packed & 7) + 1;
   FData->ColorResolution = ((packed >> 4) & 7) + 1;
@@ -194,7 +191,7 @@ void TGIFReader::ReadApplication(const uint8_t* header, const TStringList& block
   if (first.size() < 3 || first[0] != 1) return;
   FData->Looping = true;
   FData->RepeatCount =
-      std::min(Word(reinterpret_cast<const uint8_t*>(first.data()) + 1), kMaxRepeatCount);
+      std::min(int(LoadLE16(reinterpret_cast<const uint8_t*>(first.data()) + 1)), kMaxRepeatCount);
 }
 
 void TGIFReader::ReadFrame() {
@@ -204,10 +201,10 @@ void TGIFReader::ReadFrame() {
   FGathered.clear();
 
   const uint8_t* descriptor = FIn.Take(9);
-  item->Left = Word(descriptor);
-  item->Top = Word(descriptor + 2);
-  item->Width = Word(descriptor + 4);
-  item->Height = Word(descriptor + 6);
+  item->Left = LoadLE16(descriptor);
+  item->Top = LoadLE16(descriptor + 2);
+  item->Width = LoadLE16(descriptor + 4);
+  item->Height = LoadLE16(descriptor + 6);
   if (item->Width == 0) item->Width = FData->ScreenWidth;
   if (item->Height == 0) item->Height = FData->ScreenHeight;
   const uint8_t packed = descriptor[8];
@@ -259,7 +256,7 @@ void TGIFReader::ApplyGraphicControls(TGIFItem& item) const {
     if (extension.Kind != etGraphic) continue;
     const auto* record = reinterpret_cast<const uint8_t*>(extension.Header.data());
     const uint8_t packed = record[1];
-    largestDelay = std::max(largestDelay, Word(record + 2));
+    largestDelay = std::max(largestDelay, int(LoadLE16(record + 2)));
     item.Disposal = (packed >> 2) & 7;
     if (packed & 1) {
       const TColor color = item.ColorTable->Color(record[4]);

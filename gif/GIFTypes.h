@@ -6,25 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "Color.h"
 #include "StringList.h"
-
-// A colour as the framework keeps it: red in the low byte, then green, then blue.
-using TColor = uint32_t;
-// The absence of a colour.
-constexpr TColor clNone = 0x1FFFFFFF;
-
-constexpr TColor RGBToColor(uint8_t r, uint8_t g, uint8_t b) {
-  return TColor(r) | TColor(g) << 8 | TColor(b) << 16;
-}
-constexpr uint8_t ColorRed(TColor c) {
-  return uint8_t(c);
-}
-constexpr uint8_t ColorGreen(TColor c) {
-  return uint8_t(c >> 8);
-}
-constexpr uint8_t ColorBlue(TColor c) {
-  return uint8_t(c >> 16);
-}
 
 enum TGIFVersion { gvNone, gv87a, gv89a };
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "Color.h"
 #include "Exception.h"
 #include "NotifyEvent.h"
 
@@ -39,9 +40,6 @@ int InnerBlanks(std::string_view text);
 // Which writers an operation reaches (a writer's OutputKind).
 enum TOutputKind { okPrinter = 0, okPreview = 1, okReportStream = 2 };
 
-using TColor = unsigned int;  // 0x00BBGGRR, as stored in streams
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
 inline QColor ToQColor(TColor c) {
   return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }

@@ -157,8 +157,7 @@ void TRPDevice::SetPdfFallback(bool on) {
 }
 
 const TRPDeviceItem& TRPDevice::PrinterItem(int index) {
-  if (index < 0 || size_t(index) >= Printers().size())
-    throw Exception("List index out of bounds (" + std::to_string(index) + ")");
+  CheckListIndex(index, int(Printers().size()));
   return FItems[size_t(index)];
 }
 

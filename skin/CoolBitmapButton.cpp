@@ -99,8 +99,7 @@ bool TColorList::Contains(QRgb pixel) const {
 }
 
 void TColorList::CheckIndex(int index) const {
-  if (index < 0 || index >= Count())
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  CheckListIndex(index, Count());
 }
 
 // ---------------------------------------------------------------- button

@@ -14,10 +14,6 @@
 
 namespace {
 
-std::string IndexMessage(int index) {
-  return "List index out of bounds (" + std::to_string(index) + ")";
-}
-
 // The framework's 3-D frame: the top and left lines in `topLeft`, the right and bottom
 // lines (which own the two far corners) in `bottomRight`, `width` rings inwards. The
 // rectangle shrinks by the rings drawn.
@@ -91,7 +87,7 @@ TBitmaps::~TBitmaps() {
 }
 
 TBitmapItem* TBitmaps::Items(int index) const {
-  if (index < 0 || index >= Count()) throw EListError(IndexMessage(index));
+  CheckListIndex(index, Count());
   return FItems[size_t(index)].get();
 }
 
@@ -466,7 +462,7 @@ int TMemoStrings::Count() const {
 }
 
 std::string TMemoStrings::Strings(int index) const {
-  if (index < 0 || index >= Count()) throw EListError(IndexMessage(index));
+  CheckListIndex(index, Count());
   return FromQString(FEdit.document()->findBlockByNumber(index).text());
 }
 

@@ -19,12 +19,6 @@ class QMenu;
 class QPainter;
 class QToolButton;
 
-// An index outside a list or collection.
-class EListError : public Exception {
- public:
-  using Exception::Exception;
-};
-
 class TCoolImages;
 class TBitmaps;
 

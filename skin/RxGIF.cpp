@@ -250,8 +250,7 @@ void TGIFImage::Changed() {
 }
 
 const TGIFFrame& TGIFImage::Frames(int index) const {
-  if (index < 0 || index >= Count())
-    throw Exception("List index out of bounds (" + std::to_string(index) + ")");
+  CheckListIndex(index, Count());
   return *FFrames[size_t(index)];
 }
 
