@@ -1,6 +1,7 @@
 // The Deflate decoder's Huffman tables: every code of a usable set, followed by whatever
 // bits, is found with its symbol, length and extra bits, through the first level or a
-// sub-table; unused codes of an incomplete set are invalid; sets that are no code at all leave no table.
+// sub-table; unused codes of an incomplete set are invalid; sets that are no code at all
+// leave no table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,6 +82,13 @@ TEST(InflateTable, CodesAreFoundWithTheirSymbolsAndNonCodesRefused) {
        Staircase({65, 256, 257, 266, 0, 280, 255, 1, 284, 270, 2, 3, 275, 4, 285, 283}), 10,
        TCodeSet::csComplete},
       {"short literals", Texty(), 10, TCodeSet::csComplete},
+      {"19 symbols, the longest codes last",
+       [] {
+         Lengths l = Staircase({3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18});
+         l.resize(19);
+         return l;
+       }(),
+       7, TCodeSet::csComplete},
       {"one code of one bit", Staircase({256}), 10, TCodeSet::csIncomplete},
       {"incomplete, long codes", Staircase({256, 70, 71, 260, 72, 73, 74, 75, 76, 77, 78, 79}), 9,
        TCodeSet::csIncomplete},
