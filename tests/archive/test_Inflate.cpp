@@ -171,6 +171,11 @@ TEST(Inflate, RoundTripsIncompressibleRunsAndEveryBlockKind) {
     zlibkit::TStrategy Strategy;
   };
   const Bytes noise = Noise(200000, 7);
+  // Each period from 1 to 40 bytes repeated over 700 bytes: matches of every short
+  // distance, up to the longest length.
+  Bytes periodic;
+  for (size_t period = 1; period <= 40; ++period)
+    for (size_t i = 0; i < 700; ++i) periodic.push_back(noise[period * 64 + i % period]);
   const std::vector<TCase> cases = {
       {noise, 9, zlibkit::zsDefault},                     // stored blocks inside a Deflate stream
       {noise, 0, zlibkit::zsDefault},                     // stored blocks only, several of them
@@ -178,6 +183,7 @@ TEST(Inflate, RoundTripsIncompressibleRunsAndEveryBlockKind) {
       {MixedData(400000, 3), 9, zlibkit::zsFixed},        // fixed codes over many windows
       {MixedData(400000, 4), 6, zlibkit::zsHuffmanOnly},  // literals only
       {MixedData(400000, 5), 6, zlibkit::zsRle},          // distance 1 only
+      {periodic, 9, zlibkit::zsDefault},
   };
   for (TPath path : kPaths)
     for (const TCase& c : cases) {
