@@ -1,6 +1,6 @@
 #include "arxCrc.h"
 
-#include <cstring>
+#include "LittleEndian.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
@@ -22,10 +22,6 @@ constexpr TSliceTables MakeSliceTables() {
 }
 
 constexpr TSliceTables Slices = MakeSliceTables();
-
-uint32_t LoadLE32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 uint32_t Crc32Sliced(uint32_t crc, const uint8_t* bytes, size_t n) {
   while (n >= 8) {

@@ -1,18 +1,9 @@
 #pragma once
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
+#include "LittleEndian.h"
 #include "arxInflateTable.h"
-
-// Eight input bytes as the bit buffer takes them, first byte lowest.
-inline uint64_t LoadLE64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, sizeof v);
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
-  return v;
-}
 
 // The Deflate decoder's hot loop over one contiguous input span and one contiguous output
 // span. It runs only where it needs no checks for the ends of either: each step loads eight
