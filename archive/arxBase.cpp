@@ -20,16 +20,6 @@ bool IsArchiveType(TArcType type) {
   return type != atNA && type != atUnsupported && type != atFileOpenErr && type != atUnknown;
 }
 
-// The text before the last "\" (with it), and after it.
-std::string DirPart(const std::string& name) {
-  const size_t cut = name.rfind('\\');
-  return cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
-}
-std::string FilePart(const std::string& name) {
-  const size_t cut = name.rfind('\\');
-  return cut == std::string::npos ? name : name.substr(cut + 1);
-}
-
 // Directory and file parts as file-name matching splits them: at the last "\" or ":".
 size_t MatchSplit(const std::string& name) {
   const size_t cut = name.find_last_of("\\:");

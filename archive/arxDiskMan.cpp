@@ -93,6 +93,16 @@ std::string CurrentDirectory() {
   return dir;
 }
 
+std::string DirPart(const std::string& name) {
+  const size_t cut = name.rfind('\\');
+  return cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
+}
+
+std::string FilePart(const std::string& name) {
+  const size_t cut = name.rfind('\\');
+  return cut == std::string::npos ? name : name.substr(cut + 1);
+}
+
 bool TDiskManager::Query(const std::string& path) {
   struct statvfs fs;
   const std::string native = path.empty() ? std::string(".") : ToNativePath(path);

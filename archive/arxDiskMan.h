@@ -14,6 +14,9 @@ std::string ToNativePath(const std::string& path);
 std::string FromNativePath(const std::string& path);
 // The current directory as a reader path, with a trailing "\".
 std::string CurrentDirectory();
+// The text of a reader path before its last "\" (with it), and after it.
+std::string DirPart(const std::string& name);
+std::string FilePart(const std::string& name);
 
 enum TDriveType { dtUnknown, dtRemovable, dtFixed, dtRemote };
 
