@@ -5,6 +5,7 @@
 
 #include "CatalogueFormat.h"
 #include "Codepage.h"
+#include "Finally.h"
 #include "RPDevice.h"
 #include "RPMemo.h"
 #include "RPShell.h"
@@ -73,7 +74,7 @@ void TCodesReport::PrintButtonClick() {
     try {
       ReportSystem1->Execute();
     } catch (const std::exception& e) {
-      ShowError(TBaseReport::ToQString(e.what()));
+      ShowError(ToQString(e.what()));
     }
   }
   if (std::exchange(FCloseAfterRun, false))

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <exception>
 
-#include "Codepage.h"
 #include "MessageHook.h"
+#include "QtColor.h"
 #include "RPSelection.h"
 
 namespace {
@@ -27,22 +27,6 @@ TBaseReport::TBaseReport(QObject* owner)
 }
 
 TBaseReport::~TBaseReport() = default;
-
-QString TBaseReport::ToQString(std::string_view cp1251) {
-  // Text is measured word after word: the code page's 256 characters are looked up once.
-  static const std::array<QChar, 256> table = [] {
-    std::array<QChar, 256> chars;
-    for (int b = 0; b < 256; ++b) {
-      const QString one = QString::fromStdString(Codepage::Cp1251ToUtf8(std::string(1, char(b))));
-      chars[size_t(b)] = one.isEmpty() ? QChar() : one[0];
-    }
-    return chars;
-  }();
-  QString text(qsizetype(cp1251.size()), Qt::Uninitialized);
-  QChar* out = text.data();
-  for (const char c : cp1251) *out++ = table[uint8_t(c)];
-  return text;
-}
 
 // ---- Published properties ----
 
@@ -896,8 +880,9 @@ void TBaseReport::DrawTabBox(const TTabStop& tab, int left, int right, int top, 
   const TRPBrush brush = FBrush;
   if (shade > 0) {
     const int level = 255 * (100 - std::clamp(shade, 0, 100)) / 100;
-    SetPen({TColor(level | level << 8 | level << 16), Qt::NoPen, pen.Mode, 0});
-    SetBrush({TColor(level | level << 8 | level << 16), Qt::SolidPattern, QImage()});
+    const TColor grey = RGBToColor(uint8_t(level), uint8_t(level), uint8_t(level));
+    SetPen({grey, Qt::NoPen, pen.Mode, 0});
+    SetBrush({grey, Qt::SolidPattern, QImage()});
     TabRectangle(x1, y1, x2, y2);
   }
   const auto side = [&](int width, double ax, double ay, double bx, double by) {

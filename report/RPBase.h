@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "QtCodepage.h"
 #include "RPDefine.h"
 #include "RPFontCache.h"
 #include "StringList.h"
@@ -392,9 +393,6 @@ class TBaseReport : public TRPBaseComponent {
   void RemovePageStartHook(int id);
   int AddPageEndHook(std::function<void()> hook);
   void RemovePageEndHook(int id);
-
-  // ---- Text conversion at the drawing boundary ----
-  static QString ToQString(std::string_view cp1251);
 
  protected:
   // ---- Event dispatchers ----

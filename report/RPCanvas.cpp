@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <string>
 
+#include "QtColor.h"
+
 namespace {
 
 bool IsBlank(char c) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QObject>
 #include <functional>
 #include <string>
@@ -40,10 +39,6 @@ int InnerBlanks(std::string_view text);
 // Which writers an operation reaches (a writer's OutputKind).
 enum TOutputKind { okPrinter = 0, okPreview = 1, okReportStream = 2 };
 
-inline QColor ToQColor(TColor c) {
-  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
 // Text of the messages the engine raises; callers and tests compare them byte for byte.
 namespace RPMessages {
 inline constexpr const char* NotPrinting = "Invalid method call.  ReportPrinter is not printing.";
@@ -56,19 +51,6 @@ inline constexpr const char* MemoBadRange =
 // The runtime's integer-conversion error, %s being the offending token.
 inline constexpr const char* NotAnInteger = "'%s' is not a valid integer value";
 }  // namespace RPMessages
-
-// Runs a closing step however the scope is left.
-template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FRun(std::move(f)) {}
-  ~TFinally() { FRun(); }
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-
- private:
-  F FRun;
-};
 
 // The silent abort: unwinds a cancelled job to Execute without any message being shown.
 class EAbort : public Exception {

@@ -17,19 +17,13 @@
 #include "MessageHook.h"
 #include "PrinterQueues.h"
 #include "PrinterSetupDialog.h"
+#include "QtCodepage.h"
 
 namespace {
 
 const char* const SAlreadyPrinting = "Invalid method call.  Device already printing.";
 const char* const SNotPrinting = "Invalid method call.  Device is not printing.";
 const char* const SCanvasNotActive = "Error!  Canvas not yet active.";
-
-QString ToQt(const std::string& text) {
-  return QString::fromStdString(Codepage::Cp1251ToUtf8(text));
-}
-std::string FromQt(const QString& text) {
-  return Codepage::Utf8ToCp1251(text.toStdString());
-}
 
 // The platform's paper number for a paper of its own width and length.
 constexpr short kUserPaper = 256;
@@ -139,7 +133,7 @@ void TRPDevice::ReadPrinters() {
   ForgetPrinter();
   for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
     const std::string queue = info.printerName().toStdString();
-    FItems.emplace_back(FromQt(info.printerName()), FromQt(info.makeAndModel()),
+    FItems.emplace_back(FromQString(info.printerName()), FromQString(info.makeAndModel()),
                         Codepage::Utf8ToCp1251(PrinterQueues::DeviceUri(queue)));
     FPrinters.push_back(FItems.back().Device() + " on " + FItems.back().Port());
   }
@@ -165,7 +159,7 @@ int TRPDevice::PrinterIndex() {
   // Asked first: a list read again forgets the choice.
   const int count = int(Printers().size());
   if (FPrinterIndex == -2) {
-    const std::string wanted = FromQt(QPrinterInfo::defaultPrinterName());
+    const std::string wanted = FromQString(QPrinterInfo::defaultPrinterName());
     int chosen = count - 1;
     for (size_t i = 0; i < FItems.size(); ++i)
       if (!wanted.empty() &&
@@ -229,7 +223,7 @@ void TRPDevice::ReadDevMode() {
   if (FDevModeRead || PrinterIndex() < 0) return;
   FDevModeRead = true;
   const QPrinterInfo info =
-      FPdfOnly ? QPrinterInfo() : QPrinterInfo::printerInfo(ToQt(DeviceName()));
+      FPdfOnly ? QPrinterInfo() : QPrinterInfo::printerInfo(ToQString(DeviceName()));
   TDevMode mode;
   mode.Fields = TDevMode::dmOrientation | TDevMode::dmPaperSize | TDevMode::dmPaperLength |
                 TDevMode::dmPaperWidth | TDevMode::dmCopies;
@@ -272,7 +266,7 @@ QPaintDevice* TRPDevice::InfoDevice() {
     FPending = true;
   }
   if (!FInfo) {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(DeviceName()));
+    const QPrinterInfo info = QPrinterInfo::printerInfo(ToQString(DeviceName()));
     if (info.isNull()) InvalidPrinter();
     FInfo = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     if (!FInfo->isValid() || FInfo->printerName() != info.printerName()) {
@@ -342,11 +336,11 @@ void TRPDevice::BeginDoc() {
     if (!FSpool->open()) InvalidPrinter();
     FWriter = std::make_unique<QPdfWriter>(FSpool.get());
   } else {
-    FWriter = std::make_unique<QPdfWriter>(ToQt(FOutputFile));
+    FWriter = std::make_unique<QPdfWriter>(ToQString(FOutputFile));
   }
   FWriter->setResolution(FResolution);
   FWriter->setPageLayout(FLayout);
-  FWriter->setTitle(ToQt(FTitle));
+  FWriter->setTitle(ToQString(FTitle));
   FPainter = std::make_unique<QPainter>();
   if (!FPainter->begin(FWriter.get())) {
     FPainter.reset();
@@ -527,7 +521,7 @@ bool TRPDevice::PrinterSetup(QWidget* parent) {
   chosen.Copies = short(FInfo->copyCount());
   chosen.Collate = FInfo->collateCopies() ? 1 : 0;
   chosen.Duplex = DuplexCode(FInfo->duplex());
-  const std::string queue = FromQt(FInfo->printerName());
+  const std::string queue = FromQString(FInfo->printerName());
   for (size_t i = 0; i < FItems.size(); ++i)
     if (FItems[i].Device() == queue && int(i) != FPrinterIndex) {
       SelectPrinter(FPrinters[i], true);

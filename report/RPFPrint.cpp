@@ -8,7 +8,6 @@
 #include <cctype>
 #include <cmath>
 
-#include "Codepage.h"
 #include "MessageHook.h"
 #include "RPDevice.h"
 
@@ -26,10 +25,6 @@ constexpr double kMaxPenInches = 1;
 QPainter::CompositionMode PenModeOf(int code) {
   return code == PenModeXor ? QPainter::RasterOp_SourceXorDestination
                             : QPainter::CompositionMode_SourceOver;
-}
-
-std::string Cp1251(const QString& text) {
-  return Codepage::Utf8ToCp1251(text.toStdString());
 }
 
 // The selection asks only for the order, not for pages: every page is meant.
@@ -260,21 +255,21 @@ std::string TFilePrinter::MacroText(int index) const {
   const QLocale locale;
   switch (index) {
     case 0:
-      return Cp1251(locale.toString(start.date(), QLocale::ShortFormat));
+      return FromQString(locale.toString(start.date(), QLocale::ShortFormat));
     case 1:
-      return Cp1251(locale.toString(start.date(), QLocale::LongFormat));
+      return FromQString(locale.toString(start.date(), QLocale::LongFormat));
     case 2:
-      return Cp1251(start.toString("MM/dd/yy"));
+      return FromQString(start.toString("MM/dd/yy"));
     case 3:
-      return Cp1251(start.toString("dd/MM/yy"));
+      return FromQString(start.toString("dd/MM/yy"));
     case 4:
-      return Cp1251(locale.toString(start.time(), QLocale::ShortFormat));
+      return FromQString(locale.toString(start.time(), QLocale::ShortFormat));
     case 5:
-      return Cp1251(locale.toString(start.time(), QLocale::LongFormat));
+      return FromQString(locale.toString(start.time(), QLocale::LongFormat));
     case 6:
-      return Cp1251(start.toString("hh:mm AP"));
+      return FromQString(start.toString("hh:mm AP"));
     case 7:
-      return Cp1251(start.toString("hh:mm"));
+      return FromQString(start.toString("hh:mm"));
     case 8:
       return std::to_string(FirstPage());
     case 9:

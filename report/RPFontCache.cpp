@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 
-#include "Codepage.h"
+#include "QtCodepage.h"
 
 const TRPCachedFont& TRPFontCache::Realise(const TRPFontKey& key) {
   for (auto it = FEntries.begin(); it != FEntries.end(); ++it) {
@@ -21,7 +21,7 @@ const TRPCachedFont& TRPFontCache::Realise(const TRPFontKey& key) {
 TRPCachedFont TRPFontCache::Make(const TRPFontKey& key) {
   // Face names are the engine's bytes; fontconfig maps the classic names to
   // metric-compatible faces.
-  QFont font(QString::fromStdString(Codepage::Cp1251ToUtf8(key.Name)));
+  QFont font(ToQString(key.Name));
   font.setPixelSize(std::max(1, key.PixelHeight));
   font.setWeight(key.Bold ? QFont::Bold : QFont::Normal);
   font.setItalic(key.Italic);

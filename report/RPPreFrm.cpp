@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "Finally.h"
 #include "RPDevice.h"
 #include "RPFormHost.h"
 #include "RPSetFrm.h"
@@ -200,7 +201,7 @@ void TRPPreviewForm::PrintClick() {
   TFilePrinter& printer = *FReportPrinter;
   if (FHost.Allows(ssAllowPreviewSetup)) {
     TRPSetupForm setup(FHost, this);
-    setup.setWindowTitle(TBaseReport::ToQString(FHost.SetupTitle()));
+    setup.setWindowTitle(ToQString(FHost.SetupTitle()));
     setup.SetRangeMode(printer, printer.PageCount());
     if (setup.exec() != QDialog::Accepted) return;
     printer.KeepOwnSettings = true;
@@ -217,7 +218,7 @@ void TRPPreviewForm::Guarded(const std::function<void()>& handler) {
 }
 
 void TRPPreviewForm::ShowFailure(const std::exception& error) {
-  QMessageBox box(QMessageBox::Critical, "Error", TBaseReport::ToQString(error.what()),
+  QMessageBox box(QMessageBox::Critical, "Error", ToQString(error.what()),
                   QMessageBox::Ok, this);
   box.exec();
 }

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "Codepage.h"
 #include "RPBase.h"
 #include "RPDevice.h"
 #include "RPFormHost.h"
@@ -132,7 +131,7 @@ void TRPSetupForm::showEvent(QShowEvent* event) {
 void TRPSetupForm::UpdatePrinterLabel() {
   TRPDevice& device = RPDev();
   PrinterLabel->setText(device.NoPrinters() ? QString("No printers installed!")
-                                            : TBaseReport::ToQString(device.DeviceName() + " on " +
+                                            : ToQString(device.DeviceName() + " on " +
                                                                      device.PortName()));
 }
 
@@ -233,7 +232,7 @@ void TRPSetupForm::OKClick() {
   } else {
     FHost.SetReportDest(rdFile);
     // The engine's file names are Windows-1251, as the printer device opens them.
-    FHost.SetOutputFileName(Codepage::Utf8ToCp1251(FileNameEdit->text().toStdString()));
+    FHost.SetOutputFileName(FromQString(FileNameEdit->text()));
   }
   StoreOptions(FReplay);
   accept();

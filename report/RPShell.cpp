@@ -1,5 +1,7 @@
 #include "RPShell.h"
 
+#include "Finally.h"
+
 void TBaseShell::ApplySection(const TReportSection& s, TBaseReport& w) {
   // Left, right, top, bottom in this order: a width or height (dmSpecial) counts from
   // the edge just set.

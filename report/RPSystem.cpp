@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "Finally.h"
 #include "RPDevice.h"
 #include "RPPreFrm.h"
 #include "RPSetFrm.h"
@@ -332,7 +333,7 @@ void TReportSystem::BuiltInSetup(TOverrideMode mode) {
   switch (mode) {
     case omCreate:
       FSetupForm = new TRPSetupForm(*this, OwnerWidget());
-      FSetupForm->setWindowTitle(TBaseReport::ToQString(TitleSetup));
+      FSetupForm->setWindowTitle(ToQString(TitleSetup));
       FSetupForm->SetDestinationMode();
       break;
     case omShow:
@@ -352,7 +353,7 @@ void TReportSystem::BuiltInStatus(TOverrideMode mode) {
     case omCreate:
       if (!FStatusForm) {
         FStatusForm = new TRPStatusForm(*this, OwnerWidget());
-        FStatusForm->setWindowTitle(TBaseReport::ToQString(TitleStatus));
+        FStatusForm->setWindowTitle(ToQString(TitleStatus));
       }
       break;
     case omShow:
@@ -375,7 +376,7 @@ void TReportSystem::BuiltInPreview(TOverrideMode mode) {
   switch (mode) {
     case omCreate:
       FPreviewForm = new TRPPreviewForm(*this, OwnerWidget());
-      FPreviewForm->setWindowTitle(TBaseReport::ToQString(TitlePreview));
+      FPreviewForm->setWindowTitle(ToQString(TitlePreview));
       FPreviewForm->resize(FSystemPreview.FormWidth, FSystemPreview.FormHeight);
       FPreviewForm->setWindowState(FSystemPreview.FormState);
       break;

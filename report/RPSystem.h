@@ -16,22 +16,12 @@
 #include "RPSetFrm.h"
 #include "RPStaFrm.h"
 #include "RPreview.h"
+#include "Set.h"
 
 class TReportSystem;
 
-// A set of a small enumeration as its bits (bit n: the value n).
-template <class E>
-struct TRPSet {
-  unsigned Bits = 0;
-  TRPSet() = default;
-  TRPSet(std::initializer_list<E> items) {
-    for (E item : items) Bits |= 1u << unsigned(item);
-  }
-  bool Contains(E item) const { return Bits >> unsigned(item) & 1; }
-  friend bool operator==(TRPSet, TRPSet) = default;
-};
-using TSystemSetups = TRPSet<TSystemSetup>;
-using TSystemOptions = TRPSet<TSystemOption>;
+using TSystemSetups = TSet<TSystemSetup>;
+using TSystemOptions = TSet<TSystemOption>;
 
 // Modes of the window handlers: create, show, wait, free.
 enum TOverrideMode { omCreate = 0, omShow = 1, omWait = 2, omFree = 3 };

@@ -12,6 +12,9 @@
 #include <cmath>
 #include <utility>
 
+#include "Finally.h"
+#include "QtColor.h"
+
 namespace {
 
 constexpr int kStrip = 20;  // ruler strip, pixels

@@ -8,11 +8,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 
 #include "Codepage.h"
 #include "Events.h"
+#include "QtCodepage.h"
+#include "Set.h"
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
@@ -27,39 +28,6 @@ inline QColor SysColor(const QWidget& widget, TSysColor color) {
                                                   QPalette::Base};
   return widget.palette().color(QPalette::Normal, roles[color]);
 }
-
-// A set of a small enumeration: bit n stands for the value n.
-template <class E>
-class TSet {
- public:
-  constexpr TSet() = default;
-  constexpr TSet(std::initializer_list<E> items) {
-    for (E item : items) FBits |= Bit(item);
-  }
-  constexpr bool Contains(E item) const { return (FBits & Bit(item)) != 0; }
-  constexpr bool Empty() const { return FBits == 0; }
-  constexpr std::uint32_t Bits() const { return FBits; }
-  constexpr TSet& Include(E item) {
-    FBits |= Bit(item);
-    return *this;
-  }
-  constexpr TSet& Exclude(E item) {
-    FBits &= ~Bit(item);
-    return *this;
-  }
-  constexpr TSet operator+(TSet other) const { return FromBits(FBits | other.FBits); }
-  constexpr TSet operator-(TSet other) const { return FromBits(FBits & ~other.FBits); }
-  friend constexpr bool operator==(TSet, TSet) = default;
-
- private:
-  static constexpr std::uint32_t Bit(E item) { return std::uint32_t(1) << unsigned(item); }
-  static constexpr TSet FromBits(std::uint32_t bits) {
-    TSet result;
-    result.FBits = bits;
-    return result;
-  }
-  std::uint32_t FBits = 0;
-};
 
 // Whether a press arms a click for its release over the control. The second press of a
 // double click does not: the pair is one click and one double click, so a link opens
@@ -86,14 +54,6 @@ QRegion PixelRegion(const QImage& image, Inside inside) {
   QRegion region;
   region.setRects(runs.constData(), int(runs.size()));
   return region;
-}
-
-// Windows-1251 text of the core shown in a widget, and back.
-inline QString ToQString(const std::string& cp1251) {
-  return QString::fromStdString(Codepage::Cp1251ToUtf8(cp1251));
-}
-inline std::string FromQString(const QString& text) {
-  return Codepage::Utf8ToCp1251(text.toStdString());
 }
 
 // A control that is disabled or hidden while it, or a control inside it, has the focus
