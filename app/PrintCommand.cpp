@@ -17,6 +17,7 @@
 #include "Codepage.h"
 #include "CodesReport.h"
 #include "Exception.h"
+#include "QtCodepage.h"
 #include "RPDevice.h"
 #include "RPSystem.h"
 #include "SiteLinks.h"
@@ -87,8 +88,7 @@ void GiveNewFileMode(const std::string& path) {
 void WriteThrough(const std::string& target, const std::function<void(const std::string&)>& write) {
   QTemporaryFile temp(QDir::tempPath() + "/trickfolio-print-XXXXXX");
   if (!temp.open())
-    throw Exception("no temporary file in " +
-                    Codepage::Utf8ToCp1251(QDir::tempPath().toStdString()));
+    throw Exception("no temporary file in " + FromQString(QDir::tempPath()));
   temp.close();
   const std::string path = temp.fileName().toStdString();
   write(path);

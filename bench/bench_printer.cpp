@@ -9,8 +9,8 @@
 #include <QTextDocument>
 #include <filesystem>
 
-#include "Codepage.h"
 #include "PrinterHarness.h"
+#include "QtCodepage.h"
 #include "QueueBenchMain.h"
 #include "RepeatedCodeText.h"
 
@@ -44,7 +44,7 @@ BENCHMARK(BM_ReportPrinterToPdf)->Unit(benchmark::kMillisecond);
 
 void BM_QTextDocumentToPdf(benchmark::State& state) {
   const std::string pdf = OutputPath("trickfolio-bench-qtextdocument.pdf");
-  const QString text = QString::fromStdString(Codepage::Cp1251ToUtf8(Text()));
+  const QString text = ToQString(Text());
   for (auto _ : state) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -27,10 +27,12 @@
 
 #include "Abcspla.h"
 #include "Catalogue.h"
+#include "Codepage.h"
 #include "CodesReport.h"
 #include "CoolBitmapButton.h"
 #include "GameListBox.h"
 #include "PrinterHarness.h"
+#include "QtCodepage.h"
 #include "QueueBenchMain.h"
 #include "RPFPrint.h"
 #include "RPFiler.h"
@@ -96,12 +98,12 @@ struct TRecording {
   std::string Printed;  // the text on its pages, CR LF lines
   TRecording() { Printed = Record(Stream); }
   QString PrintedText() const {
-    return QString::fromStdString(Codepage::Cp1251ToUtf8(Printed)).replace("\r\n", "\n");
+    return ToQString(Printed).replace("\r\n", "\n");
   }
   // About one page's worth of the text, cut at a line end.
   QString PageText() const {
     const std::string page = Printed.substr(0, Printed.find("\r\n", Printed.size() / kPages));
-    return QString::fromStdString(Codepage::Cp1251ToUtf8(page)).replace("\r\n", "\n");
+    return ToQString(page).replace("\r\n", "\n");
   }
 };
 

@@ -11,6 +11,7 @@
 #include "BenchSupport.h"
 #include "Codepage.h"
 #include "ImageWriter.h"
+#include "QtCodepage.h"
 #include "RPMemo.h"
 
 namespace {
@@ -93,7 +94,7 @@ void BM_QTextLayoutLines(benchmark::State& state) {
   QFont font("Arial");
   font.setPixelSize(50);  // 12 points at 300 dpi
   font.setHintingPreference(QFont::PreferNoHinting);
-  const QString text = QString::fromStdString(Codepage::Cp1251ToUtf8(Text())).replace("\r\n", "\n");
+  const QString text = ToQString(Text()).replace("\r\n", "\n");
   const QStringList paragraphs = text.split('\n');
   const double width = page.Writer.XU2D(page.Writer.SectionRight()) -
                        page.Writer.XU2D(page.Writer.SectionLeft()) + 1;

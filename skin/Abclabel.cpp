@@ -7,14 +7,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "QtColor.h"
 #include "UrlOpener.h"
 
 namespace {
-
-const QColor clYellow{0xFF, 0xFF, 0x00};
-const QColor clAqua{0x00, 0xFF, 0xFF};
-const QColor clPurple{0x80, 0x00, 0x80};
-const QColor clBlue{0x00, 0x00, 0xFF};
 
 // almColor and almColorShadow exclude each other; the one just added wins.
 TabcLabelMouseEffects Exclusive(TabcLabelMouseEffects old, TabcLabelMouseEffects value) {
@@ -41,8 +37,8 @@ TabcCustomMouseLabel::TabcCustomMouseLabel(QWidget* parent)
     : TSkinControl<QWidget>(parent),
       FFontColor(palette().color(QPalette::WindowText)),
       FColor(palette().color(QPalette::Window)),
-      FMouseOverColor(clYellow),
-      FMouseDownColor(clAqua) {
+      FMouseOverColor(ToQColor(clYellow)),
+      FMouseDownColor(ToQColor(clAqua)) {
   resize(65, 17);
 }
 
@@ -290,8 +286,8 @@ void TabcCustomMouseLabel::Resynchronise() {
 
 TabcURLLabel::TabcURLLabel(QWidget* parent) : TabcMouseLabel(parent) {
   SetMouseDownEffects({almColor, almSound});
-  SetMouseDownColor(clPurple);
-  SetFontColor(clBlue);
+  SetMouseDownColor(ToQColor(clPurple));
+  SetFontColor(ToQColor(clBlue));
 }
 
 void TabcURLLabel::Click() {

@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "QtColor.h"
+
 namespace {
 
 // The framework's 3-D frame: the top and left lines in `topLeft`, the right and bottom
@@ -516,8 +518,8 @@ TCoolMemo::TCoolMemo(QWidget* parent) : TSkinControl<QPlainTextEdit>(parent) {
   FColor = palette().color(QPalette::Base);
   FFontColor = palette().color(QPalette::Text);
   // The classic inactive caption colours; the platform has no such palette roles.
-  FCaptionColor = QColor(128, 128, 128);
-  FCaptionTextColor = QColor(192, 192, 192);
+  FCaptionColor = ToQColor(clGray);
+  FCaptionTextColor = ToQColor(clSilver);
   FBorderPen = QPen(Qt::black, 1);
   FChangeLink.OnChange = [this](QObject*) { Reframe(); };
   setFocusPolicy(Qt::StrongFocus);

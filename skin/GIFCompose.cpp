@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "QtColor.h"
 #include "RxGIF.h"
 
 namespace {

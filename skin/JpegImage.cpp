@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Codepage.h"
+#include "QtCodepage.h"
 
 extern "C" {
 #include <jerror.h>
@@ -162,6 +162,6 @@ void TJPEGImage::LoadFromData(const QByteArray& data) {
 void TJPEGImage::LoadFromFile(const QString& fileName) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
-    throw EJPEG("Cannot open JPEG file " + Codepage::Utf8ToCp1251(fileName.toStdString()));
+    throw EJPEG("Cannot open JPEG file " + FromQString(fileName));
   LoadFromData(file.readAll());
 }

@@ -2,14 +2,14 @@
 
 #include <QFile>
 
-#include "Codepage.h"
 #include "JpegImage.h"
+#include "QtCodepage.h"
 
 void TPicture::LoadFromFile(const QString& fileName) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
     throw EInvalidGraphic("Cannot open picture file " +
-                          Codepage::Utf8ToCp1251(fileName.toStdString()));
+                          FromQString(fileName));
   LoadFromData(file.readAll());
 }
 

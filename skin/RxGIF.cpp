@@ -5,22 +5,15 @@
 
 #include "GIFDecoder.h"
 #include "GIFReader.h"
+#include "LittleEndian.h"
 #include "MemoryStream.h"
-
-QRgb ColorToRgb(TColor color) {
-  if (color == clNone) return qRgba(0, 0, 0, 0);
-  return qRgb(ColorRed(color), ColorGreen(color), ColorBlue(color));
-}
-
-TColor RgbToColor(QRgb rgb) {
-  return RGBToColor(uint8_t(qRed(rgb)), uint8_t(qGreen(rgb)), uint8_t(qBlue(rgb)));
-}
+#include "QtColor.h"
 
 namespace {
 
 // The bitmap's palette: the table's entries, then grey for what the depth has beyond it.
 QList<QRgb> BitmapPalette(const TGIFColorTable& table, int depth) {
-  QList<QRgb> palette(1 << depth, qRgb(128, 128, 128));
+  QList<QRgb> palette(1 << depth, ColorToRgb(clGray));
   for (int i = 0; i < std::min(table.Count, int(palette.size())); ++i) {
     palette[i] = qRgb(table.Colors[i][0], table.Colors[i][1], table.Colors[i][2]);
   }
@@ -176,8 +169,7 @@ void TGIFImage::LoadFromFile(const QString& fileName) {
 void TGIFImage::ReadData(TMemoryStream& stream) {
   uint8_t count[4];
   if (stream.Read(count, 4) != 4) throw EGIFError(gmStreamRead);
-  const uint32_t size = uint32_t(count[0]) | uint32_t(count[1]) << 8 | uint32_t(count[2]) << 16 |
-                        uint32_t(count[3]) << 24;
+  const uint32_t size = LoadLE32(count);
   // The count is checked against what the stream holds before anything is taken.
   if (stream.Size() - stream.Position() < int64_t(size)) throw EGIFError(gmStreamRead);
   const uint8_t* start = stream.Memory() + stream.Position();

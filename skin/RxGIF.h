@@ -19,11 +19,6 @@
 
 class TMemoryStream;
 
-// A framework colour (0x00BBGGRR) as an opaque Qt colour value, and back. clNone has no
-// Qt colour: it becomes a fully transparent black.
-QRgb ColorToRgb(TColor color);
-TColor RgbToColor(QRgb rgb);
-
 // One image of a GIF picture. The data read from the file is shared by every copy; the
 // bitmap is decoded on first use, once, and kept.
 class TGIFFrame {

@@ -10,7 +10,6 @@
 #include <functional>
 #include <string>
 
-#include "Codepage.h"
 #include "Events.h"
 #include "QtCodepage.h"
 #include "Set.h"

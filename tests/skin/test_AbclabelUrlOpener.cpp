@@ -9,6 +9,7 @@
 
 #include "Abclabel.h"
 #include "Codepage.h"
+#include "QtCodepage.h"
 #include "UrlOpener.h"
 
 namespace {
@@ -208,7 +209,7 @@ TEST_F(UrlOpenerTest, LinkLabelClickRaisesOnClickThenOpensItsUrl) {
   label.Click();
   EXPECT_TRUE(clicked);
   EXPECT_EQ(ArgumentsOf(script),
-            QStringList({QString::fromStdString(Codepage::Cp1251ToUtf8(url))}));
+            QStringList({ToQString(url)}));
 }
 
 TEST_F(UrlOpenerTest, LinkLabelWithoutHandlerStillClicksQuietly) {
