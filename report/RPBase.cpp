@@ -15,10 +15,6 @@ namespace {
 // on the edge within this many inches counts as on it.
 constexpr double kEdgeTolerance = 1e-9;
 
-int RoundHalfEven(double value) {
-  return int(std::nearbyint(value));
-}
-
 }  // namespace
 
 TBaseReport::TBaseReport(QObject* owner)

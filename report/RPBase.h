@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRectF>
 #include <array>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -395,6 +396,9 @@ class TBaseReport : public TRPBaseComponent {
   void RemovePageEndHook(int id);
 
  protected:
+  // Device pixels from inches round half to even, as the platform's conversions did.
+  static int RoundHalfEven(double value) { return int(std::nearbyint(value)); }
+
   // ---- Event dispatchers ----
   virtual void DoPrint();
   virtual bool DoPrintPage();
