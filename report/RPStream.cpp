@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "LittleEndian.h"
 #include "MemoryStream.h"
 
 using namespace RPStream;
@@ -39,20 +40,15 @@ uint8_t TReportReader::Byte() {
 }
 
 int TReportReader::Short() {
-  const uint8_t* b = Take(2);
-  return int16_t(uint16_t(b[0] | b[1] << 8));
+  return int16_t(LoadLE16(Take(2)));
 }
 
 int64_t TReportReader::Int() {
-  const uint8_t* b = Take(4);
-  return int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                 uint32_t(b[3]) << 24);
+  return int32_t(LoadLE32(Take(4)));
 }
 
 double TReportReader::Real() {
-  const uint8_t* b = Take(4);
-  const uint32_t bits =
-      uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  const uint32_t bits = LoadLE32(Take(4));
   float f;
   std::memcpy(&f, &bits, 4);
   if (!std::isfinite(f) || std::fabs(f) > kMaxReal) Damaged();
@@ -111,8 +107,7 @@ void TReportReader::NamedValue(TStreamField& field, int64_t limit) {
       break;
     }
     if (n < 4 || hop >= kMaxValueHops) Damaged();
-    const int64_t ref = int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
-                                uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
+    const int64_t ref = int32_t(LoadLE32(bytes));
     if (ref < 0 || ref >= limit) Damaged();
     if (field.Ref < 0) field.Ref = ref;
     limit = ref;
