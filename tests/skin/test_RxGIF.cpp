@@ -4,9 +4,9 @@
 #include <QPainter>
 
 #include "../gif/GIFBuilder.h"
+#include "Codepage.h"
 #include "MemoryStream.h"
 #include "RxGIF.h"
-#include "SkinControl.h"
 
 using namespace gifbuild;
 
@@ -120,7 +120,8 @@ TEST(RxGIF, FrameIndexAndSizeRules) {
     image.SetWidth(10);
     FAIL();
   } catch (const EGIFError& error) {
-    EXPECT_EQ(ToQString(error.Message()), QString("Невозможно изменить размер изображения GIF"));
+    EXPECT_EQ(QString::fromStdString(Codepage::Cp1251ToUtf8(error.Message())),
+              QString("Невозможно изменить размер изображения GIF"));
   }
 }
 
