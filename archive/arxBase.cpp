@@ -58,11 +58,16 @@ void TZipCommon::SetZipCmntBufSize(int value) {
 uint8_t TZipCommon::Pct(int64_t x, int64_t y) {
   if (y <= 0 || x <= 0) return 0;
   if (x >= y) return 100;
-  const int64_t scaled = x * 100;
-  int64_t q = scaled / y;
-  const int64_t twice = 2 * (scaled % y);
-  if (twice > y || (twice == y && (q & 1))) ++q;
+  // In 128 bits: x may be anywhere below 2^63, so x * 100 may not fit in 64.
+  const unsigned __int128 scaled = static_cast<unsigned __int128>(x) * 100;
+  uint64_t q = uint64_t(scaled / uint64_t(y));
+  const unsigned __int128 twice = 2 * (scaled % uint64_t(y));
+  if (twice > uint64_t(y) || (twice == uint64_t(y) && (q & 1))) ++q;
   return uint8_t(q);
+}
+
+int64_t TZipCommon::Clamped(__int128 value) {
+  return int64_t(std::clamp<__int128>(value, INT64_MIN, INT64_MAX));
 }
 
 // ---------------------------------------------------------- errors and progress
@@ -85,19 +90,19 @@ void TZipCommon::RaiseError(const std::string& fileName, int code) {
 
 void TZipCommon::ProgressStep(uint32_t count, uint64_t memberDone, uint64_t memberSize) {
   if (FTarget == otDiscard) return;
-  FRemaining -= count;
+  FRemaining = Clamped(__int128(FRemaining) - count);
   Progress(Pct(memberDone, memberSize));
 }
 
 void TZipCommon::SkipStep(uint64_t memberSize) {
-  FRemaining -= memberSize;
+  FRemaining = Clamped(__int128(FRemaining) - memberSize);
   Progress(100);
 }
 
 void TZipCommon::Progress(uint8_t byFile) {
   // Stored members are counted in packed bytes, as their copy reads them.
   const int64_t total = FCurrentHeader.Method == 0 ? FPackedSum : FUnpackedSum;
-  const uint8_t byArchive = Pct(total - FRemaining, total);
+  const uint8_t byArchive = Pct(Clamped(__int128(total) - FRemaining), total);
   TTimerPause pause(FTimer);
   MessageHook::ProcessMessages();
   if (OnProgress) OnProgress(this, byFile, byArchive);

@@ -205,6 +205,9 @@ class TZipCommon : public TDecodeHost {
   static bool WildcardMatch(std::string a, std::string b);
   // x * 100 / y rounded to the nearest (ties to even), 0 when y is 0, within 0..100.
   static uint8_t Pct(int64_t x, int64_t y);
+  // The value, or the nearest end of int64_t's range: the progress sums add sizes that a
+  // damaged directory may set anywhere in 64 bits, and stop there rather than wrap.
+  static int64_t Clamped(__int128 value);
 
   // --- TDecodeHost ---
   uint32_t ReadBlock(uint8_t* buffer, uint32_t count, int crcMode, bool decrypt) override;

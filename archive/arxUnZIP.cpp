@@ -121,9 +121,9 @@ std::string TUnZip::ReadBytes(uint16_t length) {
 void TUnZip::AddMember(const TUnBaseHeader& entry, int32_t dosDateTime) {
   FMembers.push_back(entry);
   FLatestDate = std::max(FLatestDate, dosDateTime);
-  FPackedSum +=
-      int64_t(entry.PackedSize) - ((entry.Flags & kFlagEncrypted) ? TZipKeys::kHeaderSize : 0);
-  FUnpackedSum += entry.UnpackedSize;
+  const uint64_t cipherHeader = (entry.Flags & kFlagEncrypted) ? TZipKeys::kHeaderSize : 0;
+  FPackedSum = Clamped(__int128(FPackedSum) + entry.PackedSize - cipherHeader);
+  FUnpackedSum = Clamped(__int128(FUnpackedSum) + entry.UnpackedSize);
 }
 
 int TUnZip::ReadCentralDirectory() {

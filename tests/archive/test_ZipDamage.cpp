@@ -118,6 +118,29 @@ TEST_F(TDamageFixture, DirectoryEntriesPointingAnywhere) {
   EXPECT_EQ(stream.ToString(), "Doom\r\n");
 }
 
+// 64-bit sizes near the top of their range in the directory: the progress sums over them
+// stop at the ends of theirs instead of overflowing.
+TEST_F(TDamageFixture, HugeZip64SizesInTheDirectory) {
+  const std::string path = MakeZip(dir, "z.zip", {"-fz"}, {"games.txt", "codes.txt"});
+  const std::string bytes = ReadFile(path);
+  const std::string zip64Extra("\x01\x00\x08\x00", 4);  // the uncompressed size alone
+  // Their sum is just past the top, and the second member's data overruns its size.
+  const uint64_t sizes[] = {0x7FFFFFFFFFFFFFFFull, 0x100};
+  int64_t at = -1;
+  for (uint64_t size : sizes) {
+    at = FindSignature(bytes, 0x02014B50, size_t(at + 1));
+    const size_t extra = bytes.find(zip64Extra, size_t(at) + 46);
+    ASSERT_NE(extra, std::string::npos);
+    Patch32(path, int64_t(extra) + 4, uint32_t(size));
+    Patch32(path, int64_t(extra) + 8, uint32_t(size >> 32));
+  }
+  std::vector<int> percents;
+  zip.OnProgress = [&](TZipCommon*, uint8_t, uint8_t byArchive) { percents.push_back(byArchive); };
+  RunAll(path);
+  ASSERT_FALSE(percents.empty());
+  for (int p : percents) EXPECT_LE(p, 100);
+}
+
 TEST_F(TDamageFixture, NamesLongerThan255BytesAreUsedWholeAndCutInTheEntry) {
   const std::string name = std::string(300, 'n') + ".txt";
   const std::string path = MakePyZip(dir, "l.zip",

@@ -65,6 +65,8 @@ TEST(ZipMatch, PercentRoundsTiesToEven) {
   EXPECT_EQ(TZipCommon::Pct(2, 3), 67);
   EXPECT_EQ(TZipCommon::Pct(-5, 10), 0);
   EXPECT_EQ(TZipCommon::Pct(15, 10), 100);
+  EXPECT_EQ(TZipCommon::Pct(INT64_MAX / 2, INT64_MAX), 50);  // 49.99... -> 50
+  EXPECT_EQ(TZipCommon::Pct(INT64_MAX - 1, INT64_MAX), 100);
 }
 
 TEST(ZipMatch, PropertyDefaults) {
