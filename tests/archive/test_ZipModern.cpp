@@ -87,7 +87,9 @@ TModernCase Stubbed(const char* label, const std::string& stub, TArcType type,
   const auto make = [=](TModernFixture& f) {
     MakeZip(f.dir, "plain.zip", {zipArg}, {"games.txt", "codes.txt"});
     WriteFile(f.dir / archive, stub + ReadFile(f.dir / "plain.zip"));
-    if (adjust) EXPECT_EQ(RunTool({"zip", "-q", "-A", f.dir / archive}).ExitCode, 0);
+    if (adjust) {
+      EXPECT_EQ(RunTool({"zip", "-q", "-A", f.dir / archive}).ExitCode, 0);
+    }
     return f.dir / archive;
   };
   return {label, make, type, {"games.txt", "codes.txt"}, false};

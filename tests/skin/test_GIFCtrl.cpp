@@ -223,9 +223,10 @@ TEST(RxGIFAnimator, PlaysOnItsTimerThreadAndDiesMidAnimation) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return log.Frames.size() >= 4; }, 10000));
     // The worker may step on before the GUI thread reports a frame; ticks on the GUI
     // thread are reported in order.
-    if (!async)
+    if (!async) {
       EXPECT_EQ(std::vector<int>(log.Frames.begin(), log.Frames.begin() + 4),
                 std::vector<int>({1, 2, 0, 1}));
+    }
     stage.reset();  // with the worker sleeping or ticking
     QCoreApplication::processEvents();
   }

@@ -207,7 +207,7 @@ TEST_F(TToolFixture, ArchivesFromPipesStubsAndCommentsAreRead) {
       dir.Path());
   ASSERT_EQ(made.ExitCode, 0) << made.Err;
   WriteFile(dir / "stub.sh", "#!/bin/sh\nexit 0\n" + ReadFile(dir / "p.zip"));
-  for (const std::string archive : {dir / "p.zip", dir / "stub.sh"}) {
+  for (const std::string& archive : {dir / "p.zip", dir / "stub.sh"}) {
     SCOPED_TRACE(archive);
     const TRunResult cat = Tool({"cat", archive, "-"});
     EXPECT_EQ(cat.ExitCode, 0) << cat.Err;
