@@ -26,17 +26,6 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
-// Directory and file parts as file-name matching splits them: at the last "\" or ":".
-size_t MatchSplit(const std::string& name) {
-  const size_t cut = name.find_last_of("\\:");
-  return cut == std::string::npos ? 0 : cut + 1;
-}
-
-std::string MatchExt(const std::string& file) {
-  const size_t dot = file.rfind('.');
-  return dot == std::string::npos ? std::string() : file.substr(dot);
-}
-
 bool HasWildcard(std::string_view text) {
   return text.find_first_of("*?") != std::string_view::npos;
 }
@@ -51,29 +40,30 @@ bool SamePlain(std::string_view a, std::string_view b) {
   return true;
 }
 
-size_t MatchSplitView(std::string_view name) {
+// Directory and file parts as file-name matching splits them: at the last "\" or ":".
+size_t MatchSplit(std::string_view name) {
   const size_t cut = name.find_last_of("\\:");
   return cut == std::string_view::npos ? 0 : cut + 1;
 }
 
-std::string_view MatchExtView(std::string_view file) {
+std::string_view MatchExt(std::string_view file) {
   const size_t dot = file.rfind('.');
   return dot == std::string_view::npos ? std::string_view() : file.substr(dot);
 }
 
-// MatchName for a name and a pattern that hold no wildcard: the catalogue asks for one
-// member by its exact name among thousands, so this is the common case.
-bool MatchPlainName(std::string_view name, std::string_view pattern) {
-  const size_t nameCut = MatchSplitView(name);
-  const size_t patternCut = MatchSplitView(pattern);
+// A name against a pattern, part by part, each compared by `same`: the directories when the
+// pattern names one, then the extensions, then the whole file parts.
+template <typename TSame>
+bool MatchParts(std::string_view name, std::string_view pattern, TSame same) {
+  const size_t nameCut = MatchSplit(name);
+  const size_t patternCut = MatchSplit(pattern);
   if (pattern.find('\\') != std::string_view::npos &&
-      !SamePlain(name.substr(0, nameCut ? nameCut - 1 : 0),
-                 pattern.substr(0, patternCut ? patternCut - 1 : 0)))
+      !same(name.substr(0, nameCut ? nameCut - 1 : 0),
+            pattern.substr(0, patternCut ? patternCut - 1 : 0)))
     return false;
   const std::string_view nameFile = name.substr(nameCut);
   const std::string_view patternFile = pattern.substr(patternCut);
-  return SamePlain(MatchExtView(nameFile), MatchExtView(patternFile)) &&
-         SamePlain(nameFile, patternFile);
+  return same(MatchExt(nameFile), MatchExt(patternFile)) && same(nameFile, patternFile);
 }
 
 }  // namespace
@@ -95,23 +85,18 @@ bool TZipCommon::MatchFileSpec(const std::string& name) const {
   const bool plainName = !HasWildcard(name);
   for (const std::string& line : FFileSpec.Lines()) {
     if (line == "*.*") return true;
-    if (plainName && !HasWildcard(line) ? MatchPlainName(name, line) : MatchName(name, line))
+    // A name and a line without wildcards, the common case (the catalogue asks for one
+    // member by its exact name among thousands), are compared without the matcher's table.
+    if (plainName && !HasWildcard(line) ? MatchParts(name, line, SamePlain) : MatchName(name, line))
       return true;
   }
   return false;
 }
 
 bool TZipCommon::MatchName(const std::string& name, const std::string& pattern) {
-  const size_t nameCut = MatchSplit(name);
-  const size_t patternCut = MatchSplit(pattern);
-  if (pattern.find('\\') != std::string::npos &&
-      !WildcardMatch(name.substr(0, nameCut ? nameCut - 1 : 0),
-                     pattern.substr(0, patternCut ? patternCut - 1 : 0)))
-    return false;
-  const std::string nameFile = name.substr(nameCut);
-  const std::string patternFile = pattern.substr(patternCut);
-  return WildcardMatch(MatchExt(nameFile), MatchExt(patternFile)) &&
-         WildcardMatch(nameFile, patternFile);
+  return MatchParts(name, pattern, [](std::string_view a, std::string_view b) {
+    return WildcardMatch(std::string(a), std::string(b));
+  });
 }
 
 bool TZipCommon::WildcardMatch(std::string a, std::string b) {
