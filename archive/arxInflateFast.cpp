@@ -1,16 +1,10 @@
 #include "arxInflateFast.h"
 
-#include <bit>
 #include <cstring>
 
 using namespace huff;
 
 namespace {
-
-inline void StoreLE64(uint8_t* p, uint64_t v) {
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
-  std::memcpy(p, &v, sizeof v);
-}
 
 inline void Move8(uint8_t* to, const uint8_t* from) {
   uint64_t v;

@@ -398,13 +398,15 @@ void TReportStreamWriter::WriteBytes(const void* data, size_t count) {
 
 void TReportStreamWriter::WriteShort(int value) {
   const int16_t v = int16_t(std::clamp(value, -32768, 32767));
-  const uint8_t bytes[2] = {uint8_t(v & 0xFF), uint8_t((uint16_t(v) >> 8) & 0xFF)};
+  uint8_t bytes[2];
+  StoreLE16(bytes, uint16_t(v));
   WriteBytes(bytes, 2);
 }
 
 void TReportStreamWriter::WriteInt(int64_t value) {
   const uint32_t v = uint32_t(int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)));
-  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  uint8_t bytes[4];
+  StoreLE32(bytes, v);
   WriteBytes(bytes, 4);
 }
 
@@ -412,7 +414,8 @@ void TReportStreamWriter::WriteReal(double value) {
   const float f = float(value);
   uint32_t v = 0;
   std::memcpy(&v, &f, 4);
-  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  uint8_t bytes[4];
+  StoreLE32(bytes, v);
   WriteBytes(bytes, 4);
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "Exception.h"
+#include "LittleEndian.h"
 #include "arxCrc.h"
 #include "arxCrypt.h"
 #include "arxZipRecords.h"
@@ -17,13 +18,15 @@ constexpr uint16_t kMethodDeflate = 8;
 constexpr size_t kMaxMembers = 0xFFFF;
 
 void Put16(std::string& out, uint16_t v) {
-  out.push_back(char(v & 0xFF));
-  out.push_back(char(v >> 8));
+  uint8_t bytes[2];
+  StoreLE16(bytes, v);
+  out.append(reinterpret_cast<const char*>(bytes), 2);
 }
 
 void Put32(std::string& out, uint32_t v) {
-  Put16(out, uint16_t(v & 0xFFFF));
-  Put16(out, uint16_t(v >> 16));
+  uint8_t bytes[4];
+  StoreLE32(bytes, v);
+  out.append(reinterpret_cast<const char*>(bytes), 4);
 }
 
 // Every offset and size of this zip flavour is 32-bit.
